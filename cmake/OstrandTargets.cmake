@@ -1,0 +1,48 @@
+# Target-scoped build settings shared by every layer of the project.
+include(GenerateExportHeader)
+
+# Compiler warnings (and warnings as errors) for one of our own targets.
+function(ostrand_set_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+                                           -Woverloaded-virtual -Wimplicit-fallthrough)
+  if(OSTRAND_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  target_compile_definitions(${target} PRIVATE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII
+                                               QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
+endfunction()
+
+if(OSTRAND_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# A shared library of one layer: sources, an export header named <target>_export.h, warnings.
+function(ostrand_add_library target)
+  cmake_parse_arguments(ARG "STATIC" "" "SOURCES" ${ARGN})
+  if(ARG_STATIC)
+    add_library(${target} STATIC ${ARG_SOURCES})
+  else()
+    add_library(${target} SHARED ${ARG_SOURCES})
+  endif()
+  generate_export_header(${target} EXPORT_FILE_NAME ${CMAKE_CURRENT_BINARY_DIR}/${target}_export.h)
+  target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_BINARY_DIR})
+  ostrand_set_warnings(${target})
+endfunction()
+
+# A GoogleTest executable registered with CTest. Tests run with the offscreen Qt platform
+# and a private settings folder unless a test says otherwise.
+function(ostrand_add_test target)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;PROPERTIES" ${ARGN})
+  add_executable(${target} ${ARG_SOURCES})
+  target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${target} PRIVATE
+    OSTRAND_SHARED_DATA_DIR="${OSTRAND_SHARED_DATA_DIR}"
+    OSTRAND_BINARY_DIR="${CMAKE_BINARY_DIR}"
+    OSTRAND_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  ostrand_set_warnings(${target})
+  gtest_discover_tests(${target}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OSTRAND_SETTINGS_DIR=${CMAKE_BINARY_DIR}/test-settings/${target}"
+               ${ARG_PROPERTIES})
+endfunction()

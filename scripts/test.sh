@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds with warnings as errors and runs every test; then
+# builds and runs them all again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc)
+
+bash "$here/scripts/install-deps.sh"
+
+echo "== build and test (warnings as errors)"
+bash "$here/scripts/build.sh" "$here/build"
+ctest --test-dir "$here/build" --output-on-failure --parallel "$jobs" --timeout 300
+
+echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
+bash "$here/scripts/build.sh" "$here/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DOSTRAND_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir "$here/build-sanitize" --output-on-failure --parallel "$jobs" --timeout 600

@@ -1,0 +1,109 @@
+#include "mfileutils.h"
+
+#include "automation/automationerror.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace MFileUtils {
+
+namespace {
+
+qsizetype lastSeparator(const QString& path) {
+    return std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+}
+
+bool isSeparator(QChar c) {
+    return c == QLatin1Char('/') || c == QLatin1Char('\\');
+}
+
+// "Text files (*.txt)" and "Text files" both describe the filter as "Text files": the patterns in
+// brackets are written again from the pattern part, which is what the dialog really applies.
+QString filterDescription(const QString& description) {
+    static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+    return QString(description).remove(trailingPatterns).trimmed();
+}
+
+} // namespace
+
+bool FileExists(const QString& path) {
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+QString GetFileNameFromPath(const QString& path) {
+    return path.mid(lastSeparator(path) + 1);
+}
+
+QString GetFileExtension(const QString& path) {
+    for (qsizetype i = path.size() - 1; i >= 0; --i) {
+        if (isSeparator(path.at(i)))
+            return {};
+        if (path.at(i) == QLatin1Char('.'))
+            return path.mid(i + 1);
+    }
+    return {};
+}
+
+QString GetDirectoryFromPath(const QString& path) {
+    return path.left(lastSeparator(path) + 1);
+}
+
+QString ChooseFileToOpen(QFileDialog& dialog, const QString& filter, const QString& initialFileName,
+                         const QString& title) {
+    return RunFileDialog(dialog, true, filter, initialFileName, title);
+}
+
+QString ChooseFileToSave(QFileDialog& dialog, const QString& filter, const QString& initialFileName,
+                         const QString& title) {
+    return RunFileDialog(dialog, false, filter, initialFileName, title);
+}
+
+QStringList NameFiltersFromFilterText(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList nameFilters;
+    // Parts come in pairs of description and patterns; a description without patterns is dropped.
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns)
+            pattern = pattern.trimmed();
+        patterns.removeAll(QString());
+        if (patterns.isEmpty())
+            continue;
+        const QString joined = QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        const QString description = filterDescription(parts.at(i));
+        nameFilters.append(description.isEmpty() ? joined : description + QLatin1Char(' ') + joined);
+    }
+    return nameFilters;
+}
+
+QString RunFileDialog(QFileDialog& dialog, bool openMode, const QString& filter,
+                      const QString& initialFileName, const QString& title) {
+    dialog.setAcceptMode(openMode ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(openMode ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    const QStringList nameFilters = NameFiltersFromFilterText(filter);
+    if (!nameFilters.isEmpty())
+        dialog.setNameFilters(nameFilters);
+    if (!title.isEmpty())
+        dialog.setWindowTitle(title);
+    else
+        dialog.setWindowTitle(openMode ? QStringLiteral("Open") : QStringLiteral("Save As"));
+    // Last, so that choosing the first filter cannot rewrite the extension of the initial name.
+    dialog.selectFile(initialFileName);
+
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString chosen = dialog.selectedFiles().constFirst();
+    // The dialog lets a name in a missing folder through; callers write to the file at once.
+    const QFileInfo chosenInfo(chosen);
+    if (!openMode && !chosenInfo.absoluteDir().exists())
+        throw automation::AutomationError::system(
+            QStringLiteral("The folder %1 does not exist.")
+                .arg(QDir::toNativeSeparators(chosenInfo.absolutePath())));
+    return chosen;
+}
+
+} // namespace MFileUtils

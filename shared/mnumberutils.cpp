@@ -1,0 +1,61 @@
+#include "mnumberutils.h"
+
+#include "automation/automationerror.h"
+#include "automation/variant.h"
+
+#include <QLineEdit>
+#include <cmath>
+
+namespace MNumberUtils {
+
+namespace {
+
+// Puts the user back on the field that holds a bad value, its text selected for retyping.
+[[noreturn]] void rejectField(QLineEdit& textBox, const QString& kind, const QString& minimum,
+                              const QString& maximum) {
+    textBox.setFocus();
+    textBox.selectAll();
+    throw automation::AutomationError::system(
+        QStringLiteral("This field must be %1 between %2 and %3.").arg(kind, minimum, maximum));
+}
+
+} // namespace
+
+bool IsIntegerInRange(const QString& text, std::int16_t minimum, std::int16_t maximum, std::int16_t& value) {
+    try {
+        const automation::Variant variant(text);
+        value = variant.toInteger();
+        // The integer conversion rounds, so a fractional text differs from its double.
+        const double number = variant.toDouble();
+        return std::fabs(value - number) <= 1e-16 && minimum <= value && value <= maximum;
+    } catch (const automation::AutomationError&) {
+        return false;
+    }
+}
+
+std::int16_t GetIntegerFromTextBox(QLineEdit& textBox, std::int16_t minimum, std::int16_t maximum) {
+    std::int16_t value = 0;
+    if (!IsIntegerInRange(textBox.text(), minimum, maximum, value))
+        rejectField(textBox, QStringLiteral("an integer"), QString::number(minimum),
+                    QString::number(maximum));
+    return value;
+}
+
+bool IsNumberInRange(const QString& text, double minimum, double maximum, double& value) {
+    try {
+        value = automation::Variant(text).toDouble();
+        return minimum <= value && value <= maximum;
+    } catch (const automation::AutomationError&) {
+        return false;
+    }
+}
+
+double GetNumberFromTextBox(QLineEdit& textBox, double minimum, double maximum) {
+    double value = 0;
+    if (!IsNumberInRange(textBox.text(), minimum, maximum, value))
+        rejectField(textBox, QStringLiteral("a number"), automation::numberText(minimum),
+                    automation::numberText(maximum));
+    return value;
+}
+
+} // namespace MNumberUtils

@@ -40,4 +40,8 @@ bool isProductScanType(int code) {
     }
 }
 
+bool isDataDependentProductScan(int code, double fixedMass) {
+    return isProductScanType(code) && fixedMass < 31.0;
+}
+
 } // namespace kestrum

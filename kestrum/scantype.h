@@ -34,4 +34,8 @@ KESTRUM_EXPORT QString scanTypeText(int code);
 // Whether scans of this type fragment a chosen precursor (product and MS/MS/MS scans).
 KESTRUM_EXPORT bool isProductScanType(int code);
 
+// A product-scan experiment whose fixed mass lies below 31 picks its precursor during acquisition:
+// such an experiment makes a one-period sample a data-dependent run.
+KESTRUM_EXPORT bool isDataDependentProductScan(int code, double fixedMass);
+
 } // namespace kestrum

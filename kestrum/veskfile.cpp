@@ -1,0 +1,456 @@
+#include "kestrum/veskfile.h"
+
+#include "kestrum/pointcodec.h"
+#include "kestrum/sqlitedatabase.h"
+#include "kestrum/veskschema.h"
+
+#include "automation/automationerror.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
+
+namespace kestrum {
+
+namespace {
+
+struct ScanEntry {
+    std::int64_t id = 0;
+    int cycle = 0;
+    double retentionTime = 0;
+    std::optional<double> precursorMz;
+    int precursorCharge = 0;
+    bool centroided = false;
+    std::int64_t pointCount = 0;
+    double totalIonCurrent = 0;
+};
+
+struct PeriodData {
+    std::vector<std::shared_ptr<ExperimentInfo>> experiments;
+    std::vector<double> cycleStarts;
+    std::vector<std::vector<ScanEntry>> scans; // per experiment, in cycle order
+};
+
+struct SampleData {
+    QString name;
+    std::vector<PeriodData> periods;
+    bool scansLoaded = false;
+};
+
+constexpr int maxIndex = std::numeric_limits<int>::max();
+
+[[noreturn]] void raiseOutOfRange(const QString& description) {
+    throw automation::AutomationError(automation::SubscriptOutOfRange, description,
+                                      QStringLiteral("VeskFile"));
+}
+
+bool isFiniteNumber(double value) {
+    return std::isfinite(value);
+}
+
+} // namespace
+
+class VeskFile::Private {
+public:
+    explicit Private(const QString& filePath);
+
+    [[noreturn]] void raiseDamaged(const QString& problem) const {
+        throw automation::AutomationError::system(QStringLiteral("'%1' is damaged: %2.").arg(path, problem),
+                                                  QStringLiteral("VeskFile"));
+    }
+    SampleData& sample(int number);
+    PeriodData& period(int sampleNumber, int periodIndex);
+    const std::vector<ScanEntry>& scans(int sampleNumber, int periodIndex, int experiment);
+    const ScanEntry* findScan(int sampleNumber, int periodIndex, int experiment, int cycle);
+    ScanRecord readScan(const ScanEntry& entry, int sampleNumber, int periodIndex, int experiment);
+
+    QString path;
+    SqliteDatabase db;
+    std::vector<SampleData> samples;
+    std::unique_ptr<SqliteStatement> selectPoints;
+
+private:
+    void checkFormat();
+    void loadLayout();
+    void loadScans(int sampleNumber, SampleData& data);
+    // The rows of each table must number their items 0, 1, 2 ... (samples 1, 2, 3 ...) in order.
+    void expectNext(std::int64_t number, std::size_t count, int base, const QString& what) const {
+        if (number != static_cast<std::int64_t>(count) + base)
+            raiseDamaged(QStringLiteral("its %1 numbers have a gap or a repeat (%2 where %3 was expected)")
+                             .arg(what)
+                             .arg(number)
+                             .arg(static_cast<std::int64_t>(count) + base));
+    }
+};
+
+VeskFile::Private::Private(const QString& filePath)
+    : path(filePath), db(filePath, SqliteDatabase::Mode::ReadOnly) {
+    checkFormat();
+    loadLayout();
+    selectPoints = std::make_unique<SqliteStatement>(db, "SELECT mz, intensity FROM scan WHERE id = ?");
+}
+
+void VeskFile::Private::checkFormat() {
+    if (db.queryInteger("PRAGMA application_id") != schema::applicationId)
+        throw automation::AutomationError::system(QStringLiteral("'%1' is not a Vesk file.").arg(path),
+                                                  QStringLiteral("VeskFile"));
+    const std::int64_t version = db.queryInteger("PRAGMA user_version");
+    if (version > schema::schemaVersion)
+        throw automation::AutomationError::system(
+            QStringLiteral(
+                "'%1' was written in a newer Vesk format (version %2); this program reads versions up to "
+                "%3. Please update it.")
+                .arg(path)
+                .arg(version)
+                .arg(schema::schemaVersion),
+            QStringLiteral("VeskFile"));
+    if (version < 1)
+        raiseDamaged(QStringLiteral("its format version %1 is not valid").arg(version));
+    // A view or anything else under a table's name would run arbitrary queries of the file's choosing.
+    SqliteStatement tables(db, "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN "
+                               "('sample', 'period', 'experiment', 'cycle', 'scan')");
+    if (!tables.next() || tables.integer(0, "table count") != 5)
+        raiseDamaged(
+            QStringLiteral("it lacks some of the tables sample, period, experiment, cycle and scan"));
+}
+
+void VeskFile::Private::loadLayout() {
+    SqliteStatement sampleRows(db, "SELECT sample, name FROM sample ORDER BY sample");
+    while (sampleRows.next()) {
+        expectNext(sampleRows.integer(0, "sample number"), samples.size(), 1, QStringLiteral("sample"));
+        samples.push_back({sampleRows.text(1, "sample name"), {}, false});
+    }
+    SqliteStatement periodRows(db, "SELECT sample, period FROM period ORDER BY sample, period");
+    while (periodRows.next()) {
+        auto& periods = sample(periodRows.integerIn(0, 1, maxIndex, "sample number")).periods;
+        expectNext(periodRows.integer(1, "period index"), periods.size(), 0, QStringLiteral("period"));
+        periods.emplace_back();
+    }
+    SqliteStatement experimentRows(db, "SELECT sample, period, experiment, scan_type, polarity, fixed_mass "
+                                       "FROM experiment ORDER BY sample, period, experiment");
+    while (experimentRows.next()) {
+        PeriodData& data = period(experimentRows.integerIn(0, 1, maxIndex, "sample number"),
+                                  experimentRows.integerIn(1, 0, maxIndex, "period index"));
+        expectNext(experimentRows.integer(2, "experiment index"), data.experiments.size(), 0,
+                   QStringLiteral("experiment"));
+        ExperimentDefinition definition;
+        definition.scanTypeCode = experimentRows.integerIn(3, -32768, 32767, "scan type");
+        definition.polarity = experimentRows.integerIn(4, 0, 1, "polarity");
+        definition.fixedMass = experimentRows.real(5, "fixed mass");
+        if (!isFiniteNumber(definition.fixedMass))
+            raiseDamaged(QStringLiteral("an experiment's fixed mass is not a number"));
+        data.experiments.push_back(std::make_shared<ExperimentInfo>(definition));
+    }
+    SqliteStatement cycleRows(
+        db, "SELECT sample, period, cycle, start_time FROM cycle ORDER BY sample, period, cycle");
+    while (cycleRows.next()) {
+        PeriodData& data = period(cycleRows.integerIn(0, 1, maxIndex, "sample number"),
+                                  cycleRows.integerIn(1, 0, maxIndex, "period index"));
+        expectNext(cycleRows.integer(2, "cycle index"), data.cycleStarts.size(), 0, QStringLiteral("cycle"));
+        const double start = cycleRows.real(3, "cycle start time");
+        if (!isFiniteNumber(start))
+            raiseDamaged(QStringLiteral("a cycle's start time is not a number"));
+        data.cycleStarts.push_back(start);
+    }
+    for (SampleData& data : samples)
+        for (PeriodData& periodData : data.periods)
+            periodData.scans.resize(periodData.experiments.size());
+}
+
+void VeskFile::Private::loadScans(int sampleNumber, SampleData& data) {
+    SqliteStatement rows(
+        db, "SELECT id, period, experiment, cycle, retention_time, precursor_mz, precursor_charge, "
+            "centroided, point_count, total_ion_current FROM scan WHERE sample = ? "
+            "ORDER BY period, experiment, cycle");
+    rows.bind(1, std::int64_t{sampleNumber});
+    while (rows.next()) {
+        const int periodIndex =
+            rows.integerIn(1, 0, static_cast<int>(data.periods.size()) - 1, "scan period");
+        PeriodData& periodData = data.periods[static_cast<std::size_t>(periodIndex)];
+        const int experiment =
+            rows.integerIn(2, 0, static_cast<int>(periodData.experiments.size()) - 1, "scan experiment");
+        auto& experimentScans = periodData.scans[static_cast<std::size_t>(experiment)];
+        ScanEntry entry;
+        entry.id = rows.integer(0, "scan id");
+        entry.cycle = rows.integerIn(3, 0, static_cast<int>(periodData.cycleStarts.size()) - 1, "scan cycle");
+        if (!experimentScans.empty() && experimentScans.back().cycle >= entry.cycle)
+            raiseDamaged(QStringLiteral("experiment %1 of period %2 of sample %3 has two scans in cycle %4")
+                             .arg(experiment)
+                             .arg(periodIndex)
+                             .arg(sampleNumber)
+                             .arg(entry.cycle));
+        entry.retentionTime = rows.real(4, "retention time");
+        if (!rows.isNull(5))
+            entry.precursorMz = rows.real(5, "precursor m/z");
+        entry.precursorCharge = rows.integerIn(6, 0, 1000, "precursor charge");
+        entry.centroided = rows.integerIn(7, 0, 1, "centroid flag") == 1;
+        entry.pointCount = rows.integer(8, "point count");
+        entry.totalIonCurrent = rows.real(9, "total ion current");
+        if (!isFiniteNumber(entry.retentionTime) || !isFiniteNumber(entry.precursorMz.value_or(0)) ||
+            !isFiniteNumber(entry.totalIonCurrent) || entry.pointCount < 0 ||
+            entry.pointCount > schema::maxPointsPerScan)
+            raiseDamaged(
+                QStringLiteral("the scan of sample %1, period %2, experiment %3, cycle %4 has an invalid "
+                               "time, precursor, ion current or point count")
+                    .arg(sampleNumber)
+                    .arg(periodIndex)
+                    .arg(experiment)
+                    .arg(entry.cycle));
+        experimentScans.push_back(entry);
+    }
+    data.scansLoaded = true;
+}
+
+SampleData& VeskFile::Private::sample(int number) {
+    if (number < 1 || number > static_cast<int>(samples.size()))
+        raiseOutOfRange(QStringLiteral("'%1' has no sample %2; its samples are 1 to %3.")
+                            .arg(path)
+                            .arg(number)
+                            .arg(samples.size()));
+    return samples[static_cast<std::size_t>(number - 1)];
+}
+
+PeriodData& VeskFile::Private::period(int sampleNumber, int periodIndex) {
+    SampleData& data = sample(sampleNumber);
+    if (periodIndex < 0 || periodIndex >= static_cast<int>(data.periods.size()))
+        raiseOutOfRange(QStringLiteral("Sample %1 of '%2' has no period %3; it has %4 periods.")
+                            .arg(sampleNumber)
+                            .arg(path)
+                            .arg(periodIndex)
+                            .arg(data.periods.size()));
+    return data.periods[static_cast<std::size_t>(periodIndex)];
+}
+
+const std::vector<ScanEntry>& VeskFile::Private::scans(int sampleNumber, int periodIndex, int experiment) {
+    PeriodData& data = period(sampleNumber, periodIndex);
+    if (experiment < 0 || experiment >= static_cast<int>(data.experiments.size()))
+        raiseOutOfRange(
+            QStringLiteral("Period %1 of sample %2 of '%3' has no experiment %4; it has %5 experiments.")
+                .arg(periodIndex)
+                .arg(sampleNumber)
+                .arg(path)
+                .arg(experiment)
+                .arg(data.experiments.size()));
+    SampleData& sampleData = sample(sampleNumber);
+    if (!sampleData.scansLoaded)
+        loadScans(sampleNumber, sampleData);
+    return data.scans[static_cast<std::size_t>(experiment)];
+}
+
+const ScanEntry* VeskFile::Private::findScan(int sampleNumber, int periodIndex, int experiment, int cycle) {
+    const auto& experimentScans = scans(sampleNumber, periodIndex, experiment);
+    const auto& starts = period(sampleNumber, periodIndex).cycleStarts;
+    if (cycle < 0 || cycle >= static_cast<int>(starts.size()))
+        raiseOutOfRange(QStringLiteral("Period %1 of sample %2 of '%3' has no cycle %4; it has %5 cycles.")
+                            .arg(periodIndex)
+                            .arg(sampleNumber)
+                            .arg(path)
+                            .arg(cycle)
+                            .arg(starts.size()));
+    const auto found = std::lower_bound(experimentScans.begin(), experimentScans.end(), cycle,
+                                        [](const ScanEntry& entry, int c) { return entry.cycle < c; });
+    return found != experimentScans.end() && found->cycle == cycle ? &*found : nullptr;
+}
+
+ScanRecord VeskFile::Private::readScan(const ScanEntry& entry, int sampleNumber, int periodIndex,
+                                       int experiment) {
+    ScanRecord record;
+    record.sample = sampleNumber;
+    record.period = periodIndex;
+    record.experiment = experiment;
+    record.cycle = entry.cycle;
+    record.retentionTimeSeconds = entry.retentionTime;
+    record.precursorMz = entry.precursorMz;
+    record.precursorCharge = entry.precursorCharge;
+    record.centroided = entry.centroided;
+    selectPoints->bind(1, entry.id);
+    const auto count = static_cast<std::size_t>(entry.pointCount);
+    bool valid = selectPoints->next() &&
+                 decodeMzArray(selectPoints->blob(0, "m/z array"), count, record.mz) &&
+                 decodeIntensityArray(selectPoints->blob(1, "intensity array"), count, record.intensity);
+    selectPoints->reset();
+    for (std::size_t i = 0; valid && i < count; ++i)
+        valid = isFiniteNumber(record.mz[i]) && (i == 0 || record.mz[i] >= record.mz[i - 1]);
+    if (!valid)
+        raiseDamaged(
+            QStringLiteral("the points of the scan of sample %1, period %2, experiment %3, cycle %4 cannot "
+                           "be read")
+                .arg(sampleNumber)
+                .arg(periodIndex)
+                .arg(experiment)
+                .arg(entry.cycle));
+    return record;
+}
+
+namespace {
+
+// Files already open, so that the many objects that read one file during an export share it.
+// An entry serves only while the file on disk is unchanged.
+struct OpenFile {
+    std::weak_ptr<VeskFile> file;
+    dev_t device;
+    ino_t inode;
+    off_t size;
+    std::int64_t modifiedNanoseconds;
+};
+
+std::mutex openFilesMutex;
+std::map<QString, OpenFile> openFiles;
+
+} // namespace
+
+std::shared_ptr<VeskFile> VeskFile::open(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    struct stat status {};
+    if (::stat(QFile::encodeName(absolute).constData(), &status) != 0)
+        throw automation::AutomationError::system(
+            QStringLiteral("The file '%1' does not exist.").arg(absolute), QStringLiteral("VeskFile"));
+    if (!S_ISREG(status.st_mode))
+        throw automation::AutomationError::system(QStringLiteral("'%1' is not a Vesk file.").arg(absolute),
+                                                  QStringLiteral("VeskFile"));
+    const std::int64_t modified =
+        std::int64_t{status.st_mtim.tv_sec} * 1'000'000'000 + status.st_mtim.tv_nsec;
+
+    const std::lock_guard lock(openFilesMutex);
+    std::erase_if(openFiles, [](const auto& item) { return item.second.file.expired(); });
+    if (const auto known = openFiles.find(absolute); known != openFiles.end()) {
+        const OpenFile& entry = known->second;
+        if (entry.device == status.st_dev && entry.inode == status.st_ino && entry.size == status.st_size &&
+            entry.modifiedNanoseconds == modified)
+            if (auto file = entry.file.lock())
+                return file;
+    }
+    std::shared_ptr<VeskFile> file(new VeskFile(absolute));
+    openFiles[absolute] = {file, status.st_dev, status.st_ino, status.st_size, modified};
+    return file;
+}
+
+VeskFile::VeskFile(const QString& path) : d(std::make_unique<Private>(path)) {}
+
+VeskFile::~VeskFile() = default;
+
+int VeskFile::SampleCount() const {
+    return static_cast<int>(d->samples.size());
+}
+
+QString VeskFile::SampleName(int sample) const {
+    return d->sample(sample).name;
+}
+
+int VeskFile::PeriodCount(int sample) const {
+    return static_cast<int>(d->sample(sample).periods.size());
+}
+
+int VeskFile::ExperimentCount(int sample, int period) const {
+    return static_cast<int>(d->period(sample, period).experiments.size());
+}
+
+int VeskFile::CycleCount(int sample, int period) const {
+    return static_cast<int>(d->period(sample, period).cycleStarts.size());
+}
+
+std::shared_ptr<ExperimentInfo> VeskFile::Experiment(int sample, int period, int experiment) const {
+    return Period(sample, period)->ExperimentAt(experiment);
+}
+
+std::shared_ptr<PeriodInfo> VeskFile::Period(int sample, int period) const {
+    return std::make_shared<PeriodInfo>(d->period(sample, period).experiments);
+}
+
+std::shared_ptr<SampleInfo> VeskFile::SampleAt(int sample) const {
+    if (sample < 1 || sample > SampleCount())
+        return nullptr;
+    return std::make_shared<SampleInfo>(sample, SampleName(sample), PeriodCount(sample));
+}
+
+float VeskFile::CycleTime(int sample, int period, int experiment, int cycle) const {
+    if (const ScanEntry* entry = d->findScan(sample, period, experiment, cycle))
+        return static_cast<float>(entry->retentionTime);
+    return static_cast<float>(d->period(sample, period).cycleStarts[static_cast<std::size_t>(cycle)]);
+}
+
+CyclePosition VeskFile::CycleAtTime(int sample, int experiment, float timeSeconds) const {
+    std::optional<CyclePosition> nearest;
+    double nearestDistance = std::numeric_limits<double>::infinity();
+    const auto consider = [&](int period, int cycle, double time) {
+        const double distance = std::abs(double{static_cast<float>(time)} - double{timeSeconds});
+        if (distance < nearestDistance) {
+            nearestDistance = distance;
+            nearest = CyclePosition{period, cycle};
+        }
+    };
+    bool experimentExists = false;
+    const int periods = PeriodCount(sample);
+    for (int period = 0; period < periods; ++period) {
+        if (experiment < 0 || experiment >= ExperimentCount(sample, period))
+            continue;
+        experimentExists = true;
+        for (const ScanEntry& entry : d->scans(sample, period, experiment))
+            consider(period, entry.cycle, entry.retentionTime);
+    }
+    if (!experimentExists)
+        raiseOutOfRange(QStringLiteral("No period of sample %1 of '%2' has experiment %3.")
+                            .arg(sample)
+                            .arg(d->path)
+                            .arg(experiment));
+    if (!nearest) {
+        for (int period = 0; period < periods; ++period) {
+            const auto& starts = d->period(sample, period).cycleStarts;
+            if (experiment < ExperimentCount(sample, period))
+                for (std::size_t cycle = 0; cycle < starts.size(); ++cycle)
+                    consider(period, static_cast<int>(cycle), starts[cycle]);
+        }
+    }
+    if (!nearest)
+        raiseOutOfRange(QStringLiteral("Sample %1 of '%2' has no cycles.").arg(sample).arg(d->path));
+    return *nearest;
+}
+
+const QString& VeskFile::FilePath() const {
+    return d->path;
+}
+
+std::optional<ScanRecord> VeskFile::scan(int sample, int period, int experiment, int cycle) const {
+    if (const ScanEntry* entry = d->findScan(sample, period, experiment, cycle))
+        return d->readScan(*entry, sample, period, experiment);
+    return std::nullopt;
+}
+
+std::vector<ScanRecord> VeskFile::scansBetween(int sample, int period, int experiment, float startSeconds,
+                                               float endSeconds) const {
+    if (startSeconds > endSeconds)
+        std::swap(startSeconds, endSeconds);
+    std::vector<ScanRecord> records;
+    for (const ScanEntry& entry : d->scans(sample, period, experiment)) {
+        const auto time = static_cast<float>(entry.retentionTime);
+        if (time >= startSeconds && time <= endSeconds)
+            records.push_back(d->readScan(entry, sample, period, experiment));
+    }
+    return records;
+}
+
+std::vector<double> VeskFile::totalIonCurrents(int sample, int period, int experiment) const {
+    const auto& experimentScans = d->scans(sample, period, experiment);
+    std::vector<double> currents(static_cast<std::size_t>(CycleCount(sample, period)), 0.0);
+    for (const ScanEntry& entry : experimentScans)
+        currents[static_cast<std::size_t>(entry.cycle)] = entry.totalIonCurrent;
+    return currents;
+}
+
+std::shared_ptr<VeskFile> VeskFileOpener::OpenVeskFile(const QString& path, int sample) const {
+    auto file = VeskFile::open(path);
+    if (!file->SampleAt(sample))
+        raiseOutOfRange(QStringLiteral("'%1' has no sample %2; its samples are 1 to %3.")
+                            .arg(file->FilePath())
+                            .arg(sample)
+                            .arg(file->SampleCount()));
+    return file;
+}
+
+} // namespace kestrum

@@ -38,7 +38,7 @@ constexpr std::array namedKeys{
     NamedKey{0xBA, XK_semicolon},    NamedKey{0xBB, XK_equal},       NamedKey{0xBC, XK_comma},
     NamedKey{0xBD, XK_minus},        NamedKey{0xBE, XK_period},      NamedKey{0xBF, XK_slash},
     NamedKey{0xC0, XK_grave},        NamedKey{0xDB, XK_bracketleft}, NamedKey{0xDC, XK_backslash},
-    NamedKey{0xDD, XK_bracketright}, NamedKey{0xDE, XK_apostrophe},  NamedKey{0xE2, XK_less},
+    NamedKey{0xDD, XK_bracketright}, NamedKey{0xDE, XK_apostrophe},
 };
 
 // Letters, digits, keypad digits and function keys come in runs of consecutive numbers.

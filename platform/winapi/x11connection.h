@@ -1,6 +1,7 @@
 #pragma once
 // A connection to the X server named by DISPLAY, held for one operation and closed after it, so
-// that no connection outlives the server it was made to.
+// that no connection outlives the server it was made to. While it is open, protocol errors (a
+// window that no longer exists, say) are ignored instead of ending the program.
 
 #include <X11/Xlib.h>
 
@@ -8,11 +9,8 @@ namespace winapi {
 
 class X11Connection {
 public:
-    X11Connection() : m_display(XOpenDisplay(nullptr)) {}
-    ~X11Connection() {
-        if (m_display)
-            XCloseDisplay(m_display);
-    }
+    X11Connection();
+    ~X11Connection();
     X11Connection(const X11Connection&) = delete;
     X11Connection& operator=(const X11Connection&) = delete;
 
@@ -21,6 +19,7 @@ public:
 
 private:
     Display* m_display;
+    XErrorHandler m_previousHandler;
 };
 
 } // namespace winapi

@@ -1,0 +1,92 @@
+#include "kestrum/peakfinder/peakfinderalgorithm.h"
+
+#include "automation/automationerror.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrum {
+
+namespace {
+
+// Centroids of a peak are good to a fraction of its width; isotope peaks are searched within
+// this share of the width at half height.
+constexpr double toleranceShareOfWidth = 0.3;
+// Isotope peaks closer than this share of the width at half height are not resolved.
+constexpr double resolvedShareOfWidth = 1.2;
+// Neighbouring profile points of a peak sit closer than this (parts per million of the m/z).
+constexpr double profileSpacingPpm = 300;
+// Peak lists of high-resolution data put isotope peaks within a few thousandths of 1.00335; of
+// low-resolution data, within about a tenth.
+constexpr double highResolutionWindow = 0.01;
+constexpr double lowResolutionWindow = 0.1;
+constexpr double highResolutionPpm = 15;
+constexpr double highResolutionAbsolute = 0.002;
+constexpr int fewestIsotopePairs = 5;
+
+} // namespace
+
+PeakFinderAlgorithm::PeakFinderAlgorithm() = default;
+PeakFinderAlgorithm::~PeakFinderAlgorithm() = default;
+
+bool PeakFinderAlgorithm::looksLikeProfile(std::span<const double> mz) {
+    if (mz.size() < 3)
+        return false;
+    std::size_t close = 0;
+    for (std::size_t i = 1; i < mz.size(); ++i)
+        if ((mz[i] - mz[i - 1]) * 1e6 < profileSpacingPpm * mz[i])
+            ++close;
+    return 2 * close > mz.size() - 1;
+}
+
+IsotopeTolerance PeakFinderAlgorithm::centroidedTolerance() const {
+    // Compares how many peaks have a partner one isotope spacing above them within a narrow
+    // window with how many fall in the wider one around it: accurate data crowd the narrow one.
+    int narrow = 0;
+    int wide = 0;
+    for (std::size_t i = 0; i < m_peaks.size(); ++i) {
+        const double target = m_peaks[i].mz + IsotopeClusterer::isotopeSpacing;
+        double nearest = lowResolutionWindow;
+        for (std::size_t j = i + 1; j < m_peaks.size() && m_peaks[j].mz <= target + lowResolutionWindow; ++j)
+            nearest = std::min(nearest, std::abs(m_peaks[j].mz - target));
+        if (nearest <= highResolutionWindow)
+            ++narrow;
+        else if (nearest < lowResolutionWindow)
+            ++wide;
+    }
+    const double narrowDensity = narrow / highResolutionWindow;
+    const double wideDensity = wide / (lowResolutionWindow - highResolutionWindow);
+    if (narrow >= fewestIsotopePairs && narrowDensity >= 4 * wideDensity)
+        return {highResolutionAbsolute, highResolutionPpm * 1e-6, 0};
+    return {lowResolutionWindow, 0, 0};
+}
+
+const std::vector<Peak>& PeakFinderAlgorithm::findPeaks(std::span<const double> mz,
+                                                        std::span<const double> intensity, bool centroided,
+                                                        const PeakFinderOptions& options) {
+    if (mz.size() != intensity.size())
+        throw automation::AutomationError::system(
+            QStringLiteral("Peak finder: the spectrum has %1 m/z values but %2 intensities.")
+                .arg(mz.size())
+                .arg(intensity.size()),
+            QStringLiteral("PeakFinder"));
+    m_peaks.clear();
+    IsotopeTolerance tolerance;
+    if (centroided) {
+        m_resolution = 0;
+        for (std::size_t i = 0; i < mz.size(); ++i)
+            if (intensity[i] > 0)
+                m_peaks.push_back({mz[i], intensity[i], intensity[i], 0, mz[i], true, 0});
+        tolerance = centroidedTolerance();
+    } else {
+        m_profile.detect(mz, intensity, options.heightPercent, options.minSignalToNoise, m_peaks);
+        m_resolution = m_profile.resolution();
+        tolerance = {0, toleranceShareOfWidth / m_resolution, resolvedShareOfWidth / m_resolution};
+    }
+    m_clusterer.assign(m_peaks, tolerance, options.chargeLimit());
+    return m_peaks;
+}
+
+} // namespace kestrum

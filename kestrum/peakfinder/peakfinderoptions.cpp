@@ -1,0 +1,73 @@
+#include "kestrum/peakfinder/peakfinderoptions.h"
+
+#include "automation/automationerror.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <limits>
+
+namespace kestrum {
+
+namespace {
+
+constexpr int highestSupportedCharge = 10;
+
+[[noreturn]] void rejectField(int field, const QString& value, const QString& expected) {
+    throw automation::AutomationError::system(
+        QStringLiteral("Peak finder options: field %1 (\"%2\") must be %3.").arg(field).arg(value, expected),
+        QStringLiteral("PeakFinderOptions"));
+}
+
+double numberField(const QStringList& fields, int field, double low, double high, const QString& expected) {
+    const QString text = fields.at(field - 1).trimmed();
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || value < low || value > high)
+        rejectField(field, text, expected);
+    return value;
+}
+
+int integerField(const QStringList& fields, int field, int low, int high, const QString& expected) {
+    const QString text = fields.at(field - 1).trimmed();
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < low || value > high)
+        rejectField(field, text, expected);
+    return value;
+}
+
+} // namespace
+
+QString PeakFinderOptions::toText() const {
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(QString::number(heightPercent, 'g', 15))
+        .arg(chargeState)
+        .arg(QString::number(minSignalToNoise, 'g', 15))
+        .arg(maxCharge);
+}
+
+PeakFinderOptions PeakFinderOptions::fromText(const QString& text) {
+    PeakFinderOptions options;
+    if (text.trimmed().isEmpty())
+        return options;
+    const QStringList fields = text.split(QLatin1Char(','));
+    if (fields.size() > 4)
+        rejectField(5, fields.at(4), QStringLiteral("absent: the options have four fields"));
+    const int charges = highestSupportedCharge;
+    options.heightPercent = numberField(fields, 1, 1, 99, QStringLiteral("a percentage from 1 to 99"));
+    // Precursors may carry more charges than a fragment cluster can show; such a bound means
+    // "any charge we can tell apart".
+    if (fields.size() >= 2)
+        options.chargeState = std::min(integerField(fields, 2, 0, std::numeric_limits<int>::max(),
+                                                    QStringLiteral("a charge state of 0 or more")),
+                                       charges);
+    if (fields.size() >= 3)
+        options.minSignalToNoise = numberField(fields, 3, 0, 1e6, QStringLiteral("a ratio of 0 or more"));
+    if (fields.size() >= 4)
+        options.maxCharge =
+            integerField(fields, 4, 1, charges, QStringLiteral("a charge from 1 to %1").arg(charges));
+    return options;
+}
+
+} // namespace kestrum

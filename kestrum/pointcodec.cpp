@@ -26,28 +26,21 @@ QByteArray compress(const std::vector<unsigned char>& bytes) {
 // Inflates to exactly `size` bytes; a stream that is longer, shorter or broken is refused, so a
 // hostile blob cannot make the reader allocate more than the scan's point count allows.
 bool inflateExactly(std::span<const unsigned char> data, std::size_t size, std::vector<unsigned char>& out) {
-    out.resize(size);
-    if (data.size() > std::numeric_limits<uInt>::max() || size > std::numeric_limits<uInt>::max())
+    if (data.size() > std::numeric_limits<uInt>::max() || size >= std::numeric_limits<uInt>::max())
         return false;
+    // One spare byte tells a stream that is too long from one that fits exactly.
+    out.resize(size + 1);
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
         return false;
     stream.next_in = const_cast<Bytef*>(data.data());
     stream.avail_in = static_cast<uInt>(data.size());
     stream.next_out = out.data();
-    stream.avail_out = static_cast<uInt>(size);
-    int result = inflate(&stream, Z_FINISH);
-    if (result == Z_BUF_ERROR && stream.avail_out == 0 && size == 0) {
-        // An empty array: the stream must still end properly.
-        unsigned char spare = 0;
-        stream.next_out = &spare;
-        stream.avail_out = 1;
-        result = inflate(&stream, Z_FINISH);
-        if (stream.avail_out == 0)
-            result = Z_DATA_ERROR;
-    }
-    const bool complete = result == Z_STREAM_END && stream.avail_out == 0 && stream.avail_in == 0;
+    stream.avail_out = static_cast<uInt>(size + 1);
+    const bool complete =
+        inflate(&stream, Z_FINISH) == Z_STREAM_END && stream.total_out == size && stream.avail_in == 0;
     inflateEnd(&stream);
+    out.resize(size);
     return complete;
 }
 

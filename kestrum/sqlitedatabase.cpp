@@ -38,9 +38,11 @@ SqliteDatabase::SqliteDatabase(const QString& path, Mode mode) : m_path(path) {
                                                   QStringLiteral("Kestrum"));
     }
     sqlite3_extended_result_codes(m_db, 1);
-    // Content from an untrusted file must not run functions with side effects through its schema.
-    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    if (mode == Mode::ReadOnly) {
+        // Content from an untrusted file must not run functions with side effects through its schema.
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    }
 }
 
 SqliteDatabase::~SqliteDatabase() {

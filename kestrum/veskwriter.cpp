@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <numeric>
 #include <set>
+#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 
@@ -72,6 +73,10 @@ VeskWriter::Private::Private(const QString& destination) : path(QFileInfo(destin
         raise(QStringLiteral("Cannot write '%1': the folder '%2' is not writable (%3).")
                   .arg(path, QDir::toNativeSeparators(info.absolutePath()), temporary.errorString()));
     temporaryPath = temporary.fileName();
+    // A temporary file is private to its owner; the finished file gets the usual permissions.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(temporary.handle(), 0666 & ~mask);
     temporary.close();
 
     db = std::make_unique<SqliteDatabase>(temporaryPath, SqliteDatabase::Mode::Create);

@@ -1,0 +1,147 @@
+// Writing Vesk files: exact round trips, atomic replacement, nothing left behind on failure, and
+// clear refusals of records that would make a file inconsistent.
+#include "veskfixture.h"
+
+#include "kestrum/veskfile.h"
+
+#include "automation/automationerror.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cmath>
+#include <limits>
+
+using namespace kestrum;
+using namespace kestrum::testing;
+
+namespace {
+
+class VeskWriterTest : public VeskFileTest {};
+
+TEST_F(VeskWriterTest, PointsAndScanDetailsReadBackBitForBit) {
+    const QString path = pathOf(QStringLiteral("exact.vesk"));
+    ScanRecord written = makeScan(1, 0, 0, 0, 1234.5678901234, {}, {});
+    // Awkward values: denormals, float32-derived intensities, a repeated m/z and a huge jump.
+    written.mz = {1e-300, 100.000000001, 100.000000001, 523.78123456789, 1.7e308};
+    written.intensity = {0.0, double{1.1f}, std::numeric_limits<double>::denorm_min(), 3.0e12, 42.0};
+    written.precursorMz = 523.7812;
+    written.precursorCharge = 3;
+    written.centroided = true;
+    {
+        VeskWriter writer(path);
+        writer.addSample(QStringLiteral("Ünïcode sample"));
+        writer.addPeriod(1);
+        writer.addExperiment(1, 0, {TOFProduct, 1, 30.5});
+        writer.addCycle(1, 0, 1234.0);
+        writer.addScan(written);
+        writer.commit();
+    }
+    const auto file = VeskFile::open(path);
+    EXPECT_EQ(file->SampleName(1), QStringLiteral("Ünïcode sample"));
+    EXPECT_EQ(file->Experiment(1, 0, 0)->ScanTypeCode(), TOFProduct);
+    EXPECT_EQ(file->Experiment(1, 0, 0)->Polarity(), 1);
+    EXPECT_EQ(file->Experiment(1, 0, 0)->FixedMass(), 30.5);
+    const auto read = file->scan(1, 0, 0, 0);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->mz, written.mz);
+    EXPECT_EQ(read->intensity, written.intensity);
+    EXPECT_EQ(read->retentionTimeSeconds, written.retentionTimeSeconds);
+    EXPECT_EQ(read->precursorMz, written.precursorMz);
+    EXPECT_EQ(read->precursorCharge, 3);
+    EXPECT_TRUE(read->centroided);
+}
+
+TEST_F(VeskWriterTest, EmptyScanAndScanWithoutPrecursorReadBack) {
+    const QString path = pathOf(QStringLiteral("empty.vesk"));
+    {
+        VeskWriter writer(path);
+        writer.addSample(QStringLiteral("S"));
+        writer.addPeriod(1);
+        writer.addExperiment(1, 0, {TOFMS, 0, 0});
+        writer.addCycle(1, 0, 0);
+        writer.addScan(makeScan(1, 0, 0, 0, 0.5, {}, {}));
+        writer.commit();
+    }
+    const auto scan = VeskFile::open(path)->scan(1, 0, 0, 0);
+    ASSERT_TRUE(scan);
+    EXPECT_TRUE(scan->mz.empty());
+    EXPECT_FALSE(scan->precursorMz);
+    EXPECT_FALSE(scan->centroided);
+}
+
+TEST_F(VeskWriterTest, NothingIsLeftBehindWithoutCommit) {
+    {
+        VeskWriter writer(pathOf(QStringLiteral("abandoned.vesk")));
+        writer.addSample(QStringLiteral("S"));
+        EXPECT_EQ(filesInFolder().size(), 1); // the temporary file while writing
+    }
+    EXPECT_TRUE(filesInFolder().isEmpty());
+}
+
+TEST_F(VeskWriterTest, AFailedRewriteKeepsTheOldFileAndAFinishedOneReplacesIt) {
+    const QString path = pathOf(QStringLiteral("run.vesk"));
+    writeTwoSampleFile(path);
+    try {
+        VeskWriter writer(path);
+        writer.addSample(QStringLiteral("Replacement"));
+        writer.addPeriod(7); // fails: there is no sample 7
+        FAIL() << "adding a period to a missing sample must fail";
+    } catch (const automation::AutomationError& error) {
+        EXPECT_TRUE(error.description().contains(QStringLiteral("no sample 7"))) << error.what();
+    }
+    EXPECT_EQ(filesInFolder(), QStringList{QStringLiteral("run.vesk")});
+    EXPECT_EQ(VeskFile::open(path)->SampleCount(), 2);
+
+    VeskWriter writer(path);
+    writer.addSample(QStringLiteral("Replacement"));
+    writer.commit();
+    EXPECT_EQ(filesInFolder(), QStringList{QStringLiteral("run.vesk")});
+    // The open-file cache must notice the replaced file.
+    EXPECT_EQ(VeskFile::open(path)->SampleCount(), 1);
+    EXPECT_EQ(VeskFile::open(path)->SampleName(1), QStringLiteral("Replacement"));
+}
+
+TEST_F(VeskWriterTest, AnUnwritableFolderIsRefusedAtOnceNamingTheFile) {
+    const QString path = pathOf(QStringLiteral("missing-folder/run.vesk"));
+    try {
+        VeskWriter writer(path);
+        FAIL() << "writing into a missing folder must fail";
+    } catch (const automation::AutomationError& error) {
+        EXPECT_TRUE(error.description().contains(path)) << error.what();
+        EXPECT_TRUE(error.description().contains(QStringLiteral("not writable"))) << error.what();
+    }
+}
+
+TEST_F(VeskWriterTest, InconsistentRecordsAreRefusedWithTheirPosition) {
+    VeskWriter writer(pathOf(QStringLiteral("checked.vesk")));
+    writer.addSample(QStringLiteral("S"));
+    writer.addPeriod(1);
+    writer.addExperiment(1, 0, {TOFMS, 0, 0});
+    writer.addCycle(1, 0, 0);
+    writer.addScan(makeScan(1, 0, 0, 0, 0, {1, 2}, {1, 1}));
+    const auto refusal = [&](const ScanRecord& scan) {
+        try {
+            writer.addScan(scan);
+        } catch (const automation::AutomationError& error) {
+            return error.description();
+        }
+        return QString();
+    };
+    EXPECT_TRUE(refusal(makeScan(1, 0, 0, 0, 0, {1}, {1})).contains(QStringLiteral("twice")));
+    EXPECT_TRUE(refusal(makeScan(1, 0, 0, 1, 0, {1}, {1})).contains(QStringLiteral("cycle 1")));
+    EXPECT_TRUE(refusal(makeScan(1, 0, 1, 0, 0, {1}, {1})).contains(QStringLiteral("experiment 1")));
+    writer.addCycle(1, 0, 1);
+    EXPECT_TRUE(refusal(makeScan(1, 0, 0, 1, 0, {1, 2}, {1})).contains(QStringLiteral("2 m/z values")));
+    EXPECT_TRUE(
+        refusal(makeScan(1, 0, 0, 1, 0, {2, 1}, {1, 1})).contains(QStringLiteral("ascend at point 2")));
+    EXPECT_TRUE(
+        refusal(makeScan(1, 0, 0, 1, 0, {1, std::nan("")}, {1, 1})).contains(QStringLiteral("point 2")));
+    EXPECT_THROW(writer.addExperiment(1, 0, {TOFMS, 2, 0}), automation::AutomationError);
+    // The refusals left the writer usable.
+    writer.addScan(makeScan(1, 0, 0, 1, 1, {1}, {1}));
+    writer.commit();
+    EXPECT_TRUE(VeskFile::open(pathOf(QStringLiteral("checked.vesk")))->scan(1, 0, 0, 1));
+    EXPECT_THROW(writer.addSample(QStringLiteral("late")), automation::AutomationError);
+}
+
+} // namespace

@@ -7,6 +7,8 @@
 
 #include "kestrum/peakfinder/peak.h"
 
+#include "kestrum_peakfinder_export.h"
+
 #include <vector>
 
 namespace kestrum {
@@ -22,7 +24,7 @@ struct IsotopeTolerance {
     double at(double mz) const { return absolute + relative * mz; }
 };
 
-class IsotopeClusterer {
+class KESTRUM_PEAKFINDER_EXPORT IsotopeClusterer {
 public:
     static constexpr double isotopeSpacing = 1.00335;
 

@@ -8,12 +8,14 @@
 #include "kestrum/peakfinder/noiseestimator.h"
 #include "kestrum/peakfinder/peak.h"
 
+#include "kestrum_peakfinder_export.h"
+
 #include <span>
 #include <vector>
 
 namespace kestrum {
 
-class ProfilePeakDetector {
+class KESTRUM_PEAKFINDER_EXPORT ProfilePeakDetector {
 public:
     // Used when the spectrum has no peak clear enough to measure.
     static constexpr double defaultResolution = 10000;

@@ -28,6 +28,10 @@ QByteArray compress(const std::vector<unsigned char>& bytes) {
 bool inflateExactly(std::span<const unsigned char> data, std::size_t size, std::vector<unsigned char>& out) {
     if (data.size() > std::numeric_limits<uInt>::max() || size >= std::numeric_limits<uInt>::max())
         return false;
+    // Deflate cannot expand data more than about 1032 times; refusing beyond that keeps a damaged
+    // point count from making the reader allocate memory the blob could never fill.
+    if (size > data.size() * 1032 + 64)
+        return false;
     // One spare byte tells a stream that is too long from one that fits exactly.
     out.resize(size + 1);
     z_stream stream{};

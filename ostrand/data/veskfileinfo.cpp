@@ -2,6 +2,7 @@
 
 #include "kestrum/scantype.h"
 #include "kestrum/veskfile.h"
+#include "script/mlogger.h"
 
 #include <algorithm>
 #include <array>
@@ -31,6 +32,13 @@ std::optional<double> numberBeforeClosingParenthesis(const QString& title, qsize
 void VeskFileInfo::setFileNameAndIndex(const QString& strFileName, std::int32_t sampleIndex,
                                        std::int32_t currentPeriod, std::int32_t currentExperiment,
                                        std::int32_t currentCycle) {
+    MLogger::LogMessage(QStringLiteral("VeskFileInfo.setFileNameAndIndex - start"));
+    MLogger::LogMessage(QStringLiteral("\tstrFileName = ") + strFileName);
+    MLogger::LogMessage(QStringLiteral("\tsampleIndex = ") + QString::number(sampleIndex));
+    MLogger::LogMessage(QStringLiteral("\tcurrentPeriod = ") + QString::number(currentPeriod));
+    MLogger::LogMessage(QStringLiteral("\tcurrentExperiment = ") + QString::number(currentExperiment));
+    MLogger::LogMessage(QStringLiteral("\tcurrentCycle = ") + QString::number(currentCycle));
+    // Everything is read first, so a failure leaves the object describing the file it had.
     m_state = readState(strFileName, sampleIndex, currentPeriod, currentExperiment, currentCycle);
 }
 

@@ -2,6 +2,8 @@
 
 #include "kestrum/scantype.h"
 #include "kestrum/veskwriter.h"
+#include "script/mlogger.h"
+#include "settings/registryfuncs.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -271,6 +273,44 @@ TEST_F(VeskFileInfoTest, FailedLoadKeepsThePreviousFileAndReportsWhere) {
     expectFailure(path, 0, 0, 0, QStringLiteral("sample 0"));
     expectFailure(path, 1, 1, 0, QStringLiteral("period 1"));
     expectFailure(path, 1, 0, 3, QStringLiteral("experiment 3"));
+}
+
+TEST_F(VeskFileInfoTest, LoadingLogsItsArguments) {
+    ASSERT_TRUE(m_dir.isValid());
+    const QString path = writeDdeRun();
+    const QString debug =
+        RegistryFuncs::ReadSetting(RegistryFuncs::SettingsKey, QStringLiteral("Debug"), QStringLiteral("0"));
+    RegistryFuncs::WriteSetting(RegistryFuncs::SettingsKey, QStringLiteral("Debug"), QStringLiteral("1"));
+    MLogger::Testing::Reload(m_dir.filePath(QStringLiteral("libostrand.so")));
+
+    VeskFileInfo info;
+    info.setFileNameAndIndex(path, 1, 0, 2, 5);
+    // A failing load is logged too, before the file is read.
+    EXPECT_THROW(info.setFileNameAndIndex(path, 7, 0, 0, 0), AutomationError);
+
+    QFile log(MLogger::Testing::LogFilePath());
+    RegistryFuncs::WriteSetting(RegistryFuncs::SettingsKey, QStringLiteral("Debug"), debug);
+    MLogger::Testing::Reload();
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    QStringList texts;
+    for (const QString& line :
+         QString::fromLocal8Bit(log.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        texts.append(line.section(QLatin1Char('\t'), 1));
+    const QStringList expected = {
+        QStringLiteral("VeskFileInfo.setFileNameAndIndex - start"),
+        QStringLiteral("\tstrFileName = ") + path,
+        QStringLiteral("\tsampleIndex = 1"),
+        QStringLiteral("\tcurrentPeriod = 0"),
+        QStringLiteral("\tcurrentExperiment = 2"),
+        QStringLiteral("\tcurrentCycle = 5"),
+        QStringLiteral("VeskFileInfo.setFileNameAndIndex - start"),
+        QStringLiteral("\tstrFileName = ") + path,
+        QStringLiteral("\tsampleIndex = 7"),
+        QStringLiteral("\tcurrentPeriod = 0"),
+        QStringLiteral("\tcurrentExperiment = 0"),
+        QStringLiteral("\tcurrentCycle = 0"),
+    };
+    EXPECT_EQ(texts, expected);
 }
 
 TEST_F(VeskFileInfoTest, ReopensTheFileForEveryQuestion) {

@@ -31,7 +31,9 @@ ExperimentDefinition experiment(int scanTypeCode, double fixedMass = 0.0, int po
 
 class VeskFileInfoTest : public ::testing::Test {
 protected:
-    // Writes a Vesk file with these samples, each scan carrying a two-point spectrum.
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    // Writes a Vesk file with these samples; the information read here needs no scans.
     QString writeFile(const QString& name, const std::vector<SampleLayout>& samples) {
         const QString path = m_dir.filePath(name);
         kestrum::VeskWriter writer(path);
@@ -41,20 +43,8 @@ protected:
                 const int period = writer.addPeriod(sample);
                 for (const ExperimentDefinition& definition : experiments)
                     writer.addExperiment(sample, period, definition);
-                for (int cycle = 0; cycle < layout.cyclesPerPeriod; ++cycle) {
+                for (int cycle = 0; cycle < layout.cyclesPerPeriod; ++cycle)
                     writer.addCycle(sample, period, 2.0 * cycle);
-                    for (int index = 0; index < static_cast<int>(experiments.size()); ++index) {
-                        kestrum::ScanRecord scan;
-                        scan.sample = sample;
-                        scan.period = period;
-                        scan.experiment = index;
-                        scan.cycle = cycle;
-                        scan.retentionTimeSeconds = 2.0 * cycle + 0.1 * index;
-                        scan.mz = {400.0, 800.0};
-                        scan.intensity = {10.0, 20.0};
-                        writer.addScan(scan);
-                    }
-                }
             }
         }
         writer.commit();
@@ -86,7 +76,6 @@ TEST_F(VeskFileInfoTest, NewObjectHoldsEmptyValues) {
 }
 
 TEST_F(VeskFileInfoTest, DataDependentRunWithTofSurvey) {
-    ASSERT_TRUE(m_dir.isValid());
     const QString path = writeDdeRun();
     VeskFileInfo info;
     info.setFileNameAndIndex(path, 1, 0, 0, 5);
@@ -117,7 +106,6 @@ TEST_F(VeskFileInfoTest, DataDependentRunWithTofSurvey) {
 }
 
 TEST_F(VeskFileInfoTest, SurveyTypeAndFixedMassDecideDataDependence) {
-    ASSERT_TRUE(m_dir.isValid());
     struct Case {
         std::vector<ExperimentDefinition> experiments;
         bool dde;
@@ -156,7 +144,6 @@ TEST_F(VeskFileInfoTest, SurveyTypeAndFixedMassDecideDataDependence) {
 }
 
 TEST_F(VeskFileInfoTest, MultiPeriodFixedPrecursorRunIsNeverDataDependent) {
-    ASSERT_TRUE(m_dir.isValid());
     // Period 0 would qualify as a data-dependent run on its own.
     const QString path = writeFile(QStringLiteral("periods.vesk"),
                                    {{QStringLiteral("fixed precursors"),
@@ -182,7 +169,6 @@ TEST_F(VeskFileInfoTest, MultiPeriodFixedPrecursorRunIsNeverDataDependent) {
 }
 
 TEST_F(VeskFileInfoTest, MsOnlyRunHasNoMsMsData) {
-    ASSERT_TRUE(m_dir.isValid());
     const QString path = writeFile(QStringLiteral("ms.vesk"),
                                    {{QStringLiteral("survey only"), {{experiment(kestrum::TOFMS)}}, 10}});
     VeskFileInfo info;
@@ -195,7 +181,6 @@ TEST_F(VeskFileInfoTest, MsOnlyRunHasNoMsMsData) {
 }
 
 TEST_F(VeskFileInfoTest, SeveralSamplesAreReadOneAtATime) {
-    ASSERT_TRUE(m_dir.isValid());
     const QString path = writeFile(
         QStringLiteral("samples.vesk"),
         {{QStringLiteral("blank"), {{experiment(kestrum::TOFMS)}}, 2},
@@ -228,7 +213,6 @@ TEST_F(VeskFileInfoTest, SeveralSamplesAreReadOneAtATime) {
 }
 
 TEST_F(VeskFileInfoTest, StoredScanTypeTextCoversUnknownCodes) {
-    ASSERT_TRUE(m_dir.isValid());
     const std::vector<std::pair<int, QString>> expected = {
         {kestrum::MRM, QStringLiteral("MRM")},
         {kestrum::TimeDelayFragmentation, QStringLiteral("Time Delay Frag.")},
@@ -249,7 +233,6 @@ TEST_F(VeskFileInfoTest, StoredScanTypeTextCoversUnknownCodes) {
 }
 
 TEST_F(VeskFileInfoTest, FailedLoadKeepsThePreviousFileAndReportsWhere) {
-    ASSERT_TRUE(m_dir.isValid());
     const QString path = writeDdeRun();
     VeskFileInfo info;
     info.setFileNameAndIndex(path, 1, 0, 1, 3);
@@ -276,7 +259,6 @@ TEST_F(VeskFileInfoTest, FailedLoadKeepsThePreviousFileAndReportsWhere) {
 }
 
 TEST_F(VeskFileInfoTest, LoadingLogsItsArguments) {
-    ASSERT_TRUE(m_dir.isValid());
     const QString path = writeDdeRun();
     const QString debug =
         RegistryFuncs::ReadSetting(RegistryFuncs::SettingsKey, QStringLiteral("Debug"), QStringLiteral("0"));
@@ -314,7 +296,6 @@ TEST_F(VeskFileInfoTest, LoadingLogsItsArguments) {
 }
 
 TEST_F(VeskFileInfoTest, ReopensTheFileForEveryQuestion) {
-    ASSERT_TRUE(m_dir.isValid());
     const auto write = [&](int polarity) {
         return writeFile(QStringLiteral("replaced.vesk"),
                          {{QStringLiteral("s"), {{experiment(kestrum::TOFMS, 0.0, polarity)}}}});
@@ -391,42 +372,25 @@ TEST(VeskFileInfoRules, ParentMzAndChargeAlwaysFail) {
 }
 
 TEST(VeskFileInfoDispatch, MembersInInterfaceSlotOrder) {
-    const std::vector<QString> expected = {
-        QStringLiteral("DllVersion"),
-        QStringLiteral("setFileNameAndIndex"),
-        QStringLiteral("getScanTypeText"),
-        QStringLiteral("GetFilename"),
-        QStringLiteral("getSampleIndex"),
-        QStringLiteral("getNumberOfSamples"),
-        QStringLiteral("getSampleName"),
-        QStringLiteral("getNumPeriods"),
-        QStringLiteral("getScanType"),
-        QStringLiteral("getMaxExperiments"),
-        QStringLiteral("getNumCyclesInFirstPeriod"),
-        QStringLiteral("isDDE"),
-        QStringLiteral("getCurrentPeriod"),
-        QStringLiteral("getCurrentExperiment"),
-        QStringLiteral("getCurrentCycle"),
-        QStringLiteral("isMSMS"),
-        QStringLiteral("isThisScanMSMS"),
-        QStringLiteral("isDataBeingAcquired"),
-        QStringLiteral("isTOFSurveyDDE"),
-        QStringLiteral("haveEngineDDEChargeState"),
-        QStringLiteral("isMSMSButNotDDE"),
-        QStringLiteral("isThisScanMSCubed"),
-        QStringLiteral("isThisScanDDEProduct"),
-        QStringLiteral("GetParentMZAndCharge"),
-        QStringLiteral("ParseParentMZFromTitle"),
-        QStringLiteral("IsPositive"),
-    };
+    // The interface's slots, from 1.
+    const QStringList expected =
+        QStringLiteral(
+            "DllVersion setFileNameAndIndex getScanTypeText GetFilename getSampleIndex "
+            "getNumberOfSamples getSampleName getNumPeriods getScanType getMaxExperiments "
+            "getNumCyclesInFirstPeriod isDDE getCurrentPeriod getCurrentExperiment getCurrentCycle "
+            "isMSMS isThisScanMSMS isDataBeingAcquired isTOFSurveyDDE haveEngineDDEChargeState "
+            "isMSMSButNotDDE isThisScanMSCubed isThisScanDDEProduct GetParentMZAndCharge "
+            "ParseParentMZFromTitle IsPositive")
+            .split(QLatin1Char(' '));
     VeskFileInfo info;
     const auto& members = info.members();
-    ASSERT_EQ(members.size(), expected.size());
-    for (std::size_t slot = 0; slot < expected.size(); ++slot) {
-        EXPECT_EQ(members[slot].name, expected[slot]);
+    ASSERT_EQ(members.size(), static_cast<std::size_t>(expected.size()));
+    for (std::size_t slot = 0; slot < members.size(); ++slot) {
+        const QString& name = expected[static_cast<qsizetype>(slot)];
+        EXPECT_EQ(members[slot].name, name);
         EXPECT_EQ(members[slot].dispatchId, static_cast<int>(slot) + 1);
         const auto kind = slot == 0 ? automation::InvokeKind::PropertyGet : automation::InvokeKind::Method;
-        EXPECT_EQ(members[slot].kind, kind) << expected[slot].toStdString();
+        EXPECT_EQ(members[slot].kind, kind) << name.toStdString();
     }
     EXPECT_EQ(info.className(), QStringLiteral("VeskFileInfo"));
     EXPECT_EQ(info.call(QStringLiteral("DllVersion")).toString(), QStringLiteral("1.6b25"));
@@ -449,12 +413,10 @@ TEST(VeskFileInfoDispatch, HelpStringsBelongToMembers) {
 }
 
 TEST_F(VeskFileInfoTest, LateBoundCallsConvertArgumentsAndResults) {
-    ASSERT_TRUE(m_dir.isValid());
     const QString path = writeDdeRun();
     auto info = std::make_shared<VeskFileInfo>();
     // Callers often pass numbers as text or Integers; arguments stay as they were passed.
-    Arguments load{Variant(path), Variant(QStringLiteral("1")), Variant(std::int16_t{0}), Variant(1.0),
-                   Variant(std::int32_t{4})};
+    Arguments load{path, QStringLiteral("1"), std::int16_t{0}, 1.0, 4};
     info->call(QStringLiteral("setFileNameAndIndex"), load);
     EXPECT_EQ(load[1], Variant(QStringLiteral("1")));
     EXPECT_EQ(info->call(QStringLiteral("getCurrentExperiment")).toLong(), 1);
@@ -470,16 +432,10 @@ TEST_F(VeskFileInfoTest, LateBoundCallsConvertArgumentsAndResults) {
     EXPECT_TRUE(info->call(QStringLiteral("isThisScanDDEProduct"), ddeProduct).toBool());
     Arguments title{Variant(QStringLiteral("(523.78)"))};
     EXPECT_DOUBLE_EQ(info->call(QStringLiteral("ParseParentMZFromTitle"), title).toDouble(), 523.78);
-    Arguments polarity{Variant(std::int32_t{0}), Variant(std::int32_t{0})};
+    Arguments polarity{0, 0};
     EXPECT_TRUE(info->call(QStringLiteral("IsPositive"), polarity).toBool());
 
-    Arguments charge{Variant(),
-                     Variant(std::int16_t{1}),
-                     Variant(std::int16_t{0}),
-                     Variant(std::int16_t{1}),
-                     Variant(std::int32_t{4}),
-                     Variant(512.0),
-                     Variant(std::int16_t{2})};
+    Arguments charge{Variant(), 1, 0, 1, 4, 512.0, 2};
     try {
         info->call(QStringLiteral("GetParentMZAndCharge"), charge);
         ADD_FAILURE() << "no error raised";

@@ -435,6 +435,10 @@ std::vector<ScanRecord> VeskFile::scansBetween(int sample, int period, int exper
     return records;
 }
 
+int VeskFile::scanCount(int sample, int period, int experiment) const {
+    return static_cast<int>(d->scans(sample, period, experiment).size());
+}
+
 std::vector<double> VeskFile::totalIonCurrents(int sample, int period, int experiment) const {
     const auto& experimentScans = d->scans(sample, period, experiment);
     std::vector<double> currents(static_cast<std::size_t>(CycleCount(sample, period)), 0.0);

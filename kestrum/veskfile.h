@@ -56,6 +56,8 @@ public:
     // lies within [startSeconds, endSeconds], in cycle order.
     std::vector<ScanRecord> scansBetween(int sample, int period, int experiment, float startSeconds,
                                          float endSeconds) const;
+    // How many cycles of the period hold a scan of the experiment.
+    int scanCount(int sample, int period, int experiment) const;
     // The experiment's total ion current in every cycle of the period, 0 where it has no scan.
     std::vector<double> totalIonCurrents(int sample, int period, int experiment) const;
 

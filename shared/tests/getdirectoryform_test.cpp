@@ -1,0 +1,242 @@
+#include "messages/messagecapture.h"
+#include "modaldriver.h"
+#include "qstringprinting.h"
+#include "shared/getdirectoryform.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+class GetDirectoryFormTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { modaldriver::ensureApplication(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(m_folder.isValid());
+        for (const char* sub : {"data/run1", "data/run2", ".hidden"})
+            ASSERT_TRUE(QDir(m_folder.path()).mkpath(QString::fromLatin1(sub)));
+        QFile file(folder("notes.txt"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    QString folder(const char* relative) const { return m_folder.filePath(QString::fromLatin1(relative)); }
+
+    template <typename Control> Control* control(const char* name) {
+        auto* found = m_form.findChild<Control*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    QString dirName() { return control<QLabel>("DirName")->text(); }
+    QString driveRoot() {
+        auto* drives = control<QComboBox>("Drive1");
+        return drives->currentData().toString();
+    }
+
+    // Runs GetDirectory, doing `whileShown` in the shown chooser, then pressing `buttonName`.
+    QString choose(const QString& startDir, const std::function<void()>& whileShown = {},
+                   const char* buttonName = "OKButton", QWidget* owner = nullptr) {
+        modaldriver::onNextModal([this, whileShown, buttonName](QWidget* modal) {
+            EXPECT_EQ(modal, &m_form);
+            if (whileShown)
+                whileShown();
+            control<QPushButton>(buttonName)->click();
+        });
+        return m_form.GetDirectory(startDir, owner);
+    }
+
+    static QString withSeparator(const QString& path) { return path + QLatin1Char('/'); }
+
+    QTreeView* tree() { return control<QTreeView>("Dir1"); }
+    QFileSystemModel* treeModel() { return qobject_cast<QFileSystemModel*>(tree()->model()); }
+    // Whether the tree has listed every visible subfolder of `path`.
+    bool listed(const QString& path) {
+        const QModelIndex index = treeModel()->index(path);
+        const auto entries = QDir(path).entryList(QDir::AllDirs | QDir::NoDotAndDotDot).size();
+        return !treeModel()->canFetchMore(index) && treeModel()->rowCount(index) == entries;
+    }
+    bool inView(const QModelIndex& index) {
+        return tree()->viewport()->rect().contains(tree()->visualRect(index).center());
+    }
+
+    QTemporaryDir m_folder;
+    GetDirectoryForm m_form;
+};
+
+bool waitFor(const std::function<bool()>& condition) {
+    for (int waited = 0; waited < 5000 && !condition(); waited += 10)
+        QTest::qWait(10);
+    return condition();
+}
+
+} // namespace
+
+TEST_F(GetDirectoryFormTest, ShowsItsControlsUnderTheirNames) {
+    EXPECT_EQ(m_form.windowTitle(), QStringLiteral("Select Directory"));
+    auto* drives = control<QComboBox>("Drive1");
+    EXPECT_GE(drives->findData(QDir::rootPath()), 0);
+    EXPECT_NE(control<QTreeView>("Dir1"), nullptr);
+    EXPECT_EQ(control<QPushButton>("OKButton")->text(), QStringLiteral("OK"));
+    EXPECT_EQ(control<QPushButton>("CancelButton")->text(), QStringLiteral("Cancel"));
+    bool captionFound = false;
+    for (const QLabel* label : m_form.findChildren<QLabel*>())
+        captionFound = captionFound || label->text() == QStringLiteral("Directory:");
+    EXPECT_TRUE(captionFound);
+}
+
+TEST_F(GetDirectoryFormTest, ReturnsTheStartFolderWithOneTrailingSeparator) {
+    QString shownName;
+    EXPECT_EQ(choose(folder("data"), [&] { shownName = dirName(); }), withSeparator(folder("data")));
+    EXPECT_EQ(shownName, QStringLiteral("data"));
+    EXPECT_EQ(choose(withSeparator(folder("data/run2"))), withSeparator(folder("data/run2")));
+    EXPECT_EQ(choose(folder(".hidden")), withSeparator(folder(".hidden")));
+}
+
+TEST_F(GetDirectoryFormTest, RootStaysASingleSeparatorAndIsShownWhole) {
+    QString shownName;
+    EXPECT_EQ(choose(QStringLiteral("/"), [&] { shownName = dirName(); }), QStringLiteral("/"));
+    EXPECT_EQ(shownName, QStringLiteral("/"));
+}
+
+TEST_F(GetDirectoryFormTest, StartThatCannotBeOpenedOpensWhereTheDirectoryListStands) {
+    EXPECT_EQ(choose(QString()), withSeparator(QDir::currentPath()));
+    EXPECT_EQ(choose(folder("data")), withSeparator(folder("data")));
+    QString shownName;
+    EXPECT_EQ(choose(folder("missing"), [&] { shownName = dirName(); }), withSeparator(folder("data")));
+    EXPECT_EQ(shownName, QStringLiteral("data"));
+    EXPECT_EQ(choose(folder("notes.txt")), withSeparator(folder("data")));
+}
+
+TEST_F(GetDirectoryFormTest, FolderClickedInTheTreeIsShownAndReturned) {
+    QString shownName;
+    const QString chosen = choose(folder("data"), [&] {
+        const QModelIndex run1 = treeModel()->index(folder("data/run1"));
+        // The start folder stays in view while the tree fills in around it.
+        ASSERT_TRUE(waitFor([&] { return inView(run1); })) << "run1 never came into view";
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, tree()->visualRect(run1).center());
+        shownName = dirName();
+    });
+    EXPECT_EQ(chosen, withSeparator(folder("data/run1")));
+    EXPECT_EQ(shownName, QStringLiteral("run1"));
+}
+
+TEST_F(GetDirectoryFormTest, ScrollingByTheUserStopsTheTreeFollowingTheDirectory) {
+    choose(folder("data"), [&] {
+        ASSERT_TRUE(
+            waitFor([&] { return listed(QDir::rootPath()) && inView(treeModel()->index(folder("data"))); }));
+        QScrollBar* scrollBar = tree()->verticalScrollBar();
+        scrollBar->triggerAction(QAbstractSlider::SliderToMinimum);
+        // Listing a folder at the top must leave the view where the user put it.
+        const QModelIndex first = treeModel()->index(0, 0, treeModel()->index(QDir::rootPath()));
+        tree()->expand(first);
+        ASSERT_TRUE(waitFor([&] { return listed(treeModel()->filePath(first)); }));
+        QTest::qWait(50);
+        EXPECT_EQ(scrollBar->value(), 0);
+    });
+}
+
+TEST_F(GetDirectoryFormTest, CancelOrEscapeReturnsEmptyText) {
+    EXPECT_EQ(choose(folder("data"), {}, "CancelButton"), QString());
+    modaldriver::onNextModal([this](QWidget*) { QTest::keyClick(&m_form, Qt::Key_Escape); });
+    EXPECT_EQ(m_form.GetDirectory(folder("data"), nullptr), QString());
+}
+
+TEST_F(GetDirectoryFormTest, TitleReplacesTheCaptionUntilAnotherIsSet) {
+    m_form.SetTitle(QStringLiteral("Choose the results folder"));
+    QString caption;
+    choose(folder("data"), [&] { caption = m_form.windowTitle(); });
+    EXPECT_EQ(caption, QStringLiteral("Choose the results folder"));
+    m_form.SetTitle(QString());
+    choose(folder("data"), [&] { caption = m_form.windowTitle(); });
+    EXPECT_EQ(caption, QStringLiteral("Choose the results folder"));
+}
+
+TEST_F(GetDirectoryFormTest, ChangingTheDriveOpensItsRootOrExplainsWhyNot) {
+    messages::MessageCapture messages;
+    const QString volumeOfStart = driveRoot();
+    QString afterGoodDrive;
+    QString afterBadDrive;
+    QString driveAfterBadDrive;
+    const QString chosen = choose(folder("data/run1"), [&] {
+        auto* drives = control<QComboBox>("Drive1");
+        // Volumes that appear while the chooser is open: one mounted at a folder, one already gone.
+        drives->addItem(QStringLiteral("data"), folder("data"));
+        drives->addItem(QStringLiteral("gone"), QStringLiteral("/no/such/volume"));
+        drives->setCurrentIndex(drives->count() - 2);
+        afterGoodDrive = dirName();
+        drives->setCurrentIndex(drives->count() - 1);
+        afterBadDrive = dirName();
+        driveAfterBadDrive = driveRoot();
+    });
+    EXPECT_EQ(afterGoodDrive, QStringLiteral("data"));
+    EXPECT_EQ(afterBadDrive, QStringLiteral("data"));
+    EXPECT_EQ(driveAfterBadDrive, volumeOfStart);
+    EXPECT_EQ(chosen, withSeparator(folder("data")));
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(
+        messages.shown().front(),
+        (messages::ShownMessage{QStringLiteral("Error"), QStringLiteral("Path not found: /no/such/volume")}));
+}
+
+TEST_F(GetDirectoryFormTest, DoesDirectoryExistChecksWithoutShowingAndStartsAfresh) {
+    messages::MessageCapture messages;
+    EXPECT_TRUE(m_form.DoesDirectoryExist(folder("data")));
+    EXPECT_TRUE(m_form.DoesDirectoryExist(QStringLiteral("/")));
+    EXPECT_FALSE(m_form.DoesDirectoryExist(folder("missing")));
+    EXPECT_FALSE(m_form.DoesDirectoryExist(folder("notes.txt")));
+    EXPECT_FALSE(m_form.DoesDirectoryExist(QString()));
+    EXPECT_FALSE(m_form.isVisible());
+    EXPECT_TRUE(messages.shown().empty());
+    // After a check the chooser opens at the current directory, not where the check looked.
+    EXPECT_EQ(choose(folder("missing")), withSeparator(QDir::currentPath()));
+}
+
+TEST_F(GetDirectoryFormTest, OwnerHoldsTheChooserOnlyWhileItIsShown) {
+    auto owner = std::make_unique<QWidget>();
+    owner->show();
+    QWidget* parentWhileShown = nullptr;
+    EXPECT_EQ(choose(
+                  folder("data"), [&] { parentWhileShown = m_form.parentWidget(); }, "OKButton", owner.get()),
+              withSeparator(folder("data")));
+    EXPECT_EQ(parentWhileShown, owner.get());
+    EXPECT_EQ(m_form.parentWidget(), nullptr);
+    owner.reset();
+    EXPECT_TRUE(m_form.DoesDirectoryExist(folder("data")));
+}
+
+TEST_F(GetDirectoryFormTest, ScreenshotOfTheChooser) {
+    const QString target = QStringLiteral(OSTRAND_SOURCE_DIR "/docs/screenshots/getdirectoryform.png");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(target).absolutePath()));
+    // Folders of the build tree, so that the picture shows nothing else of the machine's.
+    QTemporaryDir results(QStringLiteral(OSTRAND_BINARY_DIR "/results-XXXXXX"));
+    ASSERT_TRUE(results.isValid());
+    for (const char* sub : {"2026-12-07/plate1", "2026-12-07/plate2", "2026-12-08"})
+        ASSERT_TRUE(QDir(results.path()).mkpath(QString::fromLatin1(sub)));
+    m_form.SetTitle(QStringLiteral("Select the folder for query files"));
+    bool saved = false;
+    choose(results.filePath(QStringLiteral("2026-12-07/plate1")), [&] {
+        // The picture shows the tree once the folders above the chosen one are listed.
+        EXPECT_TRUE(waitFor([&] {
+            return listed(QDir::rootPath()) && listed(QStringLiteral(OSTRAND_BINARY_DIR)) &&
+                   listed(results.filePath(QStringLiteral("2026-12-07")));
+        }));
+        QTest::qWait(100);
+        const QPixmap shot = m_form.grab();
+        EXPECT_EQ(shot.size(), QSize(520, 420));
+        saved = shot.save(target);
+    });
+    EXPECT_TRUE(saved) << target.toStdString();
+}

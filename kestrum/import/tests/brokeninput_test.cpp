@@ -1,0 +1,63 @@
+// Every deliberately broken input in the broken/ folder must fail with a message that names the
+// file, and must leave no output behind. Adding a file to the folder adds a case.
+#include "shareddata.h"
+
+#include "automation/automationerror.h"
+#include "kestrum/import/acquisitionimporter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::string> brokenInputs() {
+    std::vector<std::string> names;
+    for (const QString& name :
+         QDir(QStringLiteral(KESTRUM_IMPORT_BROKEN_DIR)).entryList(QDir::Files, QDir::Name))
+        names.push_back(name.toStdString());
+    return names;
+}
+
+class BrokenInput : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(BrokenInput, FailsNamingTheFileAndLeavesNoOutput) {
+    const QString input =
+        QDir(QStringLiteral(KESTRUM_IMPORT_BROKEN_DIR)).filePath(QString::fromStdString(GetParam()));
+    QTemporaryDir folder;
+    const QString output = folder.filePath(QStringLiteral("out.vesk"));
+    try {
+        kestrum::AcquisitionImporter().importFiles({input}, output);
+        FAIL() << "importing " << GetParam() << " succeeded";
+    } catch (const automation::AutomationError& error) {
+        EXPECT_TRUE(error.description().startsWith(QDir::toNativeSeparators(input) + QStringLiteral(": ")))
+            << error.description().toStdString();
+        EXPECT_GT(error.description().size(), input.size() + 10) << "no reason given";
+    }
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, BrokenInput, ::testing::ValuesIn(brokenInputs()),
+                         [](const auto& file) { return testfixture::testNameOf(file.param); });
+
+TEST(BrokenInputFolder, HoldsTheDeliberatelyBrokenFiles) {
+    EXPECT_GE(brokenInputs().size(), 8u);
+}
+
+TEST(BrokenInputKinds, MissingFileAndFolderAreNamedAsSuch) {
+    QTemporaryDir folder;
+    const QString missing = folder.filePath(QStringLiteral("missing.mzML"));
+    for (const auto& [input, reason] : {std::pair{missing, QStringLiteral("does not exist")},
+                                        std::pair{folder.path(), QStringLiteral("folder")}}) {
+        try {
+            kestrum::AcquisitionImporter().importFiles({input}, folder.filePath(QStringLiteral("out.vesk")));
+            ADD_FAILURE() << "importing " << input.toStdString() << " succeeded";
+        } catch (const automation::AutomationError& error) {
+            EXPECT_TRUE(error.description().contains(reason)) << error.description().toStdString();
+        }
+    }
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+} // namespace

@@ -1,8 +1,22 @@
 #include "commonwin32api.h"
 
+#include "files/tempfiles.h"
 #include "winapi/keystate.h"
+#include "winapi/windowactivation.h"
 
 namespace CommonWin32API {
+
+void BringWindowToFront(std::int32_t windowHandle) {
+    winapi::bringWindowToFront(static_cast<std::uint32_t>(windowHandle));
+}
+
+QString GetUniqueTempFile(const QString& prefix) {
+    return GetUniqueFileIn(prefix, files::temporaryFolder());
+}
+
+QString GetUniqueFileIn(const QString& prefix, const QString& folder) {
+    return files::createUniqueFile(folder, prefix);
+}
 
 bool IsKeyDown(int virtualKey) {
     return winapi::isKeyDown(virtualKey);

@@ -11,6 +11,16 @@ namespace CommonWin32API {
 // The three-letter prefix of the temporary query files the library makes.
 inline const QString TempFilePrefix = QStringLiteral("sor");
 
+// Brings the top-level window with this id to the front; nothing is reported back.
+void BringWindowToFront(std::int32_t windowHandle);
+
+// A new empty file in the user's temporary folder, named from the first three characters of the
+// prefix, four hexadecimal digits and ".tmp"; raises a system error when none can be created.
+QString GetUniqueTempFile(const QString& prefix);
+
+// The same in the given folder.
+QString GetUniqueFileIn(const QString& prefix, const QString& folder);
+
 // True while the key with this virtual-key number (16 Shift, 17 Control, 18 Alt) is held down;
 // a toggled lock key does not count.
 bool IsKeyDown(int virtualKey);

@@ -1,5 +1,6 @@
 #include "automation/automationerror.h"
 #include "files/tempfiles.h"
+#include "testsupport/environmentoverride.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,28 +13,6 @@
 #include <optional>
 
 namespace {
-
-// Sets TMPDIR for one test and puts the previous value back afterwards.
-class TmpdirOverride {
-public:
-    explicit TmpdirOverride(const std::optional<QByteArray>& value)
-        : m_wasSet(qEnvironmentVariableIsSet("TMPDIR")), m_previous(qgetenv("TMPDIR")) {
-        if (value)
-            qputenv("TMPDIR", *value);
-        else
-            qunsetenv("TMPDIR");
-    }
-    ~TmpdirOverride() {
-        if (m_wasSet)
-            qputenv("TMPDIR", m_previous);
-        else
-            qunsetenv("TMPDIR");
-    }
-
-private:
-    bool m_wasSet;
-    QByteArray m_previous;
-};
 
 QString descriptionOfFailure(const QString& folder, const QString& prefix) {
     try {
@@ -50,19 +29,19 @@ QString descriptionOfFailure(const QString& folder, const QString& prefix) {
 
 TEST(TemporaryFolder, ComesFromTmpdirAndAlwaysEndsInASeparator) {
     {
-        const TmpdirOverride tmpdir(QByteArray("/data/scratch"));
+        const testsupport::EnvironmentOverride tmpdir("TMPDIR", QByteArray("/data/scratch"));
         EXPECT_EQ(files::temporaryFolder(), QStringLiteral("/data/scratch/"));
     }
     {
-        const TmpdirOverride tmpdir(QByteArray("/data/scratch/"));
+        const testsupport::EnvironmentOverride tmpdir("TMPDIR", QByteArray("/data/scratch/"));
         EXPECT_EQ(files::temporaryFolder(), QStringLiteral("/data/scratch/"));
     }
     {
-        const TmpdirOverride tmpdir(std::nullopt);
+        const testsupport::EnvironmentOverride tmpdir("TMPDIR", std::nullopt);
         EXPECT_EQ(files::temporaryFolder(), QStringLiteral("/tmp/"));
     }
     {
-        const TmpdirOverride tmpdir(QByteArray(""));
+        const testsupport::EnvironmentOverride tmpdir("TMPDIR", QByteArray(""));
         EXPECT_EQ(files::temporaryFolder(), QStringLiteral("/tmp/"));
     }
 }

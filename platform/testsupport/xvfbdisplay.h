@@ -3,17 +3,18 @@
 // names it and Qt applications created meanwhile use the X11 platform on it. Both variables get
 // their previous values back afterwards.
 
+#include "environmentoverride.h"
 #include "xvfbserver.h"
 
-#include <QByteArray>
 #include <QString>
+
+#include <memory>
 
 namespace testsupport {
 
 class XvfbDisplay {
 public:
     XvfbDisplay();
-    ~XvfbDisplay();
     XvfbDisplay(const XvfbDisplay&) = delete;
     XvfbDisplay& operator=(const XvfbDisplay&) = delete;
 
@@ -22,19 +23,12 @@ public:
     const QString& whyNot() const { return m_whyNot; }
 
 private:
-    struct SavedVariable {
-        const char* name;
-        bool wasSet;
-        QByteArray value;
-    };
-    static SavedVariable replace(const char* name, const QByteArray& value);
-    static void restore(const SavedVariable& saved);
-
     XvfbServer m_server;
     bool m_running = false;
     QString m_whyNot;
-    SavedVariable m_display{};
-    SavedVariable m_platform{};
+    // Declared after the server, so that the variables are restored before it stops.
+    std::unique_ptr<EnvironmentOverride> m_display;
+    std::unique_ptr<EnvironmentOverride> m_platform;
 };
 
 } // namespace testsupport

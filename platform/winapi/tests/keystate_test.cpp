@@ -1,9 +1,7 @@
-#include "testsupport/xvfbdisplay.h"
+#include "testsupport/environmentoverride.h"
 #include "winapi/keystate.h"
 
-#include <gtest/gtest.h>
-
-#include "x11testwindow.h"
+#include "x11test.h"
 
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
@@ -11,36 +9,20 @@
 
 namespace {
 
-class KeyState : public ::testing::Test {
+class KeyState : public winapitest::X11Test {
 protected:
-    static void SetUpTestSuite() { xvfb = std::make_unique<testsupport::XvfbDisplay>(); }
-    static void TearDownTestSuite() { xvfb.reset(); }
-
-    void SetUp() override {
-        if (!xvfb->isRunning())
-            GTEST_SKIP() << xvfb->whyNot().toStdString();
-        display.reset(XOpenDisplay(nullptr));
-        ASSERT_TRUE(display);
-    }
-
     // Presses or releases a key on the server, as the user would, and waits until it is done.
     void fakeKey(KeySym keySym, bool down) {
-        XTestFakeKeyEvent(display.get(), XKeysymToKeycode(display.get(), keySym), down ? True : False,
-                          CurrentTime);
-        XSync(display.get(), False);
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, keySym), down ? True : False, CurrentTime);
+        XSync(display, False);
     }
 
     bool capsLockIsOn() {
         unsigned state = 0;
-        XkbGetIndicatorState(display.get(), XkbUseCoreKbd, &state);
+        XkbGetIndicatorState(display, XkbUseCoreKbd, &state);
         return (state & 1u) != 0;
     }
-
-    static std::unique_ptr<testsupport::XvfbDisplay> xvfb;
-    winapitest::DisplayPtr display;
 };
-
-std::unique_ptr<testsupport::XvfbDisplay> KeyState::xvfb;
 
 } // namespace
 
@@ -82,12 +64,6 @@ TEST_F(KeyState, AToggledCapsLockIsNotDown) {
 }
 
 TEST(KeyStateWithoutDisplay, NoKeyIsHeld) {
-    const bool wasSet = qEnvironmentVariableIsSet("DISPLAY");
-    const QByteArray previous = qgetenv("DISPLAY");
-    qputenv("DISPLAY", ":65000");
+    const testsupport::EnvironmentOverride noServer("DISPLAY", QByteArray(":65000"));
     EXPECT_FALSE(winapi::isKeyDown(16));
-    if (wasSet)
-        qputenv("DISPLAY", previous);
-    else
-        qunsetenv("DISPLAY");
 }

@@ -1,12 +1,9 @@
 #include "automation/automationerror.h"
-#include "testsupport/xvfbdisplay.h"
 #include "winapi/synthetickeyboard.h"
 
+#include "x11test.h"
 #include <QDeadlineTimer>
 #include <QThread>
-#include <gtest/gtest.h>
-
-#include "x11testwindow.h"
 
 #include <string>
 #include <vector>
@@ -21,33 +18,29 @@ struct ReceivedKey {
     std::string text;
 };
 
-class SyntheticKeyboardTest : public ::testing::Test {
+class SyntheticKeyboardTest : public winapitest::X11Test {
 protected:
-    static void SetUpTestSuite() { xvfb = std::make_unique<testsupport::XvfbDisplay>(); }
-    static void TearDownTestSuite() { xvfb.reset(); }
-
     void SetUp() override {
-        if (!xvfb->isRunning())
-            GTEST_SKIP() << xvfb->whyNot().toStdString();
-        display.reset(XOpenDisplay(nullptr));
-        ASSERT_TRUE(display);
-        window = std::make_unique<winapitest::X11TestWindow>(display.get());
+        X11Test::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        window = std::make_unique<winapitest::X11TestWindow>(display);
         window->takeFocus();
     }
     void TearDown() override { window.reset(); }
 
-    // The key events the focused window receives, until `count` have come or a few seconds pass.
+    // The key events the test's window receives, until `count` have come or a few seconds pass.
     std::vector<ReceivedKey> receiveKeys(std::size_t count) {
         std::vector<ReceivedKey> keys;
         const QDeadlineTimer deadline(5000);
         while (keys.size() < count && !deadline.hasExpired()) {
-            if (XPending(display.get()) == 0) {
+            if (XPending(display) == 0) {
                 QThread::msleep(5);
                 continue;
             }
             XEvent event{};
-            XNextEvent(display.get(), &event);
-            if (event.type != KeyPress && event.type != KeyRelease)
+            XNextEvent(display, &event);
+            if ((event.type != KeyPress && event.type != KeyRelease) || event.xkey.window != window->id())
                 continue;
             char text[8] = {};
             const int length = XLookupString(&event.xkey, text, sizeof text, nullptr, nullptr);
@@ -71,12 +64,8 @@ protected:
         return shift ? 4 : 2;
     }
 
-    static std::unique_ptr<testsupport::XvfbDisplay> xvfb;
-    winapitest::DisplayPtr display;
     std::unique_ptr<winapitest::X11TestWindow> window;
 };
-
-std::unique_ptr<testsupport::XvfbDisplay> SyntheticKeyboardTest::xvfb;
 
 } // namespace
 
@@ -129,9 +118,7 @@ TEST_F(SyntheticKeyboardTest, KeyUpFlagReleasesAndAKeylessNumberSendsNothing) {
 }
 
 TEST(SyntheticKeyboardWithoutDisplay, RaisesAClearError) {
-    const bool wasSet = qEnvironmentVariableIsSet("DISPLAY");
-    const QByteArray previous = qgetenv("DISPLAY");
-    qputenv("DISPLAY", ":65000");
+    const testsupport::EnvironmentOverride noServer("DISPLAY", QByteArray(":65000"));
     try {
         SyntheticKeyboard keyboard;
         ADD_FAILURE() << "no error raised";
@@ -140,8 +127,4 @@ TEST(SyntheticKeyboardWithoutDisplay, RaisesAClearError) {
         EXPECT_EQ(error.description(),
                   QStringLiteral("Cannot type keys: no X display could be opened (DISPLAY is \":65000\")."));
     }
-    if (wasSet)
-        qputenv("DISPLAY", previous);
-    else
-        qunsetenv("DISPLAY");
 }

@@ -1,9 +1,13 @@
 #pragma once
-// What the key and window tests need from the X server they started: a connection of their own
-// and plain top-level windows that report their key events.
+// What the key and window tests need: an X server of their own with a connection to it for the
+// whole suite (a server whose last client leaves resets itself), and plain top-level windows that
+// report their key events.
 
-// Include it after Qt and GoogleTest: the X headers define macros (None, Bool, ...) that
-// clash with their names.
+#include "testsupport/xvfbdisplay.h"
+
+#include <gtest/gtest.h>
+
+// After Qt and GoogleTest: the X headers define macros (None, Bool, ...) that clash with their names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -48,6 +52,33 @@ public:
 private:
     Display* m_display;
     Window m_window;
+};
+
+// A suite on its own Xvfb server; each test finds the suite's connection in `display`.
+class X11Test : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        xvfb = std::make_unique<testsupport::XvfbDisplay>();
+        if (xvfb->isRunning())
+            connection.reset(XOpenDisplay(nullptr));
+    }
+    static void TearDownTestSuite() {
+        connection.reset();
+        xvfb.reset();
+    }
+
+    void SetUp() override {
+        if (!xvfb->isRunning())
+            GTEST_SKIP() << xvfb->whyNot().toStdString();
+        ASSERT_TRUE(connection) << "no connection to the test's X server";
+        display = connection.get();
+    }
+
+    Display* display = nullptr;
+
+private:
+    static inline std::unique_ptr<testsupport::XvfbDisplay> xvfb;
+    static inline DisplayPtr connection;
 };
 
 } // namespace winapitest

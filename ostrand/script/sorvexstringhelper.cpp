@@ -1,0 +1,117 @@
+#include "sorvexstringhelper.h"
+
+#include "commonwin32api.h"
+
+#include <QFileInfo>
+
+using automation::Arguments;
+using automation::Variant;
+
+const automation::DispatchTable<SorvexStringHelper>& SorvexStringHelper::dispatchTable() {
+    using automation::argumentAt;
+    static const auto table =
+        automation::DispatchTable<SorvexStringHelper>()
+            .method(QStringLiteral("SetFilename"),
+                    [](SorvexStringHelper& self, Arguments& args) {
+                        self.SetFilename(argumentAt(args, 0).toString());
+                        return Variant();
+                    })
+            .method(QStringLiteral("GetFilename"),
+                    [](SorvexStringHelper& self, Arguments&) { return Variant(self.GetFilename()); })
+            .method(QStringLiteral("Append"),
+                    [](SorvexStringHelper& self, Arguments& args) {
+                        self.Append(argumentAt(args, 0).toString());
+                        return Variant();
+                    })
+            .method(QStringLiteral("AppendLine"),
+                    [](SorvexStringHelper& self, Arguments& args) {
+                        self.AppendLine(argumentAt(args, 0).toString());
+                        return Variant();
+                    })
+            .method(QStringLiteral("CloseFile"),
+                    [](SorvexStringHelper& self, Arguments&) {
+                        self.CloseFile();
+                        return Variant();
+                    })
+            .method(QStringLiteral("GetString"),
+                    [](SorvexStringHelper& self, Arguments&) { return Variant(self.GetString()); });
+    return table;
+}
+
+SorvexStringHelper::~SorvexStringHelper() {
+    try {
+        CloseFile();
+    } catch (const automation::AutomationError&) {
+        // The text that could not be written is reported to whoever closes the buffer in time.
+    }
+}
+
+void SorvexStringHelper::SetFilename(const QString& filename) {
+    CloseFile();
+    m_filename = filename;
+    m_hasFilename = true;
+}
+
+QString SorvexStringHelper::GetFilename() {
+    CloseFile();
+    if (!m_hasFilename)
+        MakeTempFilename();
+    return m_filename;
+}
+
+void SorvexStringHelper::Append(const QString& text) {
+    OpenForWriting();
+    write(text.toLocal8Bit());
+}
+
+void SorvexStringHelper::AppendLine(const QString& text) {
+    OpenForWriting();
+    write(text.toLocal8Bit() + QByteArrayLiteral("\r\n"));
+}
+
+void SorvexStringHelper::CloseFile() {
+    if (!m_file.isOpen())
+        return;
+    // Text still buffered reaches the disk here; a full disk shows now rather than never.
+    const bool flushed = m_file.flush();
+    m_file.close();
+    if (!flushed)
+        raiseFileError(QStringLiteral("write"));
+}
+
+QString SorvexStringHelper::GetString() {
+    CloseFile();
+    if (!m_hasFilename || !QFileInfo(m_filename).isFile())
+        return {};
+    QFile file(m_filename);
+    if (!file.open(QIODevice::ReadOnly))
+        throw automation::AutomationError::system(
+            QStringLiteral("Cannot read the file %1: %2").arg(m_filename, file.errorString()));
+    return QString::fromLocal8Bit(file.readAll());
+}
+
+void SorvexStringHelper::OpenForWriting() {
+    if (m_file.isOpen())
+        return;
+    if (!m_hasFilename)
+        MakeTempFilename();
+    m_file.setFileName(m_filename);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        raiseFileError(QStringLiteral("create"));
+}
+
+void SorvexStringHelper::MakeTempFilename() {
+    CloseFile();
+    m_filename = CommonWin32API::GetUniqueTempFile(CommonWin32API::TempFilePrefix);
+    m_hasFilename = true;
+}
+
+void SorvexStringHelper::write(const QByteArray& bytes) {
+    if (m_file.write(bytes) != bytes.size())
+        raiseFileError(QStringLiteral("write"));
+}
+
+void SorvexStringHelper::raiseFileError(const QString& action) const {
+    throw automation::AutomationError::system(
+        QStringLiteral("Cannot %1 the file %2: %3").arg(action, m_filename, m_file.errorString()));
+}

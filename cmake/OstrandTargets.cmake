@@ -34,7 +34,7 @@ endfunction()
 # and a private settings folder unless a test says otherwise.
 function(ostrand_add_test target)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;PROPERTIES" ${ARGN})
-  add_executable(${target} ${ARG_SOURCES})
+  add_executable(${target} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/platform/testsupport/defaultenvironment.cpp)
   target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${target} PRIVATE
     OSTRAND_SHARED_DATA_DIR="${OSTRAND_SHARED_DATA_DIR}"

@@ -40,7 +40,8 @@ QString ScriptLoader::libraryOfScriptFile(const QString& scriptFilePath, QString
             break;
         return QFileInfo(scriptFilePath).absoluteDir().absoluteFilePath(library);
     }
-    *whyNot = QStringLiteral("script file %1 names no library (expected a line Library=<file>)").arg(scriptFilePath);
+    *whyNot = QStringLiteral("script file %1 names no library (expected a line Library=<file>)")
+                  .arg(scriptFilePath);
     return {};
 }
 
@@ -73,7 +74,8 @@ std::shared_ptr<automation::Dispatch> ScriptLoader::CreateScriptObject(const QSt
         if (entryPoint(className.toUtf8().constData(), &object) != 0 || !object)
             return fail(QStringLiteral("script library %1 has no class %2").arg(libraryPath, className));
     } catch (const automation::AutomationError& error) {
-        return fail(QStringLiteral("creating %1 from %2 failed: %3").arg(className, libraryPath, error.description()));
+        return fail(QStringLiteral("creating %1 from %2 failed: %3")
+                        .arg(className, libraryPath, error.description()));
     }
     return object;
 }

@@ -5,8 +5,8 @@
 
 #include "platform_export.h"
 
-#include <QString>
 #include <QByteArray>
+#include <QString>
 #include <exception>
 
 namespace automation {

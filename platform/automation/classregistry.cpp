@@ -23,8 +23,8 @@ std::shared_ptr<Dispatch> ClassRegistry::tryCreate(const QString& programmaticId
 std::shared_ptr<Dispatch> ClassRegistry::create(const QString& programmaticId) const {
     if (auto object = tryCreate(programmaticId))
         return object;
-    throw AutomationError(CannotCreateObject, standardDescription(CannotCreateObject) + QStringLiteral(": ") +
-                                                  programmaticId);
+    throw AutomationError(CannotCreateObject,
+                          standardDescription(CannotCreateObject) + QStringLiteral(": ") + programmaticId);
 }
 
 } // namespace automation

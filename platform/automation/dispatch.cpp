@@ -31,7 +31,9 @@ void Dispatch::put(const QString& name, const Variant& value) {
     invoke(*id, InvokeKind::PropertyPut, args);
 }
 
-void Dispatch::raiseMemberNotFound() const { throw AutomationError::standard(MemberNotFound, className()); }
+void Dispatch::raiseMemberNotFound() const {
+    throw AutomationError::standard(MemberNotFound, className());
+}
 
 Variant& argumentAt(Arguments& args, std::size_t index) {
     if (index >= args.size())

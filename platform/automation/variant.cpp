@@ -12,7 +12,9 @@ namespace automation {
 
 namespace {
 
-[[noreturn]] void typeMismatch() { throw AutomationError::standard(TypeMismatch); }
+[[noreturn]] void typeMismatch() {
+    throw AutomationError::standard(TypeMismatch);
+}
 
 template <typename Int> Int checkedRound(double value) {
     if (std::isnan(value))
@@ -41,9 +43,13 @@ Variant& VariantArray::at(int index) {
     return items[static_cast<std::size_t>(index - lowerBound)];
 }
 
-const Variant& VariantArray::at(int index) const { return const_cast<VariantArray*>(this)->at(index); }
+const Variant& VariantArray::at(int index) const {
+    return const_cast<VariantArray*>(this)->at(index);
+}
 
-double roundHalfEven(double value) { return std::nearbyint(value); }
+double roundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 QString numberText(double value, int significantDigits) {
     if (value == 0.0)
@@ -186,6 +192,8 @@ bool VariantArray::operator==(const VariantArray& other) const {
     return lowerBound == other.lowerBound && items == other.items;
 }
 
-bool Variant::operator==(const Variant& other) const { return m_value == other.m_value; }
+bool Variant::operator==(const Variant& other) const {
+    return m_value == other.m_value;
+}
 
 } // namespace automation

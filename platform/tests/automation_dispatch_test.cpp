@@ -12,24 +12,25 @@ class Counter : public DispatchObject<Counter> {
 public:
     static QString staticClassName() { return QStringLiteral("Counter"); }
     static const DispatchTable<Counter>& dispatchTable() {
-        static const auto table = DispatchTable<Counter>()
-                                      .method(QStringLiteral("Add"),
-                                              [](Counter& self, Arguments& args) {
-                                                  self.m_total += argumentAt(args, 0).toLong();
-                                                  return Variant();
-                                              })
-                                      .propertyGet(QStringLiteral("Total"),
-                                                   [](Counter& self, Arguments&) { return Variant(self.m_total); })
-                                      .propertyPut(QStringLiteral("Total"),
-                                                   [](Counter& self, Arguments& args) {
-                                                       self.m_total = argumentAt(args, 0).toLong();
-                                                       return Variant();
-                                                   })
-                                      .method(QStringLiteral("Split"), [](Counter& self, Arguments& args) {
-                                          // Writes its result into the by-reference argument.
-                                          argumentAt(args, 0) = Variant(self.m_total / 2);
-                                          return Variant(true);
-                                      });
+        static const auto table =
+            DispatchTable<Counter>()
+                .method(QStringLiteral("Add"),
+                        [](Counter& self, Arguments& args) {
+                            self.m_total += argumentAt(args, 0).toLong();
+                            return Variant();
+                        })
+                .propertyGet(QStringLiteral("Total"),
+                             [](Counter& self, Arguments&) { return Variant(self.m_total); })
+                .propertyPut(QStringLiteral("Total"),
+                             [](Counter& self, Arguments& args) {
+                                 self.m_total = argumentAt(args, 0).toLong();
+                                 return Variant();
+                             })
+                .method(QStringLiteral("Split"), [](Counter& self, Arguments& args) {
+                    // Writes its result into the by-reference argument.
+                    argumentAt(args, 0) = Variant(self.m_total / 2);
+                    return Variant(true);
+                });
         return table;
     }
 

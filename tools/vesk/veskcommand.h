@@ -9,9 +9,9 @@
 // Exit codes shared by the project's command-line tools.
 enum ExitCode : int {
     ExitOk = 0,
-    ExitFailure = 1,      // the work itself failed (bad input file, unwritable output)
-    ExitUsage = 2,        // the command line was wrong
-    ExitCancelled = 130,  // the user interrupted the work
+    ExitFailure = 1,     // the work itself failed (bad input file, unwritable output)
+    ExitUsage = 2,       // the command line was wrong
+    ExitCancelled = 130, // the user interrupted the work
 };
 
 struct VeskCommand {

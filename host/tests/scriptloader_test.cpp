@@ -1,0 +1,133 @@
+#include "automation/dispatch.h"
+#include "host/scriptloader.h"
+#include "registry/registrykey.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using automation::Arguments;
+using automation::Variant;
+
+namespace {
+
+const QString scriptLibrary = QStringLiteral(OSTRAND_SCRIPT_LIBRARY);
+
+QString writeScriptFile(const QTemporaryDir& dir, const QByteArray& content) {
+    const QString path = dir.filePath(QStringLiteral("search.aasf"));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    return path;
+}
+
+} // namespace
+
+TEST(ScriptLoader, CreatesProcessClassFromTheLibraryAndCallsItsHooksByName) {
+    host::ScriptLoader loader;
+    auto script = loader.CreateScriptObject(scriptLibrary, QStringLiteral("ProcessClass"));
+    ASSERT_NE(script, nullptr) << loader.lastError().toStdString();
+    EXPECT_EQ(script->className(), QStringLiteral("ProcessClass"));
+
+    // Hooks in any order and number; the sample arguments come back unchanged.
+    Arguments none;
+    script->call(QStringLiteral("BatchEnd"), none);
+    script->call(QStringLiteral("batchstart"), none);
+    script->call(QStringLiteral("BatchStart"), none);
+    Arguments sample{Variant(QString()), Variant(std::int16_t{0})};
+    script->call(QStringLiteral("SampleStart"), sample);
+    Arguments named{Variant(QStringLiteral("/data/run1.vesk")), Variant(std::int16_t{2})};
+    script->call(QStringLiteral("SampleEnd"), named);
+    EXPECT_EQ(named[0].toString(), QStringLiteral("/data/run1.vesk"));
+    EXPECT_EQ(named[1].toInteger(), 2);
+    script->call(QStringLiteral("ProcessActive"), none);
+}
+
+TEST(ScriptLoader, ProcessClassPublishesItsHooksInSlotOrder) {
+    host::ScriptLoader loader;
+    auto script = loader.CreateScriptObject(scriptLibrary, QStringLiteral("ProcessClass"));
+    ASSERT_NE(script, nullptr) << loader.lastError().toStdString();
+    const QStringList expected{QStringLiteral("BatchStart"), QStringLiteral("BatchEnd"),
+                               QStringLiteral("SampleStart"), QStringLiteral("SampleEnd"),
+                               QStringLiteral("ProcessActive")};
+    ASSERT_EQ(script->members().size(), static_cast<std::size_t>(expected.size()));
+    for (qsizetype slot = 0; slot < expected.size(); ++slot) {
+        EXPECT_EQ(script->members()[static_cast<std::size_t>(slot)].name, expected[slot]);
+        EXPECT_EQ(script->idOfName(expected[slot]), slot + 1);
+    }
+}
+
+TEST(ScriptLoader, ProcessActiveLogsItsStepsBesideTheLoadedLibrary) {
+    // A copy of the library in a folder of its own, so that its log file is the test's alone.
+    QTemporaryDir dir;
+    const QString library = dir.filePath(QStringLiteral("libsearch.so"));
+    ASSERT_TRUE(QFile::copy(scriptLibrary, library));
+    auto key = registry::Key::create(registry::Hive::CurrentUser,
+                                     QStringLiteral("SOFTWARE\\Brenlow\\Corvana\\Scripts\\Sorvex"));
+    ASSERT_TRUE(key.has_value());
+    ASSERT_EQ(key->setValue(QStringLiteral("Debug"), QStringLiteral("1")), registry::NoError);
+
+    host::ScriptLoader loader;
+    auto script = loader.CreateScriptObject(library, QStringLiteral("ProcessClass"));
+    ASSERT_NE(script, nullptr) << loader.lastError().toStdString();
+    script->call(QStringLiteral("ProcessActive"));
+    script->call(QStringLiteral("ProcessActive"));
+
+    QFile log(dir.filePath(QStringLiteral("libsearch.debug")));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = log.readAll().split('\n');
+    const QList<QByteArray> expected{"ProcessClass.ProcessActive - start\r",
+                                     "ProcessClass.ProcessActive - about to show main form\r",
+                                     "ProcessClass.ProcessActive - main form done\r"};
+    ASSERT_EQ(lines.size(), 7) << "two runs of three lines each, then the end of the file";
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(lines[i].indexOf('\t'), 14) << "a 14-character timestamp, then a tab";
+        EXPECT_TRUE(lines[i].endsWith(expected[i % 3])) << lines[i].toStdString();
+    }
+}
+
+TEST(ScriptLoader, ScriptFileNamesTheLibraryBesideIt) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(scriptLibrary, dir.filePath(QStringLiteral("libostrand.so"))));
+    const QString script = writeScriptFile(dir, "# search script\n\nLibrary = libostrand.so\n");
+    host::ScriptLoader loader;
+    auto object = loader.CreateScriptObject(script, QStringLiteral("ProcessClass"));
+    EXPECT_NE(object, nullptr) << loader.lastError().toStdString();
+}
+
+TEST(ScriptLoader, ReturnsNothingWhenFileEntryPointOrClassIsMissing) {
+    QTemporaryDir dir;
+    host::ScriptLoader loader;
+
+    EXPECT_EQ(
+        loader.CreateScriptObject(dir.filePath(QStringLiteral("absent.so")), QStringLiteral("ProcessClass")),
+        nullptr);
+    EXPECT_TRUE(loader.lastError().contains(QStringLiteral("does not exist")));
+
+    // A shared library that is not a script library.
+    EXPECT_EQ(loader.CreateScriptObject(QStringLiteral(PLATFORM_LIBRARY), QStringLiteral("ProcessClass")),
+              nullptr);
+    EXPECT_TRUE(loader.lastError().contains(QStringLiteral("no entry point")));
+
+    EXPECT_EQ(loader.CreateScriptObject(scriptLibrary, QStringLiteral("NoSuchClass")), nullptr);
+    EXPECT_TRUE(loader.lastError().contains(QStringLiteral("no class NoSuchClass")));
+
+    const QString notALibrary = dir.filePath(QStringLiteral("broken.so"));
+    QFile file(notALibrary);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not an ELF file");
+    file.close();
+    EXPECT_EQ(loader.CreateScriptObject(notALibrary, QStringLiteral("ProcessClass")), nullptr);
+    EXPECT_TRUE(loader.lastError().contains(QStringLiteral("cannot load")));
+
+    EXPECT_EQ(
+        loader.CreateScriptObject(writeScriptFile(dir, "# nothing here\n"), QStringLiteral("ProcessClass")),
+        nullptr);
+    EXPECT_TRUE(loader.lastError().contains(QStringLiteral("names no library")));
+
+    EXPECT_EQ(loader.CreateScriptObject(writeScriptFile(dir, "Library=missing.so\n"),
+                                        QStringLiteral("ProcessClass")),
+              nullptr);
+    EXPECT_TRUE(loader.lastError().contains(QStringLiteral("does not exist")));
+}

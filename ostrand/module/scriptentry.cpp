@@ -1,0 +1,35 @@
+// The entry point through which a host creates Ostrand's classes, and their registration under
+// the programmatic ids "SorvexForBrenlow.<class name>" when the library is loaded.
+
+#include "automation/classregistry.h"
+#include "script/processclass.h"
+
+namespace {
+
+const QString typeLibraryName = QStringLiteral("SorvexForBrenlow");
+
+QString programmaticId(const QString& className) {
+    return typeLibraryName + QLatin1Char('.') + className;
+}
+
+template <class T> void registerCreatable() {
+    automation::ClassRegistry::instance().registerClass(programmaticId(T::staticClassName()),
+                                                        [] { return std::make_shared<T>(); });
+}
+
+// Runs when the host loads the library.
+const bool classesRegistered = [] {
+    registerCreatable<ProcessClass>();
+    return true;
+}();
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int
+CreateScriptClassObject(const char* className, std::shared_ptr<automation::Dispatch>* result) {
+    static_assert(std::is_same_v<decltype(&CreateScriptClassObject), automation::ScriptEntryPoint>);
+    if (!classesRegistered || !className || !result)
+        return 1;
+    *result = automation::ClassRegistry::instance().tryCreate(programmaticId(QString::fromUtf8(className)));
+    return *result ? 0 : 1;
+}

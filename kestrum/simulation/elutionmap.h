@@ -1,0 +1,48 @@
+#pragma once
+// The chromatography of one simulated sample: which peptide ions elute when, and how strongly.
+// Peptides elute in the order of their hydrophobicity, spread over the run, each with a Gaussian
+// elution profile; each ion appears in the charge states its sequence allows.
+
+#include "peptidechemistry.h"
+#include "proteindigest.h"
+#include "simulationrandom.h"
+#include "spectrumrenderer.h"
+
+#include <vector>
+
+namespace kestrum::simulation {
+
+struct PeptideFeature {
+    const Peptide* peptide = nullptr;
+    int charge = 2;
+    double apexSeconds = 0;
+    double sigmaSeconds = 0;
+    double apexHeight = 0; // of the envelope's most intense peak in the survey scan, counts
+    double monoisotopicMz = 0;
+    int isolatedIsotope = 0;
+    std::vector<double> envelope; // relative heights of M, M+1, ..., the largest 1
+
+    double heightAt(double seconds) const;
+    double isolatedMz() const { return monoisotopicMz + isolatedIsotope * IsotopeSpacing / charge; }
+    double isolatedHeightAt(double seconds) const { return heightAt(seconds) * envelope[isolatedIsotope]; }
+};
+
+class ElutionMap {
+public:
+    // Ions whose monoisotopic m/z lies outside `surveyRange` are not part of the map. Longer runs
+    // spread the peptides further and widen their elution peaks, as longer gradients do.
+    ElutionMap(const PeptidePool& pool, double runSeconds, Polarity polarity, MzRange surveyRange,
+               SimulationRandom& random);
+
+    const std::vector<PeptideFeature>& features() const { return m_features; }
+    double peakWidthSeconds() const { return m_peakWidthSeconds; }
+    // Ions eluting at this time, that is within four standard deviations of their apex.
+    void elutingAt(double seconds, std::vector<const PeptideFeature*>& eluting) const;
+
+private:
+    std::vector<PeptideFeature> m_features; // by ascending apex
+    double m_peakWidthSeconds = 0;          // typical full width at half maximum
+    double m_widestSigma = 0;
+};
+
+} // namespace kestrum::simulation

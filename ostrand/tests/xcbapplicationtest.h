@@ -2,7 +2,7 @@
 // Base of test suites that need the real desktop: an Xvfb server of their own and a Qt
 // application on it through the X11 platform, both gone when the suite ends.
 
-#include "testsupport/xvfbdisplay.h"
+#include "testsupport/xvfbtest.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -10,26 +10,23 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <gtest/gtest.h>
-
 #include <memory>
 
-class XcbApplicationTest : public ::testing::Test {
+class XcbApplicationTest : public testsupport::XvfbTest {
 protected:
     static void SetUpTestSuite() {
-        xvfb = std::make_unique<testsupport::XvfbDisplay>();
-        if (xvfb->isRunning() && !QCoreApplication::instance())
+        XvfbTest::SetUpTestSuite();
+        if (displayIsRunning() && !QCoreApplication::instance())
             application = std::make_unique<QApplication>(argc, argv);
     }
     static void TearDownTestSuite() {
         application.reset();
-        xvfb.reset();
+        XvfbTest::TearDownTestSuite();
     }
 
     void SetUp() override {
-        if (!xvfb->isRunning())
-            GTEST_SKIP() << xvfb->whyNot().toStdString();
-        if (!application)
+        XvfbTest::SetUp();
+        if (!IsSkipped() && !application)
             GTEST_SKIP() << "another Qt application already runs in this process";
     }
 
@@ -57,7 +54,6 @@ protected:
         return waitUntil([&] { return widget.isActiveWindow(); });
     }
 
-    static inline std::unique_ptr<testsupport::XvfbDisplay> xvfb;
     static inline std::unique_ptr<QApplication> application;
     static inline int argc = 1;
     static inline char name[] = "ostrand_tests";

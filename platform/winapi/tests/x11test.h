@@ -3,9 +3,7 @@
 // whole suite (a server whose last client leaves resets itself), and plain top-level windows that
 // report their key events.
 
-#include "testsupport/xvfbdisplay.h"
-
-#include <gtest/gtest.h>
+#include "testsupport/xvfbtest.h"
 
 // After Qt and GoogleTest: the X headers define macros (None, Bool, ...) that clash with their names.
 #include <X11/Xlib.h>
@@ -55,21 +53,22 @@ private:
 };
 
 // A suite on its own Xvfb server; each test finds the suite's connection in `display`.
-class X11Test : public ::testing::Test {
+class X11Test : public testsupport::XvfbTest {
 protected:
     static void SetUpTestSuite() {
-        xvfb = std::make_unique<testsupport::XvfbDisplay>();
-        if (xvfb->isRunning())
+        XvfbTest::SetUpTestSuite();
+        if (displayIsRunning())
             connection.reset(XOpenDisplay(nullptr));
     }
     static void TearDownTestSuite() {
         connection.reset();
-        xvfb.reset();
+        XvfbTest::TearDownTestSuite();
     }
 
     void SetUp() override {
-        if (!xvfb->isRunning())
-            GTEST_SKIP() << xvfb->whyNot().toStdString();
+        XvfbTest::SetUp();
+        if (IsSkipped())
+            return;
         ASSERT_TRUE(connection) << "no connection to the test's X server";
         display = connection.get();
     }
@@ -77,7 +76,6 @@ protected:
     Display* display = nullptr;
 
 private:
-    static inline std::unique_ptr<testsupport::XvfbDisplay> xvfb;
     static inline DisplayPtr connection;
 };
 

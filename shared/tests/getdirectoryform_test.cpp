@@ -9,6 +9,7 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -220,11 +221,14 @@ TEST_F(GetDirectoryFormTest, OwnerHoldsTheChooserOnlyWhileItIsShown) {
 TEST_F(GetDirectoryFormTest, ScreenshotOfTheChooser) {
     const QString target = QStringLiteral(OSTRAND_SOURCE_DIR "/docs/screenshots/getdirectoryform.png");
     ASSERT_TRUE(QDir().mkpath(QFileInfo(target).absolutePath()));
-    // Folders of the build tree, so that the picture shows nothing else of the machine's.
-    QTemporaryDir results(QStringLiteral(OSTRAND_BINARY_DIR "/results-XXXXXX"));
-    ASSERT_TRUE(results.isValid());
+    // Fixed folders of the build tree, so that the picture shows nothing else of the machine's
+    // and stays the same from one run to the next.
+    QDir folders(QStringLiteral(OSTRAND_BINARY_DIR "/screenshot-folders"));
+    folders.removeRecursively();
+    const auto removeFolders = qScopeGuard([&] { folders.removeRecursively(); });
+    const QDir results(folders.filePath(QStringLiteral("results")));
     for (const char* sub : {"2026-12-07/plate1", "2026-12-07/plate2", "2026-12-08"})
-        ASSERT_TRUE(QDir(results.path()).mkpath(QString::fromLatin1(sub)));
+        ASSERT_TRUE(results.mkpath(QString::fromLatin1(sub)));
     m_form.SetTitle(QStringLiteral("Select the folder for query files"));
     bool saved = false;
     choose(results.filePath(QStringLiteral("2026-12-07/plate1")), [&] {

@@ -85,19 +85,6 @@ bool waitFor(const std::function<bool()>& condition) {
 
 } // namespace
 
-TEST_F(GetDirectoryFormTest, ShowsItsControlsUnderTheirNames) {
-    EXPECT_EQ(m_form.windowTitle(), QStringLiteral("Select Directory"));
-    auto* drives = control<QComboBox>("Drive1");
-    EXPECT_GE(drives->findData(QDir::rootPath()), 0);
-    EXPECT_NE(control<QTreeView>("Dir1"), nullptr);
-    EXPECT_EQ(control<QPushButton>("OKButton")->text(), QStringLiteral("OK"));
-    EXPECT_EQ(control<QPushButton>("CancelButton")->text(), QStringLiteral("Cancel"));
-    bool captionFound = false;
-    for (const QLabel* label : m_form.findChildren<QLabel*>())
-        captionFound = captionFound || label->text() == QStringLiteral("Directory:");
-    EXPECT_TRUE(captionFound);
-}
-
 TEST_F(GetDirectoryFormTest, ReturnsTheStartFolderWithOneTrailingSeparator) {
     QString shownName;
     EXPECT_EQ(choose(folder("data"), [&] { shownName = dirName(); }), withSeparator(folder("data")));

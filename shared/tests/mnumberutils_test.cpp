@@ -109,13 +109,10 @@ protected:
 
 } // namespace
 
-TEST_F(MNumberUtilsTextBox, IntegerFieldReturnsItsValue) {
+TEST_F(MNumberUtilsTextBox, IntegerFieldGivesItsValueOrIsSelectedAndExplained) {
     m_field->setText(QStringLiteral("25"));
     EXPECT_EQ(GetIntegerFromTextBox(*m_field, 1, 100), 25);
     EXPECT_EQ(m_window.focusWidget(), m_other);
-}
-
-TEST_F(MNumberUtilsTextBox, BadIntegerFieldIsSelectedAndExplained) {
     for (const char* text : {"abc", "2.5", "101", ""}) {
         m_other->setFocus();
         m_field->setText(QString::fromLatin1(text));
@@ -129,12 +126,9 @@ TEST_F(MNumberUtilsTextBox, BadIntegerFieldIsSelectedAndExplained) {
               QStringLiteral("This field must be an integer between -5 and -1."));
 }
 
-TEST_F(MNumberUtilsTextBox, NumberFieldReturnsItsValue) {
+TEST_F(MNumberUtilsTextBox, NumberFieldGivesItsValueOrIsExplainedWithBoundsAsTheSystemWritesThem) {
     m_field->setText(QStringLiteral("0.25"));
     EXPECT_DOUBLE_EQ(GetNumberFromTextBox(*m_field, 0.0, 1.0), 0.25);
-}
-
-TEST_F(MNumberUtilsTextBox, BadNumberFieldIsSelectedAndExplainedWithBoundsAsTheSystemWritesThem) {
     m_field->setText(QStringLiteral("3"));
     EXPECT_EQ(errorOf([this] { GetNumberFromTextBox(*m_field, 0.1, 2.5); }),
               QStringLiteral("This field must be a number between 0.1 and 2.5."));

@@ -30,8 +30,8 @@ function(ostrand_add_library target)
   ostrand_set_warnings(${target})
 endfunction()
 
-# A GoogleTest executable registered with CTest. Tests run with the offscreen Qt platform
-# and a private settings folder unless a test says otherwise.
+# A GoogleTest executable registered with CTest. Each test process runs with the offscreen Qt
+# platform and a settings folder of its own (platform/testsupport/defaultenvironment.cpp).
 function(ostrand_add_test target)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;PROPERTIES" ${ARGN})
   add_executable(${target} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/platform/testsupport/defaultenvironment.cpp)
@@ -43,6 +43,5 @@ function(ostrand_add_test target)
   ostrand_set_warnings(${target})
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OSTRAND_SETTINGS_DIR=${CMAKE_BINARY_DIR}/test-settings/${target}"
-               ${ARG_PROPERTIES})
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${ARG_PROPERTIES})
 endfunction()

@@ -2,7 +2,9 @@
 // the programmatic ids "SorvexForBrenlow.<class name>" when the library is loaded.
 
 #include "automation/classregistry.h"
+#include "data/veskfileinfo.h"
 #include "script/processclass.h"
+#include "settings/processingparameters.h"
 
 namespace {
 
@@ -20,6 +22,8 @@ template <class T> void registerCreatable() {
 // Runs when the host loads the library.
 const bool classesRegistered = [] {
     registerCreatable<ProcessClass>();
+    registerCreatable<ProcessingParameters>();
+    registerCreatable<VeskFileInfo>();
     return true;
 }();
 

@@ -1,21 +1,22 @@
-// Compiled into every test executable: when a test binary runs outside CTest, it still gets the
-// offscreen Qt platform and a settings folder of its own, so that no test reads or changes the
-// settings of the user who runs it.
+// Compiled into every test executable: each test process gets the offscreen Qt platform and a
+// settings folder of its own (removed when it ends), so that tests running side by side never
+// share stored settings and no test reads or changes the settings of the user who runs it.
+// Processes a test starts inherit the folder.
 
-#include <QDir>
-#include <QString>
+#include <QTemporaryDir>
 
 #include <cstdlib>
-#include <unistd.h>
+#include <memory>
 
 namespace {
+
+std::unique_ptr<QTemporaryDir> settingsFolder;
 
 const bool environmentPrepared = [] {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     if (!std::getenv("OSTRAND_SETTINGS_DIR")) {
-        const QString folder =
-            QDir::temp().filePath(QStringLiteral("ostrand-test-settings-%1").arg(getpid()));
-        setenv("OSTRAND_SETTINGS_DIR", QDir::toNativeSeparators(folder).toLocal8Bit().constData(), 1);
+        settingsFolder = std::make_unique<QTemporaryDir>();
+        setenv("OSTRAND_SETTINGS_DIR", settingsFolder->path().toLocal8Bit().constData(), 1);
     }
     return true;
 }();

@@ -344,6 +344,7 @@ TEST(VeskFileInfoRules, PrecursorFromTitle) {
         {QStringLiteral("(1e3)"), 1000.0},
         {QStringLiteral("(-12.5)"), -12.5},
         {QStringLiteral("(1,5)"), 0.0},
+        {QStringLiteral("(1e999)"), 0.0},
         {QStringLiteral("),(250)"), 250.0},
         {QStringLiteral("(100) then ),(200) and ),(300)"), 200.0},
         {QString(), 0.0},

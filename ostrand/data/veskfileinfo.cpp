@@ -1,5 +1,6 @@
 #include "veskfileinfo.h"
 
+#include "automation/memberbinding.h"
 #include "kestrum/scantype.h"
 #include "kestrum/veskfile.h"
 #include "script/mlogger.h"
@@ -11,6 +12,7 @@
 
 using automation::argumentAt;
 using automation::Arguments;
+using automation::bindMember;
 using automation::Variant;
 
 namespace {
@@ -167,55 +169,35 @@ QString VeskFileInfo::helpString(const QString& member) {
 
 const automation::DispatchTable<VeskFileInfo>& VeskFileInfo::dispatchTable() {
     using Self = VeskFileInfo;
+    // The rules that need no file are static; their entries convert the arguments themselves.
     static const auto table =
         automation::DispatchTable<Self>()
             .propertyGet(QStringLiteral("DllVersion"),
                          [](Self&, Arguments&) { return Variant(DllVersion()); })
-            .method(QStringLiteral("setFileNameAndIndex"),
-                    [](Self& self, Arguments& args) {
-                        self.setFileNameAndIndex(argumentAt(args, 0).toString(), argumentAt(args, 1).toLong(),
-                                                 argumentAt(args, 2).toLong(), argumentAt(args, 3).toLong(),
-                                                 argumentAt(args, 4).toLong());
-                        return Variant();
-                    })
-            .method(QStringLiteral("getScanTypeText"),
-                    [](Self& self, Arguments&) { return Variant(self.getScanTypeText()); })
-            .method(QStringLiteral("GetFilename"),
-                    [](Self& self, Arguments&) { return Variant(self.GetFilename()); })
-            .method(QStringLiteral("getSampleIndex"),
-                    [](Self& self, Arguments&) { return Variant(self.getSampleIndex()); })
-            .method(QStringLiteral("getNumberOfSamples"),
-                    [](Self& self, Arguments&) { return Variant(self.getNumberOfSamples()); })
-            .method(QStringLiteral("getSampleName"),
-                    [](Self& self, Arguments&) { return Variant(self.getSampleName()); })
-            .method(QStringLiteral("getNumPeriods"),
-                    [](Self& self, Arguments&) { return Variant(self.getNumPeriods()); })
-            .method(QStringLiteral("getScanType"),
-                    [](Self& self, Arguments&) { return Variant(self.getScanType()); })
-            .method(QStringLiteral("getMaxExperiments"),
-                    [](Self& self, Arguments&) { return Variant(self.getMaxExperiments()); })
-            .method(QStringLiteral("getNumCyclesInFirstPeriod"),
-                    [](Self& self, Arguments&) { return Variant(self.getNumCyclesInFirstPeriod()); })
-            .method(QStringLiteral("isDDE"), [](Self& self, Arguments&) { return Variant(self.isDDE()); })
-            .method(QStringLiteral("getCurrentPeriod"),
-                    [](Self& self, Arguments&) { return Variant(self.getCurrentPeriod()); })
-            .method(QStringLiteral("getCurrentExperiment"),
-                    [](Self& self, Arguments&) { return Variant(self.getCurrentExperiment()); })
-            .method(QStringLiteral("getCurrentCycle"),
-                    [](Self& self, Arguments&) { return Variant(self.getCurrentCycle()); })
-            .method(QStringLiteral("isMSMS"), [](Self& self, Arguments&) { return Variant(self.isMSMS()); })
+            .method(QStringLiteral("setFileNameAndIndex"), bindMember(&Self::setFileNameAndIndex))
+            .method(QStringLiteral("getScanTypeText"), bindMember(&Self::getScanTypeText))
+            .method(QStringLiteral("GetFilename"), bindMember(&Self::GetFilename))
+            .method(QStringLiteral("getSampleIndex"), bindMember(&Self::getSampleIndex))
+            .method(QStringLiteral("getNumberOfSamples"), bindMember(&Self::getNumberOfSamples))
+            .method(QStringLiteral("getSampleName"), bindMember(&Self::getSampleName))
+            .method(QStringLiteral("getNumPeriods"), bindMember(&Self::getNumPeriods))
+            .method(QStringLiteral("getScanType"), bindMember(&Self::getScanType))
+            .method(QStringLiteral("getMaxExperiments"), bindMember(&Self::getMaxExperiments))
+            .method(QStringLiteral("getNumCyclesInFirstPeriod"), bindMember(&Self::getNumCyclesInFirstPeriod))
+            .method(QStringLiteral("isDDE"), bindMember(&Self::isDDE))
+            .method(QStringLiteral("getCurrentPeriod"), bindMember(&Self::getCurrentPeriod))
+            .method(QStringLiteral("getCurrentExperiment"), bindMember(&Self::getCurrentExperiment))
+            .method(QStringLiteral("getCurrentCycle"), bindMember(&Self::getCurrentCycle))
+            .method(QStringLiteral("isMSMS"), bindMember(&Self::isMSMS))
             .method(QStringLiteral("isThisScanMSMS"),
                     [](Self&, Arguments& args) {
                         return Variant(isThisScanMSMS(argumentAt(args, 0).toInteger()));
                     })
-            .method(QStringLiteral("isDataBeingAcquired"),
-                    [](Self& self, Arguments&) { return Variant(self.isDataBeingAcquired()); })
-            .method(QStringLiteral("isTOFSurveyDDE"),
-                    [](Self& self, Arguments&) { return Variant(self.isTOFSurveyDDE()); })
+            .method(QStringLiteral("isDataBeingAcquired"), bindMember(&Self::isDataBeingAcquired))
+            .method(QStringLiteral("isTOFSurveyDDE"), bindMember(&Self::isTOFSurveyDDE))
             .method(QStringLiteral("haveEngineDDEChargeState"),
                     [](Self&, Arguments&) { return Variant(haveEngineDDEChargeState()); })
-            .method(QStringLiteral("isMSMSButNotDDE"),
-                    [](Self& self, Arguments&) { return Variant(self.isMSMSButNotDDE()); })
+            .method(QStringLiteral("isMSMSButNotDDE"), bindMember(&Self::isMSMSButNotDDE))
             .method(QStringLiteral("isThisScanMSCubed"),
                     [](Self&, Arguments& args) {
                         return Variant(isThisScanMSCubed(argumentAt(args, 0).toInteger()));
@@ -239,8 +221,6 @@ const automation::DispatchTable<VeskFileInfo>& VeskFileInfo::dispatchTable() {
                     [](Self&, Arguments& args) {
                         return Variant(ParseParentMZFromTitle(argumentAt(args, 0).toString()));
                     })
-            .method(QStringLiteral("IsPositive"), [](Self& self, Arguments& args) {
-                return Variant(self.IsPositive(argumentAt(args, 0).toLong(), argumentAt(args, 1).toLong()));
-            });
+            .method(QStringLiteral("IsPositive"), bindMember(&Self::IsPositive));
     return table;
 }

@@ -1,4 +1,3 @@
-#include "automation/automationerror.h"
 #include "script/commonwin32api.h"
 #include "script/mbettersendkeys.h"
 #include "testsupport/environmentoverride.h"
@@ -9,7 +8,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-TEST(CommonWin32APIFiles, TwoTemporaryFilesWithOnePrefixAreTwoDifferentEmptyFiles) {
+TEST(CommonWin32APIFiles, TemporaryFilesAreNewEmptyFilesInTheTemporaryFolderOrTheOneGiven) {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
     const testsupport::EnvironmentOverride tmpdir("TMPDIR", temp.path().toLocal8Bit());
@@ -21,24 +20,10 @@ TEST(CommonWin32APIFiles, TwoTemporaryFilesWithOnePrefixAreTwoDifferentEmptyFile
         EXPECT_TRUE(QFileInfo(file).isFile());
         EXPECT_EQ(QFileInfo(file).size(), 0);
     }
-}
-
-TEST(CommonWin32APIFiles, AFileInAFolderThatIsMissingRaisesAtOnce) {
     QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    const QString made = CommonWin32API::GetUniqueFileIn(QStringLiteral("query"), folder.path());
-    EXPECT_EQ(QFileInfo(made).absolutePath(), QDir(folder.path()).absolutePath());
-    EXPECT_TRUE(QFileInfo(made).fileName().startsWith(QStringLiteral("que")));
-    try {
-        CommonWin32API::GetUniqueFileIn(CommonWin32API::TempFilePrefix,
-                                        folder.filePath(QStringLiteral("gone")));
-        ADD_FAILURE() << "no error raised";
-    } catch (const automation::AutomationError& error) {
-        EXPECT_EQ(error.number(), automation::SystemError);
-        EXPECT_EQ(error.description(),
-                  QStringLiteral("Cannot create a temporary file in %1/gone/: No such file or directory")
-                      .arg(folder.path()));
-    }
+    const QString inFolder = CommonWin32API::GetUniqueFileIn(QStringLiteral("query"), folder.path());
+    EXPECT_EQ(QFileInfo(inFolder).absolutePath(), QDir(folder.path()).absolutePath());
+    EXPECT_TRUE(QFileInfo(inFolder).fileName().startsWith(QStringLiteral("que")));
 }
 
 class CommonWin32APIDesktop : public XcbApplicationTest {};
@@ -48,12 +33,8 @@ TEST_F(CommonWin32APIDesktop, TheApplicationSeesShiftHeldAndAToggledCapsLockAsNo
     MBetterSendKeys::SendKeyEvent(16, 0);
     EXPECT_TRUE(CommonWin32API::IsKeyDown(16));
     EXPECT_FALSE(CommonWin32API::IsKeyDown(17));
-    MBetterSendKeys::SendKeyEvent(17, 0);
-    EXPECT_TRUE(CommonWin32API::IsKeyDown(17));
-    MBetterSendKeys::SendKeyEvent(17, 2);
     MBetterSendKeys::SendKeyEvent(16, 2);
     EXPECT_FALSE(CommonWin32API::IsKeyDown(16));
-    EXPECT_FALSE(CommonWin32API::IsKeyDown(17));
 
     // Caps Lock pressed and released is toggled on, but neither held nor a Shift.
     MBetterSendKeys::SendKeyEvent(0x14, 0);
@@ -62,14 +43,4 @@ TEST_F(CommonWin32APIDesktop, TheApplicationSeesShiftHeldAndAToggledCapsLockAsNo
     EXPECT_FALSE(CommonWin32API::IsKeyDown(16));
     MBetterSendKeys::SendKeyEvent(0x14, 0);
     MBetterSendKeys::SendKeyEvent(0x14, 2);
-}
-
-TEST_F(CommonWin32APIDesktop, BroughtToTheFrontAWindowBecomesTheActiveOne) {
-    QWidget first;
-    QWidget second;
-    ASSERT_TRUE(showWithKeyboard(first, [](QWidget& widget) { widget.activateWindow(); }));
-    ASSERT_TRUE(showWithKeyboard(second, [](QWidget& widget) { widget.activateWindow(); }));
-    ASSERT_FALSE(first.isActiveWindow());
-    CommonWin32API::BringWindowToFront(static_cast<std::int32_t>(first.winId()));
-    EXPECT_TRUE(waitUntil([&] { return first.isActiveWindow(); }));
 }

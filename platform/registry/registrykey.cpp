@@ -19,6 +19,20 @@ ErrorNumber errorOf(const QSettings& settings) {
     return settings.status() == QSettings::NoError ? NoError : AccessDenied;
 }
 
+// Saves the change just made to `entry`. When that fails the change is taken back, or this
+// program's later reads, and its next save, would still show what was reported as not stored.
+ErrorNumber commit(QSettings& settings, const QString& entry, const QVariant& previous) {
+    settings.sync();
+    const ErrorNumber error = errorOf(settings);
+    if (error != NoError) {
+        if (previous.isValid())
+            settings.setValue(entry, previous);
+        else
+            settings.remove(entry);
+    }
+    return error;
+}
+
 QString entryKey(const QString& group, const QString& name) {
     return group.isEmpty() ? name : group + u'/' + name;
 }
@@ -87,9 +101,9 @@ std::optional<Key> Key::create(Hive hive, const QString& path, ErrorNumber* erro
     const ResolvedPath resolved = resolve(settings, path);
     ErrorNumber result = errorOf(settings);
     if (!resolved.exists && result == NoError) {
-        settings.setValue(entryKey(resolved.group, hivefile::emptyKeyMarker), QString());
-        settings.sync();
-        result = errorOf(settings);
+        const QString marker = entryKey(resolved.group, hivefile::emptyKeyMarker);
+        settings.setValue(marker, QString());
+        result = commit(settings, marker, QVariant());
     }
     if (error)
         *error = result;
@@ -108,9 +122,10 @@ std::optional<QString> Key::value(const QString& name) const {
 
 ErrorNumber Key::setValue(const QString& name, const QString& text) {
     QSettings settings = openHive(m_hive);
-    settings.setValue(valueEntryKey(settings, m_settingsGroup, name), text);
-    settings.sync();
-    return errorOf(settings);
+    const QString entry = valueEntryKey(settings, m_settingsGroup, name);
+    const QVariant previous = settings.value(entry);
+    settings.setValue(entry, text);
+    return commit(settings, entry, previous);
 }
 
 } // namespace registry

@@ -1,13 +1,11 @@
 #include "registry/registrykey.h"
+#include "testsupport/filesizelimit.h"
 #include "testsupport/privatesettingsfolder.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using registry::Hive;
 using registry::Key;
@@ -21,28 +19,6 @@ constexpr char writerVariable[] = "REGISTRY_TEST_WRITER";
 QString executablePath() {
     return QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
 }
-
-// Lets no file of this process grow beyond `bytes` while it lives; a write past the limit fails
-// instead of raising SIGXFSZ, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : m_previousHandler(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        rlimit limited = m_previous;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    void (*m_previousHandler)(int);
-    rlimit m_previous{};
-};
 
 } // namespace
 
@@ -102,7 +78,7 @@ TEST(RegistryAtomicWrites, AWriteThatFailsHalfWayLeavesTheOldFileWhole) {
 
     {
         // The new file would be longer than the old one, so writing it runs into the limit.
-        const FileSizeLimit limit(static_cast<rlim_t>(before.size()));
+        const testsupport::FileSizeLimit limit(static_cast<rlim_t>(before.size()));
         EXPECT_EQ(key->setValue(QStringLiteral("MSMSThreshold"), QStringLiteral("2.5")),
                   registry::AccessDenied);
     }

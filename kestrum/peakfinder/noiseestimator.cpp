@@ -9,7 +9,8 @@ namespace {
 // Wide enough to hold plenty of noise, narrow enough to follow a noise floor that changes along
 // the spectrum.
 constexpr double windowWidthMz = 100;
-constexpr std::size_t fewestApexes = 5;
+constexpr std::size_t fewestApexes = 30;
+constexpr int clippingPasses = 10;
 constexpr std::size_t fewestFootPoints = 20;
 // Profiles stored without their noise are mostly zeros; those that keep it, mostly not.
 constexpr double zeroShareOfNoiseFreeData = 0.4;
@@ -43,14 +44,23 @@ double NoiseEstimator::hillLevel(std::span<const Apex> apexes) {
             m_scratch.push_back(apex.height);
     if (m_scratch.size() < fewestApexes)
         return 0;
-    const double first = medianOf(m_scratch);
-    std::erase_if(m_scratch, [first](double y) { return y >= signalFactor * first; });
-    return medianOf(m_scratch);
+    // Leaves out the hills that clearly are peaks until only the noise is left: with few noise
+    // hills among many peaks, one pass would still mistake weak peaks for noise.
+    double level = medianOf(m_scratch);
+    for (int pass = 0; pass < clippingPasses; ++pass) {
+        std::erase_if(m_scratch, [level](double y) { return y >= signalFactor * level; });
+        const double next = medianOf(m_scratch);
+        if (next >= level)
+            break;
+        level = next;
+    }
+    return level;
 }
 
 void NoiseEstimator::estimate(std::span<const double> mz, std::span<const double> intensity,
                               std::span<const Apex> apexes) {
     m_windows.clear();
+    m_overallLevel = hillLevel(apexes);
     std::size_t begin = 0;
     std::size_t apexBegin = 0;
     while (begin < mz.size()) {
@@ -75,7 +85,7 @@ void NoiseEstimator::estimate(std::span<const double> mz, std::span<const double
 
 double NoiseEstimator::levelAt(double mz) const {
     if (m_windows.empty())
-        return 0;
+        return m_overallLevel;
     if (mz <= m_windows.front().centreMz)
         return m_windows.front().level;
     if (mz >= m_windows.back().centreMz)

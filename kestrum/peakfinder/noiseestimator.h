@@ -20,7 +20,8 @@ public:
     // `apexes` are the tops of the profile's hills, in ascending m/z.
     void estimate(std::span<const double> mz, std::span<const double> intensity,
                   std::span<const Apex> apexes);
-    // The noise level at an m/z, interpolated between window centres; 0 when nothing was measured.
+    // The noise level at an m/z, interpolated between window centres; the level of all hills
+    // together where no window had enough of them, and 0 when nothing was measured.
     double levelAt(double mz) const;
 
 private:
@@ -33,6 +34,7 @@ private:
     };
     std::vector<Window> m_windows;
     std::vector<double> m_scratch;
+    double m_overallLevel = 0;
 };
 
 } // namespace kestrum

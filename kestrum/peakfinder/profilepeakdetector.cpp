@@ -8,11 +8,12 @@ namespace kestrum {
 namespace {
 
 constexpr std::size_t peaksMeasured = 25;
+constexpr double strongestShare = 0.01;
 // Points that may dip below half height inside one peak of a jagged sum.
 constexpr std::size_t dipsBridged = 3;
 // The smoothing kernel's half width as a share of the peak width: enough to even out jagged sums
 // and noise, little enough to keep isotope peaks apart.
-constexpr double kernelShareOfWidth = 0.7;
+constexpr double kernelShareOfWidth = 0.5;
 // Two hills whose valley stays above this share of the lower one are one peak.
 constexpr double valleyShareOfApex = 0.7;
 constexpr double lowestResolution = 300;
@@ -60,9 +61,11 @@ bool lastPointAboveHalf(std::span<const double> intensity, std::size_t apex, int
 } // namespace
 
 double ProfilePeakDetector::measureResolution(std::span<const double> mz, std::span<const double> intensity) {
+    // Only the strongest peaks are measured, so maxima far below the highest point are not collected.
+    const double floor = *std::max_element(intensity.begin(), intensity.end()) * strongestShare;
     m_maxima.clear();
     for (std::size_t i = 1; i + 1 < intensity.size(); ++i)
-        if (intensity[i] > 0 && intensity[i] >= intensity[i - 1] && intensity[i] > intensity[i + 1])
+        if (intensity[i] > floor && intensity[i] >= intensity[i - 1] && intensity[i] > intensity[i + 1])
             m_maxima.push_back(i);
     const std::size_t measured = std::min(peaksMeasured, m_maxima.size());
     std::partial_sort(m_maxima.begin(), m_maxima.begin() + static_cast<std::ptrdiff_t>(measured),
@@ -90,32 +93,26 @@ double ProfilePeakDetector::measureResolution(std::span<const double> mz, std::s
 
 void ProfilePeakDetector::smooth(std::span<const double> mz, std::span<const double> intensity) {
     // A biweight kernel weighted by the points actually present, so that unevenly spaced and
-    // interleaved grids average correctly.
+    // interleaved grids average correctly. Each pair of neighbours is weighed once, for both.
     const std::size_t count = mz.size();
-    m_smoothed.resize(count);
+    m_smoothed.assign(intensity.begin(), intensity.end());
+    m_weights.assign(count, 1.0);
     const double share = kernelShareOfWidth / m_resolution;
     for (std::size_t i = 0; i < count; ++i) {
-        const double halfWidth = share * mz[i];
-        double weighted = intensity[i];
-        double weights = 1;
-        for (std::size_t j = i; j-- > 0;) {
-            const double u = (mz[i] - mz[j]) / halfWidth;
-            if (u >= 1)
-                break;
-            const double w = (1 - u * u) * (1 - u * u);
-            weighted += w * intensity[j];
-            weights += w;
-        }
+        const double inverseHalfWidth = 1 / (share * mz[i]);
         for (std::size_t j = i + 1; j < count; ++j) {
-            const double u = (mz[j] - mz[i]) / halfWidth;
+            const double u = (mz[j] - mz[i]) * inverseHalfWidth;
             if (u >= 1)
                 break;
             const double w = (1 - u * u) * (1 - u * u);
-            weighted += w * intensity[j];
-            weights += w;
+            m_smoothed[i] += w * intensity[j];
+            m_weights[i] += w;
+            m_smoothed[j] += w * intensity[i];
+            m_weights[j] += w;
         }
-        m_smoothed[i] = weighted / weights;
     }
+    for (std::size_t i = 0; i < count; ++i)
+        m_smoothed[i] /= m_weights[i];
 }
 
 void ProfilePeakDetector::findHills(std::size_t count) {

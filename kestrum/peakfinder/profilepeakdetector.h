@@ -43,6 +43,7 @@ private:
     double m_resolution = defaultResolution;
     NoiseEstimator m_noise;
     std::vector<double> m_smoothed;
+    std::vector<double> m_weights;
     std::vector<Hill> m_hills;
     std::vector<NoiseEstimator::Apex> m_apexes;
     std::vector<std::size_t> m_maxima;

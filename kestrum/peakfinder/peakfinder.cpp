@@ -1,0 +1,45 @@
+#include "kestrum/peakfinder/peakfinder.h"
+
+#include "automation/automationerror.h"
+#include "kestrum/centroidablespectrum.h"
+
+#include <algorithm>
+
+namespace kestrum {
+
+PeakFinder::PeakFinder() = default;
+PeakFinder::~PeakFinder() = default;
+
+std::shared_ptr<PeakList> PeakFinder::FindPeaks(int mode, const SpectrumData& spectrum, int maxPeaks,
+                                                double lowMz, double highMz, const QString& options) {
+    if (mode != massSpectrumMode)
+        throw automation::AutomationError::system(
+            QStringLiteral("The peak finder has no mode %1; mode 1 finds the peaks of a mass spectrum.")
+                .arg(mode),
+            QStringLiteral("PeakFinder"));
+    const PeakFinderOptions parsed = PeakFinderOptions::fromText(options);
+    const std::vector<double>& x = spectrum.mzValues();
+    const auto first = lowMz > 0 ? std::lower_bound(x.begin(), x.end(), lowMz) : x.begin();
+    const auto last = highMz > 0 ? std::upper_bound(first, x.end(), highMz) : x.end();
+    const auto offset = static_cast<std::size_t>(first - x.begin());
+    const auto count = static_cast<std::size_t>(last - first);
+    const std::span<const double> mz(x.data() + offset, count);
+    const std::span<const double> intensity(spectrum.intensities().data() + offset, count);
+
+    const auto* centroidable = dynamic_cast<const CentroidableSpectrum*>(&spectrum);
+    const bool centroided =
+        (centroidable && centroidable->IsCentroided()) || !PeakFinderAlgorithm::looksLikeProfile(mz);
+    std::vector<Peak> peaks = m_algorithm.findPeaks(mz, intensity, centroided, parsed);
+
+    if (maxPeaks >= 0 && static_cast<std::size_t>(maxPeaks) < peaks.size()) {
+        // Keeps the highest peaks, still in ascending m/z.
+        std::vector<Peak> highest = peaks;
+        std::nth_element(highest.begin(), highest.begin() + maxPeaks, highest.end(),
+                         [](const Peak& a, const Peak& b) { return a.height > b.height; });
+        const double cutoff = highest[static_cast<std::size_t>(maxPeaks)].height;
+        std::erase_if(peaks, [cutoff](const Peak& p) { return p.height <= cutoff; });
+    }
+    return std::make_shared<PeakList>(std::move(peaks));
+}
+
+} // namespace kestrum

@@ -1,0 +1,24 @@
+#include "kestrum/peakfinder/peakfinderfactory.h"
+
+#include "automation/automationerror.h"
+
+namespace kestrum {
+
+std::shared_ptr<PeakFinder> PeakFinderFactory::CreatePeakFinder(QString& options, int kind,
+                                                                int version) const {
+    if (kind != massSpectrumKind || version != currentVersion)
+        throw automation::AutomationError::system(
+            QStringLiteral(
+                "There is no peak finder of kind %1, version %2; kind 1, version 1 finds the peaks "
+                "of mass spectra.")
+                .arg(kind)
+                .arg(version),
+            QStringLiteral("PeakFinderFactory"));
+    if (options.isEmpty())
+        options = PeakFinderOptions().toText();
+    else
+        PeakFinderOptions::fromText(options);
+    return std::make_shared<PeakFinder>();
+}
+
+} // namespace kestrum

@@ -1,0 +1,46 @@
+#pragma once
+// The peaks a PeakFinder found in one spectrum, in ascending m/z, numbered from 1. Callers read a
+// peak's numbers through PeakField and PeakValue and its cluster membership through PeakProperty.
+
+#include "kestrum/peakfinder/peak.h"
+
+#include "automation/variant.h"
+#include "kestrum_peakfinder_export.h"
+
+#include <utility>
+#include <vector>
+
+namespace kestrum {
+
+class KESTRUM_PEAKFINDER_EXPORT PeakList {
+public:
+    enum Field : int {
+        CentroidField = 0,
+        HeightField = 1,
+        SignalToNoiseField = 2,
+        AreaField = 4,
+        MonoisotopicMzField = 6,
+    };
+    enum Property : int {
+        ChargeProperty = 3,         // Integer, 0 when unknown
+        StandsForItselfProperty = 8 // Boolean: a monoisotopic or lone peak
+    };
+
+    explicit PeakList(std::vector<Peak> peaks);
+
+    int PeakCount() const;
+    // Index from 1; fields and properties other than those above raise an error that names them.
+    double PeakField(int index, int field) const;
+    automation::Variant PeakProperty(int index, int property) const;
+    // The centroid m/z and the height.
+    std::pair<double, double> PeakValue(int index) const;
+
+    const std::vector<Peak>& peaks() const { return m_peaks; }
+
+private:
+    const Peak& peakAt(int index) const;
+
+    std::vector<Peak> m_peaks;
+};
+
+} // namespace kestrum

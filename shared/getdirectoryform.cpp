@@ -32,26 +32,59 @@ GetDirectoryForm::GetDirectoryForm(QWidget* parent)
 
     m_driveList->setObjectName(QStringLiteral("Drive1"));
     fillDriveList();
+    connect(m_driveList, &QComboBox::currentIndexChanged, this, &GetDirectoryForm::driveChanged);
+    setUpDirectoryList();
+    m_directoryName->setObjectName(QStringLiteral("DirName"));
+    m_directoryName->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    auto* okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("OKButton"));
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    auto* cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("CancelButton"));
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    layOut(okButton, cancelButton);
+
+    openAt(QDir::currentPath());
+}
+
+void GetDirectoryForm::setUpDirectoryList() {
     m_directoryModel->setFilter(directoriesOnly);
     m_directoryModel->setRootPath(QDir::rootPath());
     m_directoryList->setObjectName(QStringLiteral("Dir1"));
+    // Connected before the tree's own selection handling so that the flag is up when a listing
+    // in the background removes the directory in hand and the selection moves to a neighbour.
+    connect(m_directoryModel, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this] { m_relisting = true; });
+    connect(m_directoryModel, &QAbstractItemModel::rowsRemoved, this, [this] { m_relisting = false; });
     m_directoryList->setModel(m_directoryModel);
     m_directoryList->setHeaderHidden(true);
     for (int column = 1; column < m_directoryModel->columnCount(); ++column)
         m_directoryList->hideColumn(column);
 
-    auto* directoryCaption = new QLabel(QStringLiteral("Directory:"), this);
-    m_directoryName->setObjectName(QStringLiteral("DirName"));
-    m_directoryName->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* okButton = new QPushButton(QStringLiteral("OK"), this);
-    okButton->setObjectName(QStringLiteral("OKButton"));
-    okButton->setDefault(true);
-    auto* cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    cancelButton->setObjectName(QStringLiteral("CancelButton"));
+    connect(m_directoryList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (!current.isValid() || m_relisting)
+                    return;
+                m_directoryPath = m_directoryModel->filePath(current);
+                // The tree spans every volume, so the drive list follows the directory in hand.
+                setDrive(m_directoryPath);
+                showDirectoryName();
+            });
+    connect(m_directoryModel, &QAbstractItemModel::rowsInserted, this, &GetDirectoryForm::keepDirectoryInHand,
+            Qt::QueuedConnection);
+    connect(m_directoryModel, &QAbstractItemModel::rowsRemoved, this, &GetDirectoryForm::keepDirectoryInHand,
+            Qt::QueuedConnection);
+    connect(m_directoryModel, &QAbstractItemModel::layoutChanged, this,
+            &GetDirectoryForm::keepDirectoryInHand, Qt::QueuedConnection);
+    connect(m_directoryList->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { m_followCurrent = false; });
+}
 
+void GetDirectoryForm::layOut(QPushButton* okButton, QPushButton* cancelButton) {
     auto* nameRow = new QHBoxLayout;
-    nameRow->addWidget(directoryCaption);
+    nameRow->addWidget(new QLabel(QStringLiteral("Directory:"), this));
     nameRow->addWidget(m_directoryName, 1);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
@@ -63,27 +96,6 @@ GetDirectoryForm::GetDirectoryForm(QWidget* parent)
     layout->addWidget(m_directoryList, 1);
     layout->addLayout(buttonRow);
     resize(520, 420);
-
-    connect(m_driveList, &QComboBox::currentIndexChanged, this, &GetDirectoryForm::driveChanged);
-    connect(m_directoryList->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (!current.isValid())
-                    return;
-                m_directoryPath = m_directoryModel->filePath(current);
-                // The tree spans every volume, so the drive list follows the directory in hand.
-                setDrive(m_directoryPath);
-                showDirectoryName();
-            });
-    // Folders are listed in the background and push the directory in hand out of sight; the
-    // tree keeps it in view until the user scrolls elsewhere.
-    connect(m_directoryModel, &QAbstractItemModel::rowsInserted, this, &GetDirectoryForm::followCurrent);
-    connect(m_directoryModel, &QAbstractItemModel::layoutChanged, this, &GetDirectoryForm::followCurrent);
-    connect(m_directoryList->verticalScrollBar(), &QScrollBar::actionTriggered, this,
-            [this] { m_followCurrent = false; });
-    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
-
-    openAt(QDir::currentPath());
 }
 
 void GetDirectoryForm::SetTitle(const QString& theTitle) {
@@ -182,7 +194,17 @@ void GetDirectoryForm::bringCurrentIntoView() {
     m_directoryList->scrollTo(m_directoryList->currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
-void GetDirectoryForm::followCurrent() {
+void GetDirectoryForm::keepDirectoryInHand() {
+    // Folders are listed in the background: a folder listed again may be removed and added back,
+    // taking the selection and the open branches with it, and folders listed above the directory
+    // in hand push it out of sight. The tree keeps it in view until the user scrolls elsewhere.
+    if (m_directoryModel->filePath(m_directoryList->currentIndex()) != m_directoryPath) {
+        const QModelIndex index = m_directoryModel->index(m_directoryPath);
+        if (!index.isValid())
+            return;
+        m_directoryList->setCurrentIndex(index);
+        m_followCurrent = true;
+    }
     if (m_followCurrent)
         bringCurrentIntoView();
 }

@@ -11,6 +11,7 @@
 class QComboBox;
 class QFileSystemModel;
 class QLabel;
+class QPushButton;
 class QTreeView;
 
 class SHARED_UTILS_EXPORT GetDirectoryForm : public QDialog {
@@ -32,6 +33,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void setUpDirectoryList();
+    void layOut(QPushButton* okButton, QPushButton* cancelButton);
     // Selects the volume that holds `path` in the drive list; false when no ready volume holds it.
     bool setDrive(const QString& path);
     // Sets both lists to `path`; false when either cannot be opened.
@@ -42,7 +45,7 @@ private:
     void showDirectoryName();
     // Scrolls the tree so that the directory in hand, its parents expanded, sits mid-view.
     void bringCurrentIntoView();
-    void followCurrent();
+    void keepDirectoryInHand();
     void fillDriveList();
 
     QComboBox* m_driveList;
@@ -53,4 +56,6 @@ private:
     QString m_title;
     // True from opening a directory until the user scrolls the tree.
     bool m_followCurrent = true;
+    // True while the tree removes folders it lists again, so the selection moving is not a choice.
+    bool m_relisting = false;
 };

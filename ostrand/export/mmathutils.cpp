@@ -1,0 +1,147 @@
+#include "mmathutils.h"
+
+#include "automation/automationerror.h"
+#include "script/mlogger.h"
+
+#include "kestrum/centroidablespectrum.h"
+#include "kestrum/peakfinder/peakfinderfactory.h"
+
+using automation::AutomationError;
+using automation::numberText;
+
+namespace MMathUtils {
+
+namespace {
+
+// iTRAQ reporter ions lie strictly between these m/z values; their isotope peaks are kept.
+constexpr double reporterRegionLow = 112.5;
+constexpr double reporterRegionHigh = 121.5;
+
+QString word(bool flag) {
+    return flag ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+void logFailure(const QString& description, bool deisotope, bool useIntensityNotArea,
+                const kestrum::SpectrumData& original, const kestrum::SpectrumData& partial) {
+    if (!MLogger::IsLogEnabled())
+        return;
+    MLogger::LogMessage(QStringLiteral("MMathUtils.DoCentroidNative failed"));
+    MLogger::LogMessage(QStringLiteral("\terror = ") + description);
+    MLogger::LogMessage(QStringLiteral("\tdeisotope = ") + word(deisotope));
+    MLogger::LogMessage(QStringLiteral("\tuseIntensityNotArea = ") + word(useIntensityNotArea));
+    MLogger::LogMessage(QStringLiteral("\tOriginal Data - start"));
+    MLogger::LogMessage(SpectrumToText(original));
+    MLogger::LogMessage(QStringLiteral("\tOriginal Data - end"));
+    MLogger::LogMessage(QStringLiteral("\tCentroid Data - start"));
+    MLogger::LogMessage(SpectrumToText(partial));
+    MLogger::LogMessage(QStringLiteral("\tCentroid Data - end"));
+}
+
+void buildPeakList(const kestrum::SpectrumData& spectrum, bool deisotope, bool iTraq,
+                   bool useIntensityNotArea, double minIntensity, std::int16_t chargeState,
+                   kestrum::CentroidableSpectrum& result) {
+    QString options;
+    const auto finder = kestrum::PeakFinderFactory().CreatePeakFinder(options, 1, 1);
+    options = SetChargeInOptions(options, chargeState);
+    const auto peaks = finder->FindPeaks(1, spectrum, -1, 0, 0, options);
+    const int count = peaks->PeakCount();
+    for (int i = 1; i <= count; ++i) {
+        const double height = peaks->PeakValue(i).second;
+        if (minIntensity > 0 && height < minIntensity)
+            continue;
+        bool keep = true;
+        if (deisotope) {
+            keep = peaks->PeakProperty(i, kestrum::PeakList::StandsForItselfProperty).toBool();
+            if (iTraq && !keep) {
+                const double mz = peaks->PeakField(i, kestrum::PeakList::CentroidField);
+                keep = mz > reporterRegionLow && mz < reporterRegionHigh;
+            }
+        }
+        const double intensity =
+            useIntensityNotArea ? height : peaks->PeakField(i, kestrum::PeakList::AreaField);
+        if (keep) {
+            result.AppendPoint(peaks->PeakField(i, kestrum::PeakList::CentroidField), intensity);
+            result.SetChargeAt(result.PointCount(),
+                               peaks->PeakProperty(i, kestrum::PeakList::ChargeProperty).toInteger());
+            continue;
+        }
+        // An isotope peak adds its intensity to the point of its cluster's monoisotopic peak.
+        const double target = peaks->PeakField(i, kestrum::PeakList::MonoisotopicMzField);
+        const int k = result.FindPointIndex(target, 1);
+        if (k >= 1 && k <= result.PointCount())
+            result.SetPoint(k, target, intensity + result.YAt(k));
+    }
+}
+
+} // namespace
+
+std::shared_ptr<kestrum::CentroidableSpectrum> DoCentroidNative(const kestrum::SpectrumData& spectrum,
+                                                                bool deisotope, bool iTraq,
+                                                                bool useIntensityNotArea, double minIntensity,
+                                                                std::int16_t chargeState) {
+    auto result = std::make_shared<kestrum::CentroidableSpectrum>();
+    result->ResetFlag(0);
+    try {
+        buildPeakList(spectrum, deisotope, iTraq, useIntensityNotArea, minIntensity, chargeState, *result);
+    } catch (const AutomationError& error) {
+        logFailure(error.description(), deisotope, useIntensityNotArea, spectrum, *result);
+        throw AutomationError::system(QStringLiteral("Error centroiding data. (") + error.description() +
+                                      QLatin1Char(')'));
+    }
+    result->SetCentroided(true);
+    return result;
+}
+
+QString SetChargeInOptions(const QString& options, std::int16_t chargeState) {
+    if (chargeState <= 0 || options.isEmpty())
+        return options;
+    const qsizetype firstComma = options.indexOf(QLatin1Char(','));
+    if (firstComma <= 0)
+        return options;
+    QString result = options.left(firstComma + 1) + QString::number(chargeState);
+    const qsizetype secondComma = options.indexOf(QLatin1Char(','), firstComma + 1);
+    if (secondComma > firstComma)
+        result += options.mid(secondComma);
+    return result;
+}
+
+void ThresholdByPercent(kestrum::SpectrumData& spectrum, double percent) {
+    if (percent <= 0)
+        return;
+    kestrum::CentroidableSpectrum copy;
+    CopyPointRange(spectrum, 1, 0, copy);
+    spectrum.SetPointCount(0);
+    const double cutoff = copy.YRange().second * percent / 100.0;
+    const std::vector<double>& mz = copy.mzValues();
+    const std::vector<double>& intensity = copy.intensities();
+    for (std::size_t i = 0; i < mz.size(); ++i)
+        if (intensity[i] >= cutoff)
+            spectrum.AppendPoint(mz[i], intensity[i]);
+}
+
+void CopyPointRange(const kestrum::SpectrumData& source, std::int32_t first, std::int32_t last,
+                    kestrum::SpectrumData& target) {
+    if (last < 1)
+        last = source.PointCount();
+    const std::int32_t count = std::max(0, last - first + 1);
+    target.SetPointCount(count);
+    for (std::int32_t i = 0; i < count; ++i) {
+        const auto [x, y] = source.PointAt(first + i);
+        target.SetPoint(i + 1, x, y);
+    }
+}
+
+QString SpectrumToText(const kestrum::SpectrumData& spectrum) {
+    try {
+        QString text;
+        const std::vector<double>& mz = spectrum.mzValues();
+        const std::vector<double>& intensity = spectrum.intensities();
+        for (std::size_t i = 0; i < mz.size(); ++i)
+            text += numberText(mz[i]) + QLatin1Char('\t') + numberText(intensity[i]) + QStringLiteral("\r\n");
+        return text;
+    } catch (const std::exception& error) {
+        return QStringLiteral("Error converting data to text: ") + QString::fromUtf8(error.what());
+    }
+}
+
+} // namespace MMathUtils

@@ -43,11 +43,10 @@ void FileSpectrum::LoadSpectrum(int sample, int period, int experiment, float st
                                 float endSeconds) {
     const auto file = openedFile(*this, "FileSpectrum");
     const auto info = file->Experiment(sample, period, experiment);
-    const std::vector<ScanRecord> scans =
-        file->scansBetween(sample, period, experiment, startSeconds, endSeconds);
+    std::vector<ScanRecord> scans = file->scansBetween(sample, period, experiment, startSeconds, endSeconds);
 
     if (scans.size() == 1) {
-        setPoints(scans.front().mz, scans.front().intensity);
+        setPoints(std::move(scans.front().mz), std::move(scans.front().intensity));
     } else {
         std::vector<PointRun> runs;
         runs.reserve(scans.size());

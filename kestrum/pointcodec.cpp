@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -13,58 +15,161 @@ namespace {
 
 constexpr std::size_t valueBytes = sizeof(double);
 
-QByteArray compress(const std::vector<unsigned char>& bytes) {
-    uLongf size = compressBound(static_cast<uLong>(bytes.size()));
-    QByteArray out(static_cast<qsizetype>(size), Qt::Uninitialized);
-    // Level 6 is zlib's default trade-off; decoding speed does not depend on the level.
-    ::compress2(reinterpret_cast<Bytef*>(out.data()), &size, bytes.data(), static_cast<uLong>(bytes.size()),
-                6);
-    out.truncate(static_cast<qsizetype>(size));
+// How one byte plane is stored: a mode byte, then the plane's data.
+enum PlaneMode : unsigned char {
+    RawPlane = 0,        // `count` bytes as they are
+    ConstantPlane = 1,   // one byte, repeated `count` times
+    CompressedPlane = 2, // a 32-bit little-endian length, then a zlib stream of `count` bytes
+};
+
+// Deflate cannot expand data more than about 1032 times.
+constexpr std::size_t maxExpansion = 1032;
+
+void appendPlane(QByteArray& out, const unsigned char* plane, std::size_t count) {
+    if (count > 0 &&
+        std::all_of(plane, plane + count, [&](unsigned char byte) { return byte == plane[0]; })) {
+        out.append(static_cast<char>(ConstantPlane));
+        out.append(static_cast<char>(plane[0]));
+        return;
+    }
+    uLongf size = compressBound(static_cast<uLong>(count));
+    QByteArray compressed(static_cast<qsizetype>(size), Qt::Uninitialized);
+    // Level 6 is zlib's default trade-off; reading speed does not depend on the level.
+    const bool ok = ::compress2(reinterpret_cast<Bytef*>(compressed.data()), &size, plane,
+                                static_cast<uLong>(count), 6) == Z_OK;
+    // Compression must save at least a quarter to be worth its decoding time.
+    if (!ok || size > count - count / 4 || size > std::numeric_limits<std::uint32_t>::max()) {
+        out.append(static_cast<char>(RawPlane));
+        out.append(reinterpret_cast<const char*>(plane), static_cast<qsizetype>(count));
+        return;
+    }
+    out.append(static_cast<char>(CompressedPlane));
+    for (int shift = 0; shift < 32; shift += 8)
+        out.append(static_cast<char>((size >> shift) & 0xff));
+    out.append(compressed.constData(), static_cast<qsizetype>(size));
+}
+
+QByteArray encodeWords(const std::vector<std::uint64_t>& words) {
+    const std::size_t count = words.size();
+    std::vector<unsigned char> plane(count);
+    QByteArray out;
+    for (std::size_t b = 0; b < valueBytes; ++b) {
+        for (std::size_t i = 0; i < count; ++i)
+            plane[i] = static_cast<unsigned char>(words[i] >> (8 * b));
+        appendPlane(out, plane.data(), count);
+    }
     return out;
 }
 
-// Inflates to exactly `size` bytes; a stream that is longer, shorter or broken is refused, so a
-// hostile blob cannot make the reader allocate more than the scan's point count allows.
-bool inflateExactly(std::span<const unsigned char> data, std::size_t size, std::vector<unsigned char>& out) {
-    if (data.size() > std::numeric_limits<uInt>::max() || size >= std::numeric_limits<uInt>::max())
+// Inflates to exactly `count` bytes; a stream that is longer, shorter or broken is refused.
+bool inflateExactly(std::span<const unsigned char> data, std::size_t count, unsigned char* out) {
+    if (data.size() > std::numeric_limits<uInt>::max() || count >= std::numeric_limits<uInt>::max())
         return false;
-    // Deflate cannot expand data more than about 1032 times; refusing beyond that keeps a damaged
-    // point count from making the reader allocate memory the blob could never fill.
-    if (size > data.size() * 1032 + 64)
-        return false;
-    // One spare byte tells a stream that is too long from one that fits exactly.
-    out.resize(size + 1);
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
         return false;
+    unsigned char spare = 0;
     stream.next_in = const_cast<Bytef*>(data.data());
     stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = out.data();
-    stream.avail_out = static_cast<uInt>(size + 1);
-    const bool complete =
-        inflate(&stream, Z_FINISH) == Z_STREAM_END && stream.total_out == size && stream.avail_in == 0;
+    stream.next_out = count > 0 ? out : &spare;
+    stream.avail_out = static_cast<uInt>(count);
+    int result = inflate(&stream, Z_FINISH);
+    if (result == Z_BUF_ERROR && stream.avail_out == 0) {
+        // The plane is full; the stream must end here without producing more.
+        stream.next_out = &spare;
+        stream.avail_out = 1;
+        result = inflate(&stream, Z_FINISH);
+        if (stream.avail_out == 0)
+            result = Z_DATA_ERROR;
+    }
+    const bool complete = result == Z_STREAM_END && stream.total_out == count && stream.avail_in == 0;
     inflateEnd(&stream);
-    out.resize(size);
     return complete;
 }
 
-std::vector<unsigned char> shuffle(const std::vector<std::uint64_t>& words) {
-    const std::size_t count = words.size();
-    std::vector<unsigned char> bytes(count * valueBytes);
-    for (std::size_t i = 0; i < count; ++i)
-        for (std::size_t b = 0; b < valueBytes; ++b)
-            bytes[b * count + i] = static_cast<unsigned char>(words[i] >> (8 * b));
-    return bytes;
+struct Plane {
+    PlaneMode mode;
+    std::span<const unsigned char> data;
+};
+
+// Splits the blob into its eight planes, checking every length before anything is allocated, so
+// a damaged point count or length cannot make the reader allocate what the blob could never fill.
+bool splitPlanes(std::span<const unsigned char> data, std::size_t count,
+                 std::array<Plane, valueBytes>& planes) {
+    std::size_t at = 0;
+    for (Plane& plane : planes) {
+        if (at >= data.size())
+            return false;
+        plane.mode = static_cast<PlaneMode>(data[at++]);
+        std::size_t length = 0;
+        switch (plane.mode) {
+        case RawPlane:
+            length = count;
+            break;
+        case ConstantPlane:
+            length = 1;
+            break;
+        case CompressedPlane:
+            if (data.size() - at < 4)
+                return false;
+            for (int shift = 0; shift < 32; shift += 8)
+                length |= std::size_t{data[at++]} << shift;
+            if (count > length * maxExpansion + 64)
+                return false;
+            break;
+        default:
+            return false;
+        }
+        if (data.size() - at < length)
+            return false;
+        plane.data = data.subspan(at, length);
+        at += length;
+    }
+    return at == data.size();
 }
 
-std::vector<std::uint64_t> unshuffle(const std::vector<unsigned char>& bytes, std::size_t count) {
-    std::vector<std::uint64_t> words(count, 0);
+// Bit patterns live in the caller's doubles, read and written through memcpy, which compilers
+// turn into plain moves; this spares a second array and a copy per scan.
+std::uint64_t wordAt(const std::vector<double>& values, std::size_t i) {
+    std::uint64_t word;
+    std::memcpy(&word, &values[i], sizeof word);
+    return word;
+}
+
+void setWordAt(std::vector<double>& values, std::size_t i, std::uint64_t word) {
+    std::memcpy(&values[i], &word, sizeof word);
+}
+
+bool decodeWords(std::span<const unsigned char> data, std::size_t count, std::vector<double>& values) {
+    std::array<Plane, valueBytes> planes{};
+    if (!splitPlanes(data, count, planes))
+        return false;
+    values.assign(count, 0.0);
+    std::vector<unsigned char> inflated;
     for (std::size_t b = 0; b < valueBytes; ++b) {
-        const unsigned char* plane = bytes.data() + b * count;
+        const unsigned shift = static_cast<unsigned>(8 * b);
+        const unsigned char* bytes = planes[b].data.data();
+        switch (planes[b].mode) {
+        case ConstantPlane: {
+            const std::uint64_t value = std::uint64_t{planes[b].data[0]} << shift;
+            if (value != 0)
+                for (std::size_t i = 0; i < count; ++i)
+                    setWordAt(values, i, wordAt(values, i) | value);
+            continue;
+        }
+        case CompressedPlane:
+            inflated.resize(count);
+            if (!inflateExactly(planes[b].data, count, inflated.data()))
+                return false;
+            bytes = inflated.data();
+            break;
+        case RawPlane:
+            break;
+        }
         for (std::size_t i = 0; i < count; ++i)
-            words[i] |= static_cast<std::uint64_t>(plane[i]) << (8 * b);
+            setWordAt(values, i, wordAt(values, i) | std::uint64_t{bytes[i]} << shift);
     }
-    return words;
+    return true;
 }
 
 std::vector<std::uint64_t> bitPatterns(std::span<const double> values) {
@@ -74,12 +179,6 @@ std::vector<std::uint64_t> bitPatterns(std::span<const double> values) {
     return words;
 }
 
-void toDoubles(const std::vector<std::uint64_t>& words, std::vector<double>& values) {
-    values.resize(words.size());
-    for (std::size_t i = 0; i < words.size(); ++i)
-        values[i] = std::bit_cast<double>(words[i]);
-}
-
 } // namespace
 
 QByteArray encodeMzArray(std::span<const double> mz) {
@@ -87,31 +186,24 @@ QByteArray encodeMzArray(std::span<const double> mz) {
     // Differences wrap around modulo 2^64, so any sequence decodes exactly.
     for (std::size_t i = words.size(); i-- > 1;)
         words[i] -= words[i - 1];
-    return compress(shuffle(words));
+    return encodeWords(words);
 }
 
 QByteArray encodeIntensityArray(std::span<const double> intensity) {
-    return compress(shuffle(bitPatterns(intensity)));
+    return encodeWords(bitPatterns(intensity));
 }
 
 bool decodeMzArray(std::span<const unsigned char> data, std::size_t count, std::vector<double>& mz) {
-    std::vector<unsigned char> bytes;
-    if (!inflateExactly(data, count * valueBytes, bytes))
+    if (!decodeWords(data, count, mz))
         return false;
-    std::vector<std::uint64_t> words = unshuffle(bytes, count);
-    for (std::size_t i = 1; i < words.size(); ++i)
-        words[i] += words[i - 1];
-    toDoubles(words, mz);
+    for (std::size_t i = 1; i < count; ++i)
+        setWordAt(mz, i, wordAt(mz, i) + wordAt(mz, i - 1));
     return true;
 }
 
 bool decodeIntensityArray(std::span<const unsigned char> data, std::size_t count,
                           std::vector<double>& intensity) {
-    std::vector<unsigned char> bytes;
-    if (!inflateExactly(data, count * valueBytes, bytes))
-        return false;
-    toDoubles(unshuffle(bytes, count), intensity);
-    return true;
+    return decodeWords(data, count, intensity);
 }
 
 } // namespace kestrum

@@ -91,6 +91,9 @@ private:
 
 VeskFile::Private::Private(const QString& filePath)
     : path(filePath), db(filePath, SqliteDatabase::Mode::ReadOnly) {
+    // Keeping the shared lock from the first read on spares a lock, an unlock and a check for
+    // changes with every scan read; writers never change a finished file in place.
+    db.execute("PRAGMA locking_mode = EXCLUSIVE");
     checkFormat();
     loadLayout();
     selectPoints = std::make_unique<SqliteStatement>(db, "SELECT mz, intensity FROM scan WHERE id = ?");

@@ -11,7 +11,7 @@ constexpr std::int64_t applicationId = 0x5665736B;
 // PRAGMA user_version: the layout of the tables below.
 constexpr std::int64_t schemaVersion = 1;
 // More points than this in one scan is taken as damage, not data.
-constexpr std::int64_t maxPointsPerScan = 50'000'000;
+constexpr std::int64_t maxPointsPerScan = 10'000'000;
 
 constexpr const char* createTables = R"sql(
 CREATE TABLE sample (

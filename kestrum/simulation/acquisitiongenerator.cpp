@@ -67,6 +67,11 @@ void SampleRunContext::addProductScan(const Precursor& precursor, const ScanPosi
     ++productScans;
 }
 
+ElutionMap SampleRunContext::elutionOf(int sample) const {
+    SimulationRandom random = SimulationRandom::forKey(options.seed, {sample, -1});
+    return ElutionMap(PeptidePool::builtIn(), options.minutes * 60.0, polarity(), SurveyScanRange, random);
+}
+
 QString truthPathFor(const QString& acquisitionPath) {
     return outputBase(acquisitionPath) + QStringLiteral(".truth.json");
 }

@@ -1,4 +1,3 @@
-#include "elutionmap.h"
 #include "kestrum/scantype.h"
 #include "sampleruns.h"
 
@@ -86,7 +85,7 @@ std::vector<const PeptideFeature*> choosePrecursors(std::vector<const PeptideFea
 
 void writeDataDependentSample(SampleRunContext& context, const QString& sampleName) {
     const GenerationOptions& options = context.options;
-    const int polarity = context.polarity() == Polarity::Negative ? 1 : 0;
+    const int polarity = context.polarityCode();
     const int sample = context.writer.addSample(sampleName);
     context.writer.addPeriod(sample);
     context.writer.addExperiment(sample, 0, {TOFMS, polarity, 0.0});
@@ -94,8 +93,7 @@ void writeDataDependentSample(SampleRunContext& context, const QString& sampleNa
         context.writer.addExperiment(sample, 0, {TOFProduct, polarity, 0.0});
 
     const double runSeconds = options.minutes * 60.0;
-    SimulationRandom mapRandom = SimulationRandom::forKey(options.seed, {sample, -1});
-    const ElutionMap map(PeptidePool::builtIn(), runSeconds, context.polarity(), SurveyScanRange, mapRandom);
+    const ElutionMap map = context.elutionOf(sample);
     const double cycleSeconds = SurveySeconds + options.topN * ProductSeconds;
     const int cycles = std::max(1, static_cast<int>(runSeconds / cycleSeconds));
     DynamicExclusion exclusion(options.exclusionSeconds);

@@ -1,4 +1,3 @@
-#include "elutionmap.h"
 #include "kestrum/scantype.h"
 #include "sampleruns.h"
 
@@ -42,11 +41,10 @@ std::vector<const PeptideFeature*> targetsOfPeriod(const ElutionMap& map, double
 
 void writeFixedPrecursorSample(SampleRunContext& context, const QString& sampleName) {
     const GenerationOptions& options = context.options;
-    const int polarity = context.polarity() == Polarity::Negative ? 1 : 0;
+    const int polarity = context.polarityCode();
     const double runSeconds = options.minutes * 60.0;
     const int sample = context.writer.addSample(sampleName);
-    SimulationRandom mapRandom = SimulationRandom::forKey(options.seed, {sample, -1});
-    const ElutionMap map(PeptidePool::builtIn(), runSeconds, context.polarity(), SurveyScanRange, mapRandom);
+    const ElutionMap map = context.elutionOf(sample);
 
     const double periodSeconds = runSeconds / options.periods;
     const double cycleSeconds = options.experiments * FixedProductSeconds;

@@ -3,6 +3,7 @@
 // writer with each product scan's answer going to the truth file.
 
 #include "acquisitiongenerator.h"
+#include "elutionmap.h"
 #include "kestrum/veskwriter.h"
 #include "productscansimulator.h"
 #include "truthwriter.h"
@@ -24,6 +25,10 @@ struct SampleRunContext {
     int productScans = 0;
 
     Polarity polarity() const { return simulator.polarity(); }
+    // The polarity as experiments record it: 0 positive, 1 negative.
+    int polarityCode() const { return polarity() == Polarity::Negative ? 1 : 0; }
+    // The chromatography of a sample, the same for a seed and sample number whatever the mode.
+    ElutionMap elutionOf(int sample) const;
     // Records one product scan in the file and its answer in the truth file.
     void addProductScan(const Precursor& precursor, const ScanPosition& position);
 };

@@ -3,7 +3,7 @@
 // is noise or unfolded isotopes, how close its centroids are, and how many spectra per second it
 // processes. A plain local-maximum picker runs beside it as the yardstick for precision, and
 // OpenMS PeakPickerHiRes, when installed, on the same spectra for centroid error and speed.
-// Usage: peakfinder_bench [scans per resolution, default 300]
+// Usage: peakfinder_bench [Google Benchmark options] [scans per resolution, default 300]
 #include "kestrum/centroidablespectrum.h"
 #include "kestrum/peakfinder/peakfinderfactory.h"
 #include "kestrum/scantype.h"
@@ -15,15 +15,19 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <optional>
 #include <vector>
 
 #include <sys/resource.h>
@@ -132,11 +136,11 @@ void score(const ProductScanTruth& truth, const ScanRecord& scan, const std::vec
     }
 }
 
-// Processor seconds used so far by this process or, with `children`, by the programs it ran and
-// waited for. The machine may be shared, so time on the processor is what speed is judged by.
-double processorSeconds(bool children = false) {
+// Processor seconds used so far by this process: the machine may be shared, so time on the
+// processor is what speed is judged by.
+double processorSeconds() {
     rusage usage{};
-    getrusage(children ? RUSAGE_CHILDREN : RUSAGE_SELF, &usage);
+    getrusage(RUSAGE_SELF, &usage);
     const auto seconds = [](const timeval& t) {
         return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec);
     };
@@ -253,12 +257,15 @@ void measureJaggedSums(double resolution, int sums) {
     report(title, quality);
 }
 
-// Spectra per second on stretches of exactly `points` consecutive points of product scans.
-void measureThroughput(std::size_t points) {
+// Stretches of exactly `points` consecutive points cut from product scans.
+const std::vector<SpectrumData>& stretchesOf(std::size_t points) {
+    static std::map<std::size_t, std::vector<SpectrumData>> cache;
+    std::vector<SpectrumData>& spectra = cache[points];
+    if (!spectra.empty())
+        return spectra;
     InstrumentSettings instrument;
     instrument.noisePeaksPerMz = 1.0; // long scans to cut 10,000-point stretches from
     const ProductScanSimulator simulator(instrument, Polarity::Positive);
-    std::vector<SpectrumData> spectra;
     for (int i = 0; spectra.size() < 200; ++i) {
         const SimulatedProductScan s = simulator.randomScan(5, i);
         for (std::size_t begin = 0; begin + points <= s.scan.mz.size() && spectra.size() < 200;
@@ -270,21 +277,24 @@ void measureThroughput(std::size_t points) {
                 std::vector<double>(s.scan.intensity.begin() + from, s.scan.intensity.begin() + to));
         }
     }
-    DefaultPeakFinder finder;
-    std::size_t peaks = 0;
-    const double start = processorSeconds();
-    int rounds = 0;
-    do {
-        for (const SpectrumData& spectrum : spectra)
-            peaks += static_cast<std::size_t>(finder.find(spectrum)->PeakCount());
-        ++rounds;
-    } while (processorSeconds() - start < 2);
-    const double seconds = processorSeconds() - start;
-    std::printf("Throughput, %zu-point profile spectra: %.0f spectra per second (%.1f peaks each)\n", points,
-                static_cast<double>(spectra.size()) * rounds / seconds,
-                static_cast<double>(peaks) /
-                    static_cast<double>(spectra.size() * static_cast<std::size_t>(rounds)));
+    return spectra;
 }
+
+// Profile spectra of 1,000 and 10,000 points; items per second are spectra per second on one core.
+void FindPeaksInProfileSpectra(benchmark::State& state) {
+    const std::vector<SpectrumData>& spectra = stretchesOf(static_cast<std::size_t>(state.range(0)));
+    DefaultPeakFinder finder;
+    std::size_t next = 0;
+    std::int64_t peaks = 0;
+    for (auto _ : state) {
+        peaks += finder.find(spectra[next])->PeakCount();
+        next = (next + 1) % spectra.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["peaks_per_spectrum"] =
+        static_cast<double>(peaks) / static_cast<double>(std::max<std::int64_t>(1, state.iterations()));
+}
+BENCHMARK(FindPeaksInProfileSpectra)->Arg(1000)->Arg(10000);
 
 // Centroid m/z values of every spectrum of an mzML file, in file order.
 std::vector<std::vector<double>> readCentroids(const QString& path) {
@@ -334,21 +344,34 @@ std::vector<std::vector<double>> readCentroids(const QString& path) {
     return spectra;
 }
 
-double runTool(const QString& program, const QStringList& arguments) {
-    const double start = processorSeconds(true);
+// Runs a program to its end; returns what it wrote to its output and error channels, or nothing
+// when it failed.
+std::optional<QString> runTool(const QString& program, const QStringList& arguments) {
     QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
     if (!process.waitForFinished(-1) || process.exitCode() != 0) {
-        std::printf("  %s failed: %s\n", qPrintable(program), process.readAllStandardError().constData());
-        return -1;
+        std::printf("  %s failed: %s\n", qPrintable(program), process.readAll().constData());
+        return std::nullopt;
     }
-    return processorSeconds(true) - start;
+    return QString::fromLocal8Bit(process.readAll());
 }
 
-// Writes the scans as one sample of a Vesk file and converts it to mzML with `vesk convert`;
-// `emptied` writes every intensity as zero. Returns the mzML path, or nothing on failure.
+// The processor seconds PeakPickerHiRes reports, with -debug 1, for its picking step alone.
+std::optional<double> pickingSeconds(const QString& log) {
+    static const QRegularExpression done(
+        QStringLiteral("picking peaks'.*?-- done \\[took ([0-9.]+) (ms|s) \\(CPU\\)"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = done.match(log);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1).toDouble() * (match.captured(2) == QLatin1String("ms") ? 1e-3 : 1);
+}
+
+// Writes the scans as one sample of a Vesk file and converts it to mzML with `vesk convert`.
+// Returns the mzML path, or nothing on failure.
 QString profileMzml(const QTemporaryDir& dir, const QString& name,
-                    const std::vector<SimulatedProductScan>& scans, bool emptied) {
+                    const std::vector<SimulatedProductScan>& scans) {
     const QString vesk = dir.filePath(name + QStringLiteral(".vesk"));
     {
         kestrum::VeskWriter writer(vesk);
@@ -361,24 +384,21 @@ QString profileMzml(const QTemporaryDir& dir, const QString& name,
             record.period = period;
             record.experiment = experiment;
             record.cycle = writer.addCycle(sample, period, static_cast<double>(i));
-            if (emptied)
-                std::fill(record.intensity.begin(), record.intensity.end(), 0.0);
             writer.addScan(record);
         }
         writer.commit();
     }
     const QString mzml = dir.filePath(name + QStringLiteral(".mzML"));
     const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/vesk");
-    if (runTool(tool, {QStringLiteral("convert"), vesk, QStringLiteral("-o"), mzml, QStringLiteral("-q")}) <
-        0)
+    if (!runTool(tool, {QStringLiteral("convert"), vesk, QStringLiteral("-o"), mzml, QStringLiteral("-q")}))
         return {};
     return mzml;
 }
 
 // The same profile scans through OpenMS PeakPickerHiRes and through our peak finder: median
-// centroid error of the strong true fragments, and speed. PeakPickerHiRes's time on the same
-// scans with every intensity zero (reading, writing and starting up, but nothing to pick) is
-// taken off its time on the real scans, leaving its picking time.
+// centroid error of the strong true fragments, and speed: processor time of our peak finder on
+// spectra in memory against the time PeakPickerHiRes reports for its picking step, both without
+// reading or writing files.
 void compareWithOpenMs(int scans) {
     std::printf("OpenMS PeakPickerHiRes on the same profile scans, resolution 15000\n");
     const QString picker = QStandardPaths::findExecutable(QStringLiteral("PeakPickerHiRes"));
@@ -392,21 +412,18 @@ void compareWithOpenMs(int scans) {
     std::vector<SimulatedProductScan> simulated;
     for (int i = 0; i < scans; ++i)
         simulated.push_back(simulator.randomScan(13, i));
-    const QString profile = profileMzml(dir, QStringLiteral("scans"), simulated, false);
-    const QString empty = profileMzml(dir, QStringLiteral("empty"), simulated, true);
-    if (profile.isEmpty() || empty.isEmpty())
+    const QString profile = profileMzml(dir, QStringLiteral("scans"), simulated);
+    if (profile.isEmpty())
         return;
-    const auto pick = [&](const QString& input, const QString& output) {
-        return runTool(picker, {QStringLiteral("-in"), input, QStringLiteral("-out"), dir.filePath(output),
-                                QStringLiteral("-threads"), QStringLiteral("1")});
-    };
-    const double pickSeconds = pick(profile, QStringLiteral("picked.mzML"));
-    const double ioSeconds = pick(empty, QStringLiteral("nothing.mzML"));
-    const std::vector<std::vector<double>> theirs =
-        readCentroids(dir.filePath(QStringLiteral("picked.mzML")));
-    if (pickSeconds < 0 || ioSeconds < 0 || theirs.size() != simulated.size()) {
-        std::printf("  skipped: PeakPickerHiRes gave %zu spectra for %zu scans\n", theirs.size(),
-                    simulated.size());
+    const QString picked = dir.filePath(QStringLiteral("picked.mzML"));
+    const std::optional<QString> log = runTool(
+        picker, {QStringLiteral("-in"), profile, QStringLiteral("-out"), picked, QStringLiteral("-threads"),
+                 QStringLiteral("1"), QStringLiteral("-debug"), QStringLiteral("1")});
+    const std::optional<double> theirSeconds = log ? pickingSeconds(*log) : std::nullopt;
+    const std::vector<std::vector<double>> theirs = readCentroids(picked);
+    if (!theirSeconds || theirs.size() != simulated.size()) {
+        std::printf("  skipped: PeakPickerHiRes gave %zu spectra for %zu scans%s\n", theirs.size(),
+                    simulated.size(), theirSeconds ? "" : " and no time for its picking step");
         return;
     }
 
@@ -443,28 +460,30 @@ void compareWithOpenMs(int scans) {
             }
         }
     }
-    const double theirPicking = std::max(pickSeconds - ioSeconds, 1e-6);
+    const double theirPicking = std::max(*theirSeconds, 1e-3);
     std::printf("  strong fragments found within 20 ppm: ours %d, theirs %d of %d\n",
                 quality.strongFragmentsKept, theirFound, quality.strongFragments);
     std::printf("  median centroid error: ours %.2f ppm, theirs %.2f ppm\n",
                 median(quality.centroidErrorsPpm), median(theirErrors));
-    std::printf("  spectra per second: ours %.0f, theirs %.0f picking only (%.0f with their file input and "
-                "output); ours is %.1f times theirs\n",
-                static_cast<double>(scans) / ourSeconds, static_cast<double>(scans) / theirPicking,
-                static_cast<double>(scans) / pickSeconds, theirPicking / ourSeconds);
+    std::printf(
+        "  spectra per second on one core: ours %.0f, theirs %.0f (picking step, %.2f s for %d spectra); "
+        "ours is %.1f times theirs\n",
+        static_cast<double>(scans) / ourSeconds, static_cast<double>(scans) / theirPicking, *theirSeconds,
+        scans, theirPicking / ourSeconds);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
     const int scans = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
     for (double resolution : {10000.0, 20000.0}) {
         measureSingleScans(resolution, scans);
         measureJaggedSums(resolution, scans / 3);
     }
-    measureThroughput(1000);
-    measureThroughput(10000);
-    compareWithOpenMs(scans);
+    compareWithOpenMs(std::max(scans, 1000));
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
     return 0;
 }

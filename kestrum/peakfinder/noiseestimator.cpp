@@ -60,7 +60,7 @@ double NoiseEstimator::hillLevel(std::span<const Apex> apexes) {
 void NoiseEstimator::estimate(std::span<const double> mz, std::span<const double> intensity,
                               std::span<const Apex> apexes) {
     m_windows.clear();
-    m_overallLevel = hillLevel(apexes);
+    m_overallLevel = 0;
     std::size_t begin = 0;
     std::size_t apexBegin = 0;
     while (begin < mz.size()) {
@@ -81,6 +81,8 @@ void NoiseEstimator::estimate(std::span<const double> mz, std::span<const double
         begin = end;
         apexBegin = apexEnd;
     }
+    if (m_windows.empty())
+        m_overallLevel = hillLevel(apexes);
 }
 
 double NoiseEstimator::levelAt(double mz) const {

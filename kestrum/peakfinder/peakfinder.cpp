@@ -17,7 +17,12 @@ std::shared_ptr<PeakList> PeakFinder::FindPeaks(int mode, const SpectrumData& sp
             QStringLiteral("The peak finder has no mode %1; mode 1 finds the peaks of a mass spectrum.")
                 .arg(mode),
             QStringLiteral("PeakFinder"));
-    const PeakFinderOptions parsed = PeakFinderOptions::fromText(options);
+    // Callers pass the same options for spectrum after spectrum; they are read once.
+    if (!m_optionsRead || options != m_optionsText) {
+        m_options = PeakFinderOptions::fromText(options);
+        m_optionsText = options;
+        m_optionsRead = true;
+    }
     const std::vector<double>& x = spectrum.mzValues();
     const auto first = lowMz > 0 ? std::lower_bound(x.begin(), x.end(), lowMz) : x.begin();
     const auto last = highMz > 0 ? std::upper_bound(first, x.end(), highMz) : x.end();
@@ -29,7 +34,7 @@ std::shared_ptr<PeakList> PeakFinder::FindPeaks(int mode, const SpectrumData& sp
     const auto* centroidable = dynamic_cast<const CentroidableSpectrum*>(&spectrum);
     const bool centroided =
         (centroidable && centroidable->IsCentroided()) || !PeakFinderAlgorithm::looksLikeProfile(mz);
-    std::vector<Peak> peaks = m_algorithm.findPeaks(mz, intensity, centroided, parsed);
+    std::vector<Peak> peaks = m_algorithm.findPeaks(mz, intensity, centroided, m_options);
 
     if (maxPeaks >= 0 && static_cast<std::size_t>(maxPeaks) < peaks.size()) {
         // Keeps the highest peaks, still in ascending m/z.

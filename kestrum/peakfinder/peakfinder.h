@@ -30,6 +30,9 @@ public:
 
 private:
     PeakFinderAlgorithm m_algorithm;
+    QString m_optionsText;
+    PeakFinderOptions m_options;
+    bool m_optionsRead = false;
 };
 
 } // namespace kestrum

@@ -13,7 +13,7 @@ constexpr double strongestShare = 0.01;
 constexpr std::size_t dipsBridged = 3;
 // The smoothing kernel's half width as a share of the peak width: enough to even out jagged sums
 // and noise, little enough to keep isotope peaks apart.
-constexpr double kernelShareOfWidth = 0.5;
+constexpr double kernelShareOfWidth = 0.35;
 // Two hills whose valley stays above this share of the lower one are one peak.
 constexpr double valleyShareOfApex = 0.7;
 constexpr double lowestResolution = 300;

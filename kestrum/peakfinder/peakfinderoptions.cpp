@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <type_traits>
 
 namespace kestrum {
 
@@ -19,19 +20,16 @@ constexpr int highestSupportedCharge = 10;
         QStringLiteral("PeakFinderOptions"));
 }
 
-double numberField(const QStringList& fields, int field, double low, double high, const QString& expected) {
+// Field `field` (from 1) as a number of type T between `low` and `high`.
+template <typename T>
+T numericField(const QStringList& fields, int field, T low, T high, const QString& expected) {
     const QString text = fields.at(field - 1).trimmed();
     bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok || value < low || value > high)
-        rejectField(field, text, expected);
-    return value;
-}
-
-int integerField(const QStringList& fields, int field, int low, int high, const QString& expected) {
-    const QString text = fields.at(field - 1).trimmed();
-    bool ok = false;
-    const int value = text.toInt(&ok);
+    T value;
+    if constexpr (std::is_integral_v<T>)
+        value = text.toInt(&ok);
+    else
+        value = text.toDouble(&ok);
     if (!ok || value < low || value > high)
         rejectField(field, text, expected);
     return value;
@@ -55,18 +53,20 @@ PeakFinderOptions PeakFinderOptions::fromText(const QString& text) {
     if (fields.size() > 4)
         rejectField(5, fields.at(4), QStringLiteral("absent: the options have four fields"));
     const int charges = highestSupportedCharge;
-    options.heightPercent = numberField(fields, 1, 1, 99, QStringLiteral("a percentage from 1 to 99"));
+    options.heightPercent =
+        numericField<double>(fields, 1, 1, 99, QStringLiteral("a percentage from 1 to 99"));
     // Precursors may carry more charges than a fragment cluster can show; such a bound means
     // "any charge we can tell apart".
     if (fields.size() >= 2)
-        options.chargeState = std::min(integerField(fields, 2, 0, std::numeric_limits<int>::max(),
-                                                    QStringLiteral("a charge state of 0 or more")),
+        options.chargeState = std::min(numericField<int>(fields, 2, 0, std::numeric_limits<int>::max(),
+                                                         QStringLiteral("a charge state of 0 or more")),
                                        charges);
     if (fields.size() >= 3)
-        options.minSignalToNoise = numberField(fields, 3, 0, 1e6, QStringLiteral("a ratio of 0 or more"));
+        options.minSignalToNoise =
+            numericField<double>(fields, 3, 0, 1e6, QStringLiteral("a ratio of 0 or more"));
     if (fields.size() >= 4)
         options.maxCharge =
-            integerField(fields, 4, 1, charges, QStringLiteral("a charge from 1 to %1").arg(charges));
+            numericField<int>(fields, 4, 1, charges, QStringLiteral("a charge from 1 to %1").arg(charges));
     return options;
 }
 

@@ -27,11 +27,12 @@ bool readNumber(const QCommandLineParser& parser, const NumberOption& number, T&
         return true;
     bool ok = false;
     const double parsed = parser.value(name).toDouble(&ok);
-    if (!ok || parsed < number.low || parsed > number.high ||
+    if (!ok || !(parsed >= number.low && parsed <= number.high) ||
         (number.wholeNumber && parsed != static_cast<qint64>(parsed))) {
         err << "vesk generate: --" << name << " needs "
-            << (number.wholeNumber ? "a whole number" : "a number") << " from " << number.low << " to "
-            << number.high << ", not '" << parser.value(name) << "'\n";
+            << (number.wholeNumber ? "a whole number" : "a number") << " from "
+            << QString::number(number.low, 'g', 16) << " to " << QString::number(number.high, 'g', 16)
+            << ", not '" << parser.value(name) << "'\n";
         return false;
     }
     value = static_cast<T>(parsed);

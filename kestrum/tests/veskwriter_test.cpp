@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <cmath>
 #include <limits>
+#include <random>
+#include <sys/stat.h>
 
 using namespace kestrum;
 using namespace kestrum::testing;
@@ -36,6 +38,14 @@ TEST_F(VeskWriterTest, PointsAndScanDetailsReadBackBitForBit) {
         writer.addScan(written);
         writer.commit();
     }
+    // The finished file gets the permissions the user's umask gives new files, not a temporary
+    // file's owner-only ones.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0666 & ~mask);
+
     const auto file = VeskFile::open(path);
     EXPECT_EQ(file->SampleName(1), QStringLiteral("Ünïcode sample"));
     EXPECT_EQ(file->Experiment(1, 0, 0)->ScanTypeCode(), TOFProduct);
@@ -49,6 +59,44 @@ TEST_F(VeskWriterTest, PointsAndScanDetailsReadBackBitForBit) {
     EXPECT_EQ(read->precursorMz, written.precursorMz);
     EXPECT_EQ(read->precursorCharge, 3);
     EXPECT_TRUE(read->centroided);
+}
+
+TEST_F(VeskWriterTest, LongProfileAndCentroidArraysReadBackBitForBit) {
+    // Long arrays make every way of storing a byte plane occur: repeated, compressed and raw.
+    const QString path = pathOf(QStringLiteral("long.vesk"));
+    std::vector<ScanRecord> written;
+    std::mt19937 random(11);
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        ScanRecord scan = makeScan(1, 0, 0, cycle, cycle, {}, {});
+        for (int i = 0; i < 4000; ++i) {
+            const double flightTime = 10.0 + i * 0.005;
+            scan.mz.push_back(cycle == 0 ? flightTime * flightTime
+                                         : 100.0 + i * 0.25 + (random() % 97) * 1e-4);
+            scan.intensity.push_back(cycle == 1 ? double(random() % 50)
+                                                : double{static_cast<float>(random() * 1e-3)});
+        }
+        written.push_back(scan);
+    }
+    {
+        VeskWriter writer(path);
+        writer.addSample(QStringLiteral("S"));
+        writer.addPeriod(1);
+        writer.addExperiment(1, 0, {TOFMS, 0, 0});
+        for (const ScanRecord& scan : written) {
+            writer.addCycle(1, 0, scan.retentionTimeSeconds);
+            writer.addScan(scan);
+        }
+        writer.commit();
+    }
+    const auto file = VeskFile::open(path);
+    for (const ScanRecord& scan : written) {
+        const auto read = file->scan(1, 0, 0, scan.cycle);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->mz, scan.mz) << "cycle " << scan.cycle;
+        EXPECT_EQ(read->intensity, scan.intensity) << "cycle " << scan.cycle;
+    }
+    // Well under the 16 bytes per point of the plain arrays.
+    EXPECT_LT(QFileInfo(path).size(), 3 * 4000 * 10);
 }
 
 TEST_F(VeskWriterTest, EmptyScanAndScanWithoutPrecursorReadBack) {

@@ -1,0 +1,70 @@
+// The settings store as the script uses it: reading one value (open the key, read, close), loading
+// the thirty values of the processing parameters, and writing one value (saved at once, atomically,
+// merged with other programs' writes). The hive also holds a few other programs' keys.
+#include "registry/registrykey.h"
+
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+const QString settingsKey = QStringLiteral("SOFTWARE\\Brenlow\\Corvana\\Scripts\\Sorvex");
+constexpr int valuesInKey = 30;
+
+QString valueName(int i) {
+    return QStringLiteral("Value%1").arg(i);
+}
+
+// A settings folder of the benchmark's own, filled as a user's hive would be after some use.
+class FilledHive {
+public:
+    FilledHive() {
+        qputenv("OSTRAND_SETTINGS_DIR", m_folder.path().toLocal8Bit());
+        auto key = registry::Key::create(registry::Hive::CurrentUser, settingsKey);
+        for (int i = 0; i < valuesInKey; ++i)
+            key->setValue(valueName(i), QStringLiteral("%1.5").arg(i));
+        for (int program = 0; program < 5; ++program) {
+            auto other = registry::Key::create(registry::Hive::CurrentUser,
+                                               QStringLiteral("SOFTWARE\\Other\\Program%1").arg(program));
+            for (int i = 0; i < 10; ++i)
+                other->setValue(valueName(i), QStringLiteral("some text"));
+        }
+    }
+
+private:
+    QTemporaryDir m_folder;
+};
+
+void ReadOneValue(benchmark::State& state) {
+    const FilledHive hive;
+    for (auto _ : state) {
+        const auto key = registry::Key::open(registry::Hive::CurrentUser, settingsKey);
+        benchmark::DoNotOptimize(key->value(QStringLiteral("value17")));
+    }
+}
+BENCHMARK(ReadOneValue)->Unit(benchmark::kMicrosecond);
+
+void LoadProcessingParameters(benchmark::State& state) {
+    const FilledHive hive;
+    for (auto _ : state) {
+        for (int i = 0; i < valuesInKey; ++i) {
+            const auto key = registry::Key::open(registry::Hive::CurrentUser, settingsKey);
+            benchmark::DoNotOptimize(key->value(valueName(i)));
+        }
+    }
+}
+BENCHMARK(LoadProcessingParameters)->Unit(benchmark::kMillisecond);
+
+void WriteOneValue(benchmark::State& state) {
+    const FilledHive hive;
+    int round = 0;
+    for (auto _ : state) {
+        auto key = registry::Key::create(registry::Hive::CurrentUser, settingsKey);
+        benchmark::DoNotOptimize(key->setValue(QStringLiteral("MSMSThreshold"), QString::number(++round)));
+    }
+}
+BENCHMARK(WriteOneValue)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

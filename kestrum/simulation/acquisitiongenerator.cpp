@@ -101,7 +101,7 @@ void validateOptions(const GenerationOptions& options) {
             rejectOption(QStringLiteral("the number of periods must be between 1 and 100."));
         if (options.experiments < 1 || options.experiments > 50)
             rejectOption(QStringLiteral("the number of experiments must be between 1 and 50."));
-        if (options.minutes * 60.0 / options.periods < options.experiments * 0.25)
+        if (options.minutes * 60.0 / options.periods < options.experiments * FixedProductSeconds)
             rejectOption(QStringLiteral("each period must be long enough for one cycle of its experiments."));
     }
 }
@@ -109,10 +109,10 @@ void validateOptions(const GenerationOptions& options) {
 GenerationResult generateAcquisition(const GenerationOptions& options,
                                      const std::function<void(double fractionDone)>& progress) {
     validateOptions(options);
-    GenerationResult result{QFileInfo(options.outputPath).absoluteFilePath(),
-                            truthPathFor(options.outputPath), fastaPathFor(options.outputPath)};
-    result.truthPath = QFileInfo(result.truthPath).absoluteFilePath();
-    result.fastaPath = QFileInfo(result.fastaPath).absoluteFilePath();
+    GenerationResult result;
+    result.acquisitionPath = QFileInfo(options.outputPath).absoluteFilePath();
+    result.truthPath = truthPathFor(result.acquisitionPath);
+    result.fastaPath = fastaPathFor(result.acquisitionPath);
 
     VeskWriter writer(result.acquisitionPath);
     QStringList sampleNames;

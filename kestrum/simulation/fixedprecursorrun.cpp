@@ -8,8 +8,6 @@ namespace kestrum::simulation {
 
 namespace {
 
-constexpr double FixedProductSeconds = 0.25;
-
 // For each experiment of a period, the ion it fragments: the most abundant multiply charged ions
 // eluting during the period, each peptide once; ions of other times fill in when too few elute.
 std::vector<const PeptideFeature*> targetsOfPeriod(const ElutionMap& map, double from, double to, int count) {

@@ -14,6 +14,8 @@ namespace kestrum::simulation {
 
 // m/z range of every survey scan.
 inline constexpr MzRange SurveyScanRange{350.0, 1700.0};
+// Accumulation time of each product scan of a fixed-precursor run.
+inline constexpr double FixedProductSeconds = 0.25;
 
 struct SampleRunContext {
     const GenerationOptions& options;

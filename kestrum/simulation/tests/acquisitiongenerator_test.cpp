@@ -266,6 +266,16 @@ TEST_F(AcquisitionGeneratorTest, FixedPrecursorSamplesInPeriodsNegativeAndCentro
     }
     EXPECT_EQ(checkProductScansAgainstTruth(*file, truth), result.productScans);
     EXPECT_EQ(result.surveyScans, 0);
+    // Each experiment's precursor elutes during its period, so some of its scans show fragments.
+    std::map<std::tuple<int, int, int>, qsizetype> mostFragments;
+    for (const auto& [position, answer] : answers) {
+        qsizetype& most =
+            mostFragments[{std::get<0>(position), std::get<1>(position), std::get<2>(position)}];
+        most = std::max(most, answer[QStringLiteral("fragments")].toArray().size());
+    }
+    EXPECT_EQ(mostFragments.size(), 2u * 3u * 4u);
+    for (const auto& [experiment, most] : mostFragments)
+        EXPECT_GE(most, 5);
 }
 
 TEST_F(AcquisitionGeneratorTest, NothingIsLeftBehindWhenAnOutputCannotBeWritten) {

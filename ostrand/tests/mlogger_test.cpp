@@ -103,26 +103,6 @@ TEST_F(DiagnosticLog, TheChoiceHoldsUntilTheNextLoadAndRunsOfOneLoadShareTheFile
     EXPECT_FALSE(QFile::exists(logPath));
 }
 
-TEST_F(DiagnosticLog, TheSwitchStaysInTheRegistryInTheInMemoryMode) {
-    setDebug(QStringLiteral("1"));
-    RegistryFuncs::SetUseParamStore(true);
-    RegistryFuncs::ParamStore().add(QStringLiteral("Debug"), QStringLiteral("0"));
-    EXPECT_TRUE(MLogger::IsLogEnabled());
-    EXPECT_TRUE(RegistryFuncs::SavedKeys().isEmpty());
-}
-
-TEST_F(DiagnosticLog, ALogThatCannotBeWrittenIsIgnored) {
-    setDebug(QStringLiteral("1"));
-    const QString plainFile = libraryFolder.filePath(QStringLiteral("plain"));
-    QFile plain(plainFile);
-    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    MLogger::Testing::Reload(plainFile + QStringLiteral("/libscript.so"));
-    EXPECT_TRUE(MLogger::IsLogEnabled());
-    MLogger::LogMessage(QStringLiteral("lost"));
-    EXPECT_EQ(QFileInfo(plainFile).size(), 0);
-}
-
 TEST_F(DiagnosticLog, TheLogLiesBesideTheFileTheLibraryWasLoadedFrom) {
     MLogger::Testing::Reload();
     // This test program links the library in, so the log lies beside the program.

@@ -111,16 +111,6 @@ TEST_F(SettingsStore, InMemoryModeReadsTheParamStoreAndLeavesTheRegistryAlone) {
         << "writes do not change the store";
 }
 
-TEST_F(SettingsStore, AValueWithACommaShiftsThePairingOfTheSavedLists) {
-    RegistryFuncs::SetUseParamStore(true);
-    WriteSetting(SettingsKey, QStringLiteral("SorvexURL"), QStringLiteral("http://a/b,c"));
-    WriteSetting(SettingsKey, QStringLiteral("iTraq"), QStringLiteral("1"));
-    const QStringList names = RegistryFuncs::SavedKeys().split(u',');
-    const QStringList values = RegistryFuncs::SavedValues().split(u',');
-    EXPECT_EQ(names.size() + 1, values.size());
-    EXPECT_EQ(values.at(names.indexOf(QStringLiteral("iTraq"))), QStringLiteral("c"));
-}
-
 TEST_F(SettingsStore, DebugStaysInTheRegistryWhateverItsLetterCase) {
     RegistryFuncs::SetUseParamStore(true);
     RegistryFuncs::ParamStore().add(QStringLiteral("Debug"), QStringLiteral("1"));

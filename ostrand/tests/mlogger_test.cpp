@@ -7,7 +7,6 @@
 #include "winapi/synthetickeyboard.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>

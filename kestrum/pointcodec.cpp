@@ -144,30 +144,36 @@ bool decodeWords(std::span<const unsigned char> data, std::size_t count, std::ve
     std::array<Plane, valueBytes> planes{};
     if (!splitPlanes(data, count, planes))
         return false;
-    values.assign(count, 0.0);
+    // Constant planes fold into one bit mask; the others are gathered, inflating where needed, so
+    // that every value is then assembled in a single pass.
+    std::uint64_t constantBits = 0;
+    std::array<const unsigned char*, valueBytes> varying{};
+    std::array<unsigned, valueBytes> shifts{};
+    std::size_t varyingCount = 0;
     std::vector<unsigned char> inflated;
     for (std::size_t b = 0; b < valueBytes; ++b) {
         const unsigned shift = static_cast<unsigned>(8 * b);
-        const unsigned char* bytes = planes[b].data.data();
-        switch (planes[b].mode) {
-        case ConstantPlane: {
-            const std::uint64_t value = std::uint64_t{planes[b].data[0]} << shift;
-            if (value != 0)
-                for (std::size_t i = 0; i < count; ++i)
-                    setWordAt(values, i, wordAt(values, i) | value);
+        if (planes[b].mode == ConstantPlane) {
+            constantBits |= std::uint64_t{planes[b].data[0]} << shift;
             continue;
         }
-        case CompressedPlane:
-            inflated.resize(count);
-            if (!inflateExactly(planes[b].data, count, inflated.data()))
+        const unsigned char* bytes = planes[b].data.data();
+        if (planes[b].mode == CompressedPlane) {
+            if (inflated.empty())
+                inflated.resize(count * valueBytes);
+            bytes = inflated.data() + b * count;
+            if (!inflateExactly(planes[b].data, count, inflated.data() + b * count))
                 return false;
-            bytes = inflated.data();
-            break;
-        case RawPlane:
-            break;
         }
-        for (std::size_t i = 0; i < count; ++i)
-            setWordAt(values, i, wordAt(values, i) | std::uint64_t{bytes[i]} << shift);
+        varying[varyingCount] = bytes;
+        shifts[varyingCount++] = shift;
+    }
+    values.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint64_t word = constantBits;
+        for (std::size_t p = 0; p < varyingCount; ++p)
+            word |= std::uint64_t{varying[p][i]} << shifts[p];
+        setWordAt(values, i, word);
     }
     return true;
 }

@@ -2,7 +2,6 @@
 #include "progressreporter.h"
 #include "veskcommand.h"
 
-#include "automation/automationerror.h"
 #include "kestrum/import/mzmlexporter.h"
 
 #include <QCommandLineParser>
@@ -62,22 +61,8 @@ int runConvert(const QStringList& arguments) {
     exporter.reportProgress = [&](const kestrum::ConversionProgress& progress) {
         reporter.update(label, progress.spectrum, progress.spectrumCount);
     };
-    try {
-        exporter.exportSample(input, sampleNumber, outputPath);
-    } catch (const ProgressReporter::Interrupted&) {
-        reporter.finish();
-        err << "vesk convert: interrupted; " << outputPath << " was not written\n";
-        return ExitCancelled;
-    } catch (const automation::AutomationError& error) {
-        reporter.finish();
-        err << "vesk convert: " << error.description() << '\n';
-        return ExitFailure;
-    } catch (const std::exception& error) {
-        reporter.finish();
-        err << "vesk convert: " << error.what() << '\n';
-        return ExitFailure;
-    }
-    return ExitOk;
+    return reporter.run(QStringLiteral("vesk convert"), outputPath,
+                        [&] { exporter.exportSample(input, sampleNumber, outputPath); });
 }
 
 const VeskCommandRegistrar registrar({QStringLiteral("convert"),

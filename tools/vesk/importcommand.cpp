@@ -2,7 +2,6 @@
 #include "progressreporter.h"
 #include "veskcommand.h"
 
-#include "automation/automationerror.h"
 #include "kestrum/import/acquisitionimporter.h"
 #include "kestrum/scantype.h"
 
@@ -89,22 +88,8 @@ int runImport(const QStringList& arguments) {
                                   .arg(progress.inputCount);
         reporter.update(label, progress.spectrum, progress.spectrumCount);
     };
-    try {
-        importer.importFiles(inputs, outputPath);
-    } catch (const ProgressReporter::Interrupted&) {
-        reporter.finish();
-        err << "vesk import: interrupted; " << outputPath << " was not written\n";
-        return ExitCancelled;
-    } catch (const automation::AutomationError& error) {
-        reporter.finish();
-        err << "vesk import: " << error.description() << '\n';
-        return ExitFailure;
-    } catch (const std::exception& error) {
-        reporter.finish();
-        err << "vesk import: " << error.what() << '\n';
-        return ExitFailure;
-    }
-    return ExitOk;
+    return reporter.run(QStringLiteral("vesk import"), outputPath,
+                        [&] { importer.importFiles(inputs, outputPath); });
 }
 
 const VeskCommandRegistrar registrar({QStringLiteral("import"),

@@ -1,5 +1,11 @@
 #include "progressreporter.h"
 
+#include "veskcommand.h"
+
+#include "automation/automationerror.h"
+
+#include <QTextStream>
+
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -52,4 +58,24 @@ void ProgressReporter::finish() {
     if (m_lineOpen)
         std::fputc('\n', stderr);
     m_lineOpen = false;
+}
+
+int ProgressReporter::run(const QString& command, const QString& output, const std::function<void()>& work) {
+    QTextStream err(stderr);
+    try {
+        work();
+        finish();
+        return ExitOk;
+    } catch (const Interrupted&) {
+        finish();
+        err << command << ": interrupted; " << output << " was not written\n";
+        return ExitCancelled;
+    } catch (const automation::AutomationError& error) {
+        finish();
+        err << command << ": " << error.description() << '\n';
+    } catch (const std::exception& error) {
+        finish();
+        err << command << ": " << error.what() << '\n';
+    }
+    return ExitFailure;
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 class ProgressReporter {
 public:
@@ -19,6 +20,9 @@ public:
     void update(const QString& label, qint64 done, qint64 total);
     // Ends the current progress line.
     void finish();
+    // Runs a command's work and returns its exit code; a failure or an interruption is reported on
+    // stderr as "command: reason", saying that `output` was not written.
+    int run(const QString& command, const QString& output, const std::function<void()>& work);
 
 private:
     bool m_quiet;

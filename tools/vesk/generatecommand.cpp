@@ -132,7 +132,7 @@ int runGenerate(const QStringList& arguments) {
     }
 
     ProgressReporter reporter(parser.isSet(quiet));
-    try {
+    return reporter.run(QStringLiteral("vesk generate"), options.outputPath, [&] {
         const auto result = kestrum::simulation::generateAcquisition(options, [&reporter](double fraction) {
             reporter.update(QStringLiteral("Generating"), static_cast<qint64>(fraction * 1000), 1000);
         });
@@ -141,16 +141,7 @@ int runGenerate(const QStringList& arguments) {
                             << " survey scans, " << result.productScans
                             << " product scans)\n  ground truth: " << result.truthPath
                             << "\n  proteins: " << result.fastaPath << '\n';
-    } catch (const ProgressReporter::Interrupted&) {
-        reporter.finish();
-        err << "vesk generate: interrupted; nothing was written\n";
-        return ExitCancelled;
-    } catch (const std::exception& error) {
-        reporter.finish();
-        err << "vesk generate: " << error.what() << '\n';
-        return ExitFailure;
-    }
-    return ExitOk;
+    });
 }
 
 const VeskCommandRegistrar registrar({QStringLiteral("generate"),

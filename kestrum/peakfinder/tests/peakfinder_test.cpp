@@ -100,6 +100,24 @@ TEST(PeakFinder, ProfileSpectraAreCentroidedAndLeftAsTheyWere) {
     EXPECT_GT(defaultFinder(options)->FindPeaks(1, flagged, -1, 0, 0, options)->PeakCount(), 1000);
 }
 
+TEST(PeakFinder, InterleavedProfileClustersKeepTheirOwnMonoisotopicPeaks) {
+    ProfileBuilder profile;
+    profile.grid().cluster(500.0, 1, {1000, 300}).cluster(500.25, 2, {800, 500, 200});
+    const SpectrumData spectrum(profile.mz, profile.intensity);
+    QString options;
+    const auto list = defaultFinder(options)->FindPeaks(1, spectrum, -1, 0, 0, options);
+    ASSERT_EQ(list->PeakCount(), 5);
+    const double expected[] = {500.0, 500.25, 500.25 + spacing / 2, 500.0 + spacing, 500.25 + spacing};
+    const double monoisotopic[] = {500.0, 500.25, 500.25, 500.0, 500.25};
+    const int charges[] = {1, 2, 2, 1, 2};
+    for (int i = 1; i <= 5; ++i) {
+        EXPECT_NEAR(list->PeakField(i, PeakList::CentroidField), expected[i - 1], 0.002) << i;
+        EXPECT_NEAR(list->PeakField(i, PeakList::MonoisotopicMzField), monoisotopic[i - 1], 0.002) << i;
+        EXPECT_EQ(list->PeakProperty(i, 3).toInteger(), charges[i - 1]) << i;
+        EXPECT_EQ(list->PeakProperty(i, 8).toBool(), i <= 2) << i;
+    }
+}
+
 TEST(PeakFinder, RangeAndPeakLimitNarrowTheSearch) {
     QString options;
     const auto finder = defaultFinder(options);

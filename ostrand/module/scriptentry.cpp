@@ -3,6 +3,9 @@
 
 #include "automation/classregistry.h"
 #include "data/veskfileinfo.h"
+#include "export/mexportmsmstosorvex.h"
+#include "export/mexportmstosorvex.h"
+#include "export/mspectrum.h"
 #include "script/processclass.h"
 #include "settings/processingparameters.h"
 
@@ -24,6 +27,9 @@ const bool classesRegistered = [] {
     registerCreatable<ProcessClass>();
     registerCreatable<ProcessingParameters>();
     registerCreatable<VeskFileInfo>();
+    registerCreatable<MSpectrum>();
+    registerCreatable<MExportMSMSToSorvex>();
+    registerCreatable<MExportMSToSorvex>();
     return true;
 }();
 

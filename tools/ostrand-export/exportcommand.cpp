@@ -1,0 +1,345 @@
+#include "exportcommand.h"
+
+#include "terminalprogressbar.h"
+
+#include "common/exitcodes.h"
+#include "data/veskfileinfo.h"
+#include "export/mexportmsmstosorvex.h"
+#include "export/mexportmstosorvex.h"
+#include "script/sorvexstringhelper.h"
+#include "settings/processingparameters.h"
+#include "settings/registryfuncs.h"
+
+#include "automation/automationerror.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <QTextStream>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+volatile std::sig_atomic_t interruptRequested = 0;
+
+extern "C" void requestInterrupt(int) {
+    interruptRequested = 1;
+}
+
+// What the command line asks for, with every number as the engine counts it.
+struct ExportRequest {
+    QString dataPath;
+    QString outputPath;
+    std::int32_t sampleIndex = 1; // -1: every sample
+    std::int32_t startCycle = -1; // -1 with endCycle -1: every cycle
+    std::int32_t endCycle = -1;
+    bool survey = false;
+    std::optional<std::int16_t> period; // survey export of one experiment
+    std::optional<std::int16_t> experiment;
+    std::optional<std::pair<QStringList, QStringList>> parameterLists;
+};
+
+class UsageError : public std::exception {
+public:
+    explicit UsageError(QString message) : m_message(std::move(message)) {}
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// A whole number from `low` up, as the user wrote it.
+std::int32_t positiveNumber(const QString& text, const QString& what, std::int32_t low = 1) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < low)
+        throw UsageError(
+            QStringLiteral("%1 needs a whole number from %2 up, not '%3'").arg(what).arg(low).arg(text));
+    return value;
+}
+
+// The request, or nothing when the user asked for the help text, which has then been shown.
+std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes the query file of a Vesk acquisition for a peptide search: the header lines SEARCH=MIS and "
+        "REPTYPE=Peptide, then one BEGIN IONS block per grouped MS/MS spectrum. With --survey, a peptide "
+        "mass "
+        "fingerprint query instead: SEARCH=PMF, REPTYPE=Protein and the survey-scan peaks of one sample. "
+        "Samples, cycles, periods and experiments count from 1, as in the query titles. The processing "
+        "parameters are the stored settings unless --keys and --values name others; they do not change the "
+        "stored settings. Exit status: 0 written, 1 failed, 2 wrong command line, 3 nothing to search, 130 "
+        "interrupted; on failure or interruption no query file is left behind."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("DATA.vesk"), QStringLiteral("The acquisition to export."));
+    const QCommandLineOption output(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("The query file (default: DATA.mgf beside the acquisition)."), QStringLiteral("FILE"));
+    const QCommandLineOption sample(QStringLiteral("sample"),
+                                    QStringLiteral("The sample to export, or all (default 1)."),
+                                    QStringLiteral("N|all"));
+    const QCommandLineOption cycles(QStringLiteral("cycles"),
+                                    QStringLiteral("Only these cycles, A-B or one cycle A (default: all)."),
+                                    QStringLiteral("A-B"));
+    const QCommandLineOption keys(QStringLiteral("keys"),
+                                  QStringLiteral("Comma-separated names of processing parameters."),
+                                  QStringLiteral("K1,K2,..."));
+    const QCommandLineOption values(QStringLiteral("values"),
+                                    QStringLiteral("Their values, in the same order."),
+                                    QStringLiteral("V1,V2,..."));
+    const QCommandLineOption survey(QStringLiteral("survey"),
+                                    QStringLiteral("Write a peptide mass fingerprint of the survey scans."));
+    const QCommandLineOption period(
+        QStringLiteral("period"), QStringLiteral("With --survey: the period of the experiment (default 1)."),
+        QStringLiteral("P"));
+    const QCommandLineOption experiment(
+        QStringLiteral("experiment"),
+        QStringLiteral("With --survey: export this experiment of a multi-experiment sample."),
+        QStringLiteral("E"));
+    parser.addOptions({output, sample, cycles, keys, values, survey, period, experiment});
+    if (!parser.parse(arguments))
+        throw UsageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        QTextStream(stdout) << parser.helpText();
+        return std::nullopt;
+    }
+
+    ExportRequest request;
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        throw UsageError(positional.isEmpty() ? QStringLiteral("name the acquisition to export (DATA.vesk)")
+                                              : QStringLiteral("export one acquisition at a time"));
+    request.dataPath = QFileInfo(positional.front()).absoluteFilePath();
+    const QFileInfo data(request.dataPath);
+    request.outputPath =
+        QFileInfo(parser.isSet(output)
+                      ? parser.value(output)
+                      : data.absolutePath() + u'/' + data.completeBaseName() + QStringLiteral(".mgf"))
+            .absoluteFilePath();
+    if (request.outputPath == request.dataPath)
+        throw UsageError(QStringLiteral("the query file would replace the acquisition"));
+
+    if (parser.isSet(sample))
+        request.sampleIndex = parser.value(sample) == QStringLiteral("all")
+                                  ? -1
+                                  : positiveNumber(parser.value(sample), QStringLiteral("--sample"));
+    if (parser.isSet(cycles)) {
+        static const QRegularExpression range(QStringLiteral("^(\\d+)(?:-(\\d+))?$"));
+        const auto match = range.match(parser.value(cycles));
+        if (!match.hasMatch())
+            throw UsageError(QStringLiteral("--cycles needs A-B or A, not '%1'").arg(parser.value(cycles)));
+        request.startCycle = positiveNumber(match.captured(1), QStringLiteral("--cycles")) - 1;
+        request.endCycle = match.captured(2).isEmpty()
+                               ? request.startCycle
+                               : positiveNumber(match.captured(2), QStringLiteral("--cycles")) - 1;
+        if (request.endCycle < request.startCycle)
+            throw UsageError(QStringLiteral("--cycles %1 ends before it starts").arg(parser.value(cycles)));
+    }
+    if (parser.isSet(keys) != parser.isSet(values))
+        throw UsageError(QStringLiteral("--keys and --values go together"));
+    if (parser.isSet(keys)) {
+        const QStringList names = parser.value(keys).split(u',');
+        const QStringList texts = parser.value(values).split(u',');
+        if (names.size() != texts.size())
+            throw UsageError(QStringLiteral("--keys names %1 parameters but --values gives %2 values")
+                                 .arg(names.size())
+                                 .arg(texts.size()));
+        request.parameterLists = std::pair(names, texts);
+    }
+    request.survey = parser.isSet(survey);
+    if (!request.survey && (parser.isSet(period) || parser.isSet(experiment)))
+        throw UsageError(QStringLiteral("--period and --experiment go with --survey"));
+    if (request.survey) {
+        if (request.sampleIndex == -1)
+            throw UsageError(QStringLiteral("--survey exports one sample"));
+        if (parser.isSet(cycles))
+            throw UsageError(QStringLiteral("--survey sums the whole run; --cycles does not apply"));
+        if (parser.isSet(period) || parser.isSet(experiment)) {
+            request.period = static_cast<std::int16_t>(
+                positiveNumber(parser.value(period).isEmpty() ? QStringLiteral("1") : parser.value(period),
+                               QStringLiteral("--period")) -
+                1);
+            request.experiment = static_cast<std::int16_t>(positiveNumber(parser.value(experiment).isEmpty()
+                                                                              ? QStringLiteral("1")
+                                                                              : parser.value(experiment),
+                                                                          QStringLiteral("--experiment")) -
+                                                           1);
+        }
+    }
+    return request;
+}
+
+// The processing parameters: the stored settings, or the given lists through the settings
+// store's in-memory mode, which leaves the stored settings untouched.
+std::shared_ptr<ProcessingParameters> loadParameters(const ExportRequest& request) {
+    if (request.parameterLists) {
+        RegistryFuncs::SetUseParamStore(true);
+        RegistryFuncs::ParamStore().clear();
+        const auto& [names, texts] = *request.parameterLists;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            RegistryFuncs::ParamStore().add(names[i], texts[i]);
+    }
+    auto params = std::make_shared<ProcessingParameters>();
+    params->SetInfoFromRegistry();
+    return params;
+}
+
+// Cancels the export at its next cycle once Ctrl+C has been pressed.
+class CancelOnInterrupt : public PendingEvents {
+public:
+    explicit CancelOnInterrupt(MExportMSMSToSorvex& exporter) : m_exporter(exporter) {}
+    void process() override {
+        if (interruptRequested)
+            m_exporter.CancelExport();
+    }
+
+private:
+    MExportMSMSToSorvex& m_exporter;
+};
+
+// The query file in the making: a temporary file beside the destination, renamed into place
+// only when complete and removed otherwise.
+class PendingQueryFile {
+public:
+    explicit PendingQueryFile(const QString& destination) : m_destination(destination) {
+        QTemporaryFile file(destination + QStringLiteral(".XXXXXX.part"));
+        file.setAutoRemove(false);
+        if (!file.open())
+            throw automation::AutomationError::system(
+                QStringLiteral("Cannot create a file beside %1: %2").arg(destination, file.errorString()));
+        m_path = file.fileName();
+    }
+    ~PendingQueryFile() {
+        if (!m_committed)
+            QFile::remove(m_path);
+    }
+    PendingQueryFile(const PendingQueryFile&) = delete;
+    PendingQueryFile& operator=(const PendingQueryFile&) = delete;
+
+    const QString& path() const { return m_path; }
+    void commit() {
+        // rename() replaces an existing query file in one step.
+        if (std::rename(QFile::encodeName(m_path).constData(),
+                        QFile::encodeName(m_destination).constData()) != 0)
+            throw automation::AutomationError::system(
+                QStringLiteral("Cannot write %1: %2")
+                    .arg(m_destination, QString::fromLocal8Bit(std::strerror(errno))));
+        QFile::setPermissions(m_destination,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        m_committed = true;
+    }
+
+private:
+    QString m_destination;
+    QString m_path;
+    bool m_committed = false;
+};
+
+struct ExportOutcome {
+    bool cancelled = false;
+    std::int32_t written = 0;
+};
+
+ExportOutcome exportSpectra(const ExportRequest& request, const std::shared_ptr<ProcessingParameters>& params,
+                            SorvexStringHelper& buffer, MExportMSMSToSorvex& exporter) {
+    buffer.AppendLine(QStringLiteral("SEARCH=MIS"));
+    buffer.AppendLine(QStringLiteral("REPTYPE=Peptide"));
+
+    std::unique_ptr<TerminalProgressBar> bar;
+    if (isatty(STDERR_FILENO) != 0) {
+        VeskFileInfo info;
+        info.setFileNameAndIndex(request.dataPath, request.sampleIndex == -1 ? 1 : request.sampleIndex, 0, 0,
+                                 0);
+        const std::int32_t cyclesPerPeriod =
+            request.startCycle == -1 ? 1 : request.endCycle - request.startCycle + 1;
+        double steps =
+            info.isDDE() ? info.getNumCyclesInFirstPeriod() : info.getNumPeriods() * cyclesPerPeriod;
+        if (request.sampleIndex == -1)
+            steps *= info.getNumberOfSamples().toInt();
+        bar = std::make_unique<TerminalProgressBar>(steps);
+    }
+    exporter.setPendingEvents(std::make_shared<CancelOnInterrupt>(exporter));
+    exporter.DoExportRange(request.dataPath, request.sampleIndex, params, bar.get(), request.startCycle,
+                           request.endCycle, bar.get());
+    buffer.CloseFile();
+    return {exporter.wasCancelled(), exporter.numSpectraInResult()};
+}
+
+ExportOutcome exportSurvey(const ExportRequest& request, const std::shared_ptr<ProcessingParameters>& params,
+                           MExportMSToSorvex& exporter) {
+    SorvexStringHelper& buffer = *exporter.GetQueryStringHelper();
+    buffer.AppendLine(QStringLiteral("SEARCH=PMF"));
+    buffer.AppendLine(QStringLiteral("REPTYPE=Protein"));
+    if (request.period)
+        exporter.DoExportExperiment(request.dataPath, request.sampleIndex, *request.period,
+                                    *request.experiment, params);
+    else
+        exporter.DoExportFile(request.dataPath, request.sampleIndex, params);
+    // Every line after the two header lines is one peak.
+    const std::int32_t peakLines = static_cast<std::int32_t>(exporter.GetResultString().count(u'\n')) - 2;
+    return {interruptRequested != 0, peakLines};
+}
+
+int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err) {
+    const auto params = loadParameters(request);
+    PendingQueryFile file(request.outputPath);
+    ExportOutcome outcome;
+    if (request.survey) {
+        MExportMSToSorvex exporter;
+        exporter.GetQueryStringHelper()->SetFilename(file.path());
+        outcome = exportSurvey(request, params, exporter);
+    } else {
+        auto exporter = std::make_shared<MExportMSMSToSorvex>();
+        const auto buffer = exporter->GetQueryStringHelper();
+        buffer->SetFilename(file.path());
+        outcome = exportSpectra(request, params, *buffer, *exporter);
+    }
+    if (outcome.cancelled) {
+        err << "ostrand-export: interrupted; " << request.outputPath << " was not written\n";
+        return ExitCancelled;
+    }
+    file.commit();
+    const char* what = request.survey ? "peaks" : "spectra";
+    if (outcome.written == 0) {
+        err << "ostrand-export: "
+            << (request.survey ? QStringLiteral("Sorry, there were no peaks in this data.")
+                               : QStringLiteral("Sorry, there were no valid MS/MS spectra in this data."))
+            << " " << request.outputPath << " holds the header lines only\n";
+        return ExitNothingFound;
+    }
+    out << outcome.written << ' ' << what << " written to " << request.outputPath << '\n';
+    return ExitOk;
+}
+
+} // namespace
+
+int ExportCommand::run(const QStringList& arguments) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    interruptRequested = 0;
+    std::signal(SIGINT, requestInterrupt);
+    std::signal(SIGTERM, requestInterrupt);
+    int exitCode = ExitFailure;
+    try {
+        const auto request = parseRequest(arguments);
+        exitCode = request ? exportQuery(*request, out, err) : ExitOk;
+    } catch (const UsageError& error) {
+        err << "ostrand-export: " << error.message() << "\nRun 'ostrand-export --help' for the options.\n";
+        exitCode = ExitUsage;
+    } catch (const automation::AutomationError& error) {
+        err << "ostrand-export: " << error.description() << "; no query file was written\n";
+    } catch (const std::exception& error) {
+        err << "ostrand-export: " << error.what() << "; no query file was written\n";
+    }
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    return exitCode;
+}

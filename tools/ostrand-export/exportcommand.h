@@ -1,0 +1,14 @@
+#pragma once
+// The ostrand-export program: exports the MS/MS spectra of a Vesk acquisition (or, with --survey,
+// the survey-scan peaks of one sample) to a query file through the public export classes, with
+// the stored processing parameters or ones given on the command line. The query file appears only
+// when the export is complete; a failed or interrupted export leaves no file behind.
+
+#include <QStringList>
+
+class ExportCommand {
+public:
+    // Runs the whole command (arguments with the program name first) and returns its exit code;
+    // results go to stdout, progress and errors to stderr. Ctrl+C cancels the export.
+    int run(const QStringList& arguments);
+};

@@ -1,0 +1,206 @@
+#include "exportprogram.h"
+
+#include "common/exitcodes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <csignal>
+#include <pty.h>
+#include <unistd.h>
+
+using exportprogram::GeneratedRunTest;
+using exportprogram::runProgram;
+
+namespace {
+
+QString readText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+}
+
+// Queries in a query file: consecutive blocks of one title are the charges of one query.
+int queryCount(const QString& text) {
+    static const QRegularExpression titleLine(QStringLiteral("^TITLE=(.*)\r$"),
+                                              QRegularExpression::MultilineOption);
+    int count = 0;
+    QString previous;
+    for (auto it = titleLine.globalMatch(text); it.hasNext();) {
+        const QString title = it.next().captured(1);
+        count += title != previous;
+        previous = title;
+    }
+    return count;
+}
+
+// Every cycle number named in the titles of a query file.
+std::vector<int> titleCycles(const QString& text) {
+    static const QRegularExpression list(QStringLiteral("Cycle\\(s\\): ([0-9, -]+) \\(Experiment"));
+    std::vector<int> cycles;
+    for (auto it = list.globalMatch(text); it.hasNext();)
+        for (const QString& number :
+             it.next().captured(1).split(QRegularExpression(QStringLiteral("[, -]+"))))
+            cycles.push_back(number.toInt());
+    return cycles;
+}
+
+using OstrandExport = GeneratedRunTest;
+
+TEST_F(OstrandExport, WritesHeaderLinesAndOneBlockPerQuery) {
+    const QString output = outputPath(QStringLiteral("all.mgf"));
+    const auto run = runProgram({dataPath(), QStringLiteral("-o"), output});
+    ASSERT_EQ(run.exitCode, ExitOk) << run.err.toStdString();
+    const QString text = readText(output);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("SEARCH=MIS\r\nREPTYPE=Peptide\r\nBEGIN IONS\r\n")));
+    const int queries = queryCount(text);
+    EXPECT_GT(queries, 10);
+    EXPECT_EQ(run.out, QStringLiteral("%1 spectra written to %2\n").arg(queries).arg(output));
+    // Without -o the query file goes beside the acquisition; no partial file is left anywhere.
+    ASSERT_EQ(runProgram({dataPath()}).exitCode, ExitOk);
+    EXPECT_EQ(readText(outputPath(QStringLiteral("run.mgf"))), text);
+    EXPECT_TRUE(QDir(folder->path()).entryList({QStringLiteral("*.part")}).isEmpty());
+}
+
+TEST_F(OstrandExport, CyclesAndParametersNarrowTheExport) {
+    const QString output = outputPath(QStringLiteral("cycles.mgf"));
+    const auto run = runProgram({dataPath(), QStringLiteral("--cycles"), QStringLiteral("5-20"),
+                                 QStringLiteral("-o"), output, QStringLiteral("--keys"),
+                                 QStringLiteral("MSMSAveMaxCycBetween,MSMSAveNeedXPeaks"),
+                                 QStringLiteral("--values"), QStringLiteral("0,3")});
+    ASSERT_EQ(run.exitCode, ExitOk) << run.err.toStdString();
+    const auto cycles = titleCycles(readText(output));
+    ASSERT_FALSE(cycles.empty());
+    EXPECT_GE(*std::min_element(cycles.begin(), cycles.end()), 5);
+    EXPECT_LE(*std::max_element(cycles.begin(), cycles.end()), 20);
+
+    // Parameters that no spectrum can meet leave a query file of header lines and say so.
+    const auto none = runProgram({dataPath(), QStringLiteral("-o"), output, QStringLiteral("--keys"),
+                                  QStringLiteral("MSMSAveNeedXPeaks,iTraq"), QStringLiteral("--values"),
+                                  QStringLiteral("30000,0")});
+    EXPECT_EQ(none.exitCode, ExitNothingFound);
+    EXPECT_TRUE(none.err.contains(QStringLiteral("Sorry, there were no valid MS/MS spectra in this data.")));
+    EXPECT_EQ(readText(output), QStringLiteral("SEARCH=MIS\r\nREPTYPE=Peptide\r\n"));
+
+    // A value the parameters cannot take fails and keeps the earlier query file.
+    const auto bad =
+        runProgram({dataPath(), QStringLiteral("-o"), output, QStringLiteral("--keys"),
+                    QStringLiteral("MSMSAveNeedXPeaks"), QStringLiteral("--values"), QStringLiteral("many")});
+    EXPECT_EQ(bad.exitCode, ExitFailure);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("Could not read options from registry.")));
+    EXPECT_EQ(readText(output), QStringLiteral("SEARCH=MIS\r\nREPTYPE=Peptide\r\n"));
+}
+
+TEST_F(OstrandExport, SurveyExportWritesAFingerprintOfOneExperiment) {
+    const QString output = outputPath(QStringLiteral("pmf.txt"));
+    const auto whole = runProgram({dataPath(), QStringLiteral("--survey"), QStringLiteral("-o"), output});
+    EXPECT_EQ(whole.exitCode, ExitFailure);
+    EXPECT_TRUE(whole.err.contains(QStringLiteral("Cannot process multi-experiment samples.")));
+    EXPECT_FALSE(QFile::exists(output));
+
+    const auto survey = runProgram({dataPath(), QStringLiteral("--survey"), QStringLiteral("--experiment"),
+                                    QStringLiteral("1"), QStringLiteral("-o"), output});
+    ASSERT_EQ(survey.exitCode, ExitOk) << survey.err.toStdString();
+    const QStringList lines = readText(output).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_GT(lines.size(), 2);
+    EXPECT_EQ(lines.mid(0, 2),
+              (QStringList{QStringLiteral("SEARCH=PMF"), QStringLiteral("REPTYPE=Protein")}));
+    EXPECT_EQ(survey.out, QStringLiteral("%1 peaks written to %2\n").arg(lines.size() - 2).arg(output));
+    static const QRegularExpression peakLine(QStringLiteral("^\\d+(\\.\\d{1,4})? \\d+(\\.\\d{1,4})?$"));
+    for (const QString& line : lines.mid(2))
+        EXPECT_TRUE(peakLine.match(line).hasMatch()) << line.toStdString();
+}
+
+TEST_F(OstrandExport, WrongCommandLinesAndInputsAreRefusedClearly) {
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        const char* message;
+    };
+    const QString missing = outputPath(QStringLiteral("missing.vesk"));
+    const Case cases[] = {
+        {{}, ExitUsage, "name the acquisition"},
+        {{dataPath(), QStringLiteral("--cycles"), QStringLiteral("9-3")}, ExitUsage, "ends before it starts"},
+        {{dataPath(), QStringLiteral("--cycles"), QStringLiteral("x")}, ExitUsage, "--cycles needs"},
+        {{dataPath(), QStringLiteral("--sample"), QStringLiteral("0")}, ExitUsage, "--sample needs"},
+        {{dataPath(), QStringLiteral("--keys"), QStringLiteral("a,b"), QStringLiteral("--values"),
+          QStringLiteral("1")},
+         ExitUsage,
+         "names 2 parameters but --values gives 1"},
+        {{dataPath(), QStringLiteral("--keys"), QStringLiteral("a")}, ExitUsage, "go together"},
+        {{dataPath(), QStringLiteral("--survey"), QStringLiteral("--sample"), QStringLiteral("all")},
+         ExitUsage,
+         "one sample"},
+        {{dataPath(), QStringLiteral("--period"), QStringLiteral("1")}, ExitUsage, "go with --survey"},
+        {{dataPath(), QStringLiteral("--sample"), QStringLiteral("2")},
+         ExitFailure,
+         "no query file was written"},
+        {{missing}, ExitFailure, "missing.vesk"},
+    };
+    for (const Case& c : cases) {
+        const auto run = runProgram(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.join(u' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String(c.message))) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(outputPath(QStringLiteral("missing.mgf"))));
+}
+
+// The program with its stderr on a terminal of its own, whose other end the test reads.
+class TerminalRun {
+public:
+    explicit TerminalRun(const QStringList& arguments) {
+        EXPECT_EQ(::openpty(&m_master, &m_slave, nullptr, nullptr, nullptr), 0);
+        const int slave = m_slave;
+        m_process.setChildProcessModifier([slave] { ::dup2(slave, STDERR_FILENO); });
+        m_process.start(QStringLiteral(OSTRAND_EXPORT_PROGRAM), arguments);
+        EXPECT_TRUE(m_process.waitForStarted());
+        ::close(m_slave);
+    }
+    ~TerminalRun() { ::close(m_master); }
+    TerminalRun(const TerminalRun&) = delete;
+    TerminalRun& operator=(const TerminalRun&) = delete;
+
+    // Reads the terminal until `text` shows or the program closes it.
+    QString readUntil(const QString& text) {
+        char buffer[4096];
+        while (!m_screen.contains(text)) {
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            m_screen += QString::fromLocal8Bit(buffer, static_cast<qsizetype>(n));
+        }
+        return m_screen;
+    }
+    QProcess& process() { return m_process; }
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_screen;
+    QProcess m_process;
+};
+
+TEST_F(OstrandExport, TerminalShowsProgressAndInterruptCancelsWithoutAFile) {
+    const QString output = outputPath(QStringLiteral("terminal.mgf"));
+    {
+        TerminalRun run({dataPath(), QStringLiteral("-o"), output});
+        EXPECT_TRUE(run.readUntil(QStringLiteral("100%")).contains(QStringLiteral("] 100%")));
+        ASSERT_TRUE(run.process().waitForFinished(60000));
+        EXPECT_EQ(run.process().exitCode(), ExitOk);
+    }
+    ASSERT_TRUE(QFile::remove(output));
+
+    // The bar appears as the first sample starts, before its first cycle: Ctrl+C then cancels.
+    TerminalRun run({dataPath(), QStringLiteral("-o"), output});
+    run.readUntil(QStringLiteral("]"));
+    ::kill(static_cast<pid_t>(run.process().processId()), SIGINT);
+    ASSERT_TRUE(run.process().waitForFinished(60000));
+    EXPECT_EQ(run.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.process().exitCode(), ExitCancelled);
+    EXPECT_TRUE(run.readUntil(QStringLiteral("was not written")).contains(QStringLiteral("interrupted")));
+    EXPECT_FALSE(QFile::exists(output));
+    EXPECT_TRUE(QDir(folder->path()).entryList({QStringLiteral("*.part")}).isEmpty());
+}
+
+} // namespace

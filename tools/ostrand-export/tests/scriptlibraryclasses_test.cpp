@@ -1,0 +1,58 @@
+// The export classes as the batch search client reaches them: created by programmatic id from
+// the loaded script library and called by name only.
+#include "exportprogram.h"
+
+#include "automation/classregistry.h"
+
+#include <QFile>
+#include <QLibrary>
+
+using automation::Arguments;
+using automation::Variant;
+using exportprogram::GeneratedRunTest;
+
+namespace {
+
+class ScriptLibraryClasses : public GeneratedRunTest {
+protected:
+    void SetUp() override {
+        library.setFileName(QStringLiteral(OSTRAND_SCRIPT_LIBRARY));
+        ASSERT_TRUE(library.load()) << library.errorString().toStdString();
+    }
+
+    std::shared_ptr<automation::Dispatch> create(const QString& className) {
+        return automation::ClassRegistry::instance().create(QStringLiteral("SorvexForBrenlow.") + className);
+    }
+
+    QLibrary library;
+};
+
+TEST_F(ScriptLibraryClasses, LateBoundExportMatchesTheProgram) {
+    for (const QString& name : {QStringLiteral("MSpectrum"), QStringLiteral("MExportMSToSorvex")})
+        EXPECT_EQ(create(name)->className(), name);
+
+    const auto params = create(QStringLiteral("ProcessingParameters"));
+    const auto exporter = create(QStringLiteral("MExportMSMSToSorvex"));
+    const auto buffer = exporter->call(QStringLiteral("GetQueryStringHelper")).toObject();
+    const QString path = outputPath(QStringLiteral("late.mgf"));
+    Arguments name{path};
+    buffer->call(QStringLiteral("SetFilename"), name);
+    for (const char* line : {"SEARCH=MIS", "REPTYPE=Peptide"}) {
+        Arguments text{QString::fromLatin1(line)};
+        buffer->call(QStringLiteral("AppendLine"), text);
+    }
+    Arguments args{dataPath(),       std::int32_t{1},  params,   Variant(),
+                   std::int32_t{-1}, std::int32_t{-1}, Variant()};
+    exporter->call(QStringLiteral("DoExportRange"), args);
+    buffer->call(QStringLiteral("CloseFile"));
+    EXPECT_GT(exporter->call(QStringLiteral("numSpectraInResult")).toLong(), 0);
+
+    const QString programOutput = outputPath(QStringLiteral("program.mgf"));
+    ASSERT_EQ(exportprogram::runProgram({dataPath(), QStringLiteral("-o"), programOutput}).exitCode, 0);
+    QFile late(path);
+    QFile program(programOutput);
+    ASSERT_TRUE(late.open(QIODevice::ReadOnly) && program.open(QIODevice::ReadOnly));
+    EXPECT_EQ(late.readAll(), program.readAll());
+}
+
+} // namespace

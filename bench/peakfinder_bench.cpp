@@ -185,22 +185,27 @@ struct DefaultPeakFinder {
     }
 };
 
-ProductScanSimulator simulatorAt(double resolution) {
+ProductScanSimulator simulatorAt(double resolution, bool centroid = false) {
     InstrumentSettings instrument;
     instrument.resolution = resolution;
+    instrument.centroid = centroid;
     return ProductScanSimulator(instrument, Polarity::Positive);
 }
 
-void measureSingleScans(double resolution, int scans) {
-    const ProductScanSimulator simulator = simulatorAt(resolution);
+// Single scans as recorded, in profile or, with `centroid`, as the instrument's peak list.
+void measureSingleScans(double resolution, int scans, bool centroid) {
+    const ProductScanSimulator simulator = simulatorAt(resolution, centroid);
     DefaultPeakFinder finder;
     Quality quality;
     for (int i = 0; i < scans; ++i) {
         const SimulatedProductScan s = simulator.randomScan(7, i);
-        score(s.truth, s.scan, finder.find(SpectrumData(s.scan.mz, s.scan.intensity))->peaks(), quality);
+        CentroidableSpectrum spectrum(s.scan.mz, s.scan.intensity);
+        spectrum.SetCentroided(centroid);
+        score(s.truth, s.scan, finder.find(spectrum)->peaks(), quality);
     }
-    char title[96];
-    std::snprintf(title, sizeof title, "Single product scans, resolution %.0f, %d scans", resolution, scans);
+    char title[112];
+    std::snprintf(title, sizeof title, "Single product scans (%s), resolution %.0f, %d scans",
+                  centroid ? "centroided" : "profile", resolution, scans);
     report(title, quality);
 }
 
@@ -479,7 +484,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     const int scans = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
     for (double resolution : {10000.0, 20000.0}) {
-        measureSingleScans(resolution, scans);
+        measureSingleScans(resolution, scans, false);
+        measureSingleScans(resolution, scans, true);
         measureJaggedSums(resolution, scans / 3);
     }
     compareWithOpenMs(std::max(scans, 1000));

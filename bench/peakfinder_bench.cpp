@@ -488,7 +488,7 @@ int main(int argc, char** argv) {
         measureSingleScans(resolution, scans, true);
         measureJaggedSums(resolution, scans / 3);
     }
-    compareWithOpenMs(std::max(scans, 1000));
+    compareWithOpenMs(std::max(scans, 2000));
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

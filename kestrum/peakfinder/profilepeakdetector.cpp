@@ -100,16 +100,20 @@ void ProfilePeakDetector::smooth(std::span<const double> mz, std::span<const dou
     const double share = kernelShareOfWidth / m_resolution;
     for (std::size_t i = 0; i < count; ++i) {
         const double inverseHalfWidth = 1 / (share * mz[i]);
+        double weighted = 0;
+        double weights = 0;
         for (std::size_t j = i + 1; j < count; ++j) {
             const double u = (mz[j] - mz[i]) * inverseHalfWidth;
             if (u >= 1)
                 break;
             const double w = (1 - u * u) * (1 - u * u);
-            m_smoothed[i] += w * intensity[j];
-            m_weights[i] += w;
+            weighted += w * intensity[j];
+            weights += w;
             m_smoothed[j] += w * intensity[i];
             m_weights[j] += w;
         }
+        m_smoothed[i] += weighted;
+        m_weights[i] += weights;
     }
     for (std::size_t i = 0; i < count; ++i)
         m_smoothed[i] /= m_weights[i];

@@ -15,6 +15,7 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -55,28 +56,37 @@ LevelCounts countMzmlLevels(const QString& path) {
     return counts;
 }
 
+// The scans of each file, imported once for all the tests of that file.
+const std::vector<testfixture::ImportedScan>& importedOnce(const QString& input) {
+    static std::map<QString, std::vector<testfixture::ImportedScan>> imports;
+    auto [entry, added] = imports.try_emplace(input);
+    if (added) {
+        QTemporaryDir folder;
+        const QString output = folder.filePath(QStringLiteral("imported.vesk"));
+        kestrum::AcquisitionImporter().importFiles({input}, output);
+        entry->second = testfixture::importedScans(output);
+    }
+    return entry->second;
+}
+
 class SharedDataImport : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         m_input = QDir(testfixture::sharedDataDir()).filePath(QString::fromStdString(GetParam()));
-        m_output = m_folder.filePath(QStringLiteral("imported.vesk"));
-        kestrum::AcquisitionImporter().importFiles({m_input}, m_output);
-        m_scans = testfixture::importedScans(m_output);
+        m_scans = &importedOnce(m_input);
     }
 
     LevelCounts importedLevels() const {
         LevelCounts counts;
-        for (const auto& scan : m_scans)
+        for (const auto& scan : *m_scans)
             (scan.scanTypeCode == kestrum::MS3               ? counts.other
              : kestrum::isProductScanType(scan.scanTypeCode) ? counts.ms2
                                                              : counts.ms1)++;
         return counts;
     }
 
-    QTemporaryDir m_folder;
     QString m_input;
-    QString m_output;
-    std::vector<testfixture::ImportedScan> m_scans;
+    const std::vector<testfixture::ImportedScan>* m_scans = nullptr;
 };
 
 TEST_P(SharedDataImport, SpectraAndPointsMatchTheRecordedCounts) {
@@ -85,13 +95,13 @@ TEST_P(SharedDataImport, SpectraAndPointsMatchTheRecordedCounts) {
     ASSERT_NE(recorded, counts.end()) << "the data README records no counts for " << GetParam();
     EXPECT_EQ(importedLevels(), (LevelCounts{recorded->second.ms1, recorded->second.ms2, 0}));
     qsizetype points = 0;
-    for (const auto& scan : m_scans)
+    for (const auto& scan : *m_scans)
         points += static_cast<qsizetype>(scan.record.mz.size());
     EXPECT_EQ(points, recorded->second.points);
 }
 
 TEST_P(SharedDataImport, EveryMsMsScanKeepsItsPrecursorAndSortedPoints) {
-    for (const auto& scan : m_scans) {
+    for (const auto& scan : *m_scans) {
         const bool product = kestrum::isProductScanType(scan.scanTypeCode);
         EXPECT_EQ(scan.record.precursorMz.has_value(), product)
             << "cycle " << scan.cycle << ", experiment " << scan.experiment;
@@ -104,12 +114,13 @@ TEST_P(SharedDataImport, SpectrumCountsMatchMsconvert) {
     const QString msconvert = QStandardPaths::findExecutable(QStringLiteral("msconvert"));
     if (msconvert.isEmpty())
         GTEST_SKIP() << "msconvert is not installed (Debian package libpwiz-tools)";
+    QTemporaryDir folder;
     QProcess process;
-    process.start(msconvert, {m_input, QStringLiteral("--mzML"), QStringLiteral("-o"), m_folder.path(),
+    process.start(msconvert, {m_input, QStringLiteral("--mzML"), QStringLiteral("-o"), folder.path(),
                               QStringLiteral("--outfile"), QStringLiteral("msconvert.mzML")});
     ASSERT_TRUE(process.waitForFinished(120000));
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    EXPECT_EQ(importedLevels(), countMzmlLevels(m_folder.filePath(QStringLiteral("msconvert.mzML"))));
+    EXPECT_EQ(importedLevels(), countMzmlLevels(folder.filePath(QStringLiteral("msconvert.mzML"))));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, SharedDataImport, ::testing::ValuesIn(testfixture::sharedSpectrumFiles()),

@@ -2,7 +2,6 @@
 // One spectrum as read from an open-format input file, in the terms the importer needs: MS level,
 // the analyser that recorded it, its precursor, its polarity and its points.
 
-#include <QString>
 #include <optional>
 #include <vector>
 
@@ -12,7 +11,6 @@ namespace kestrum {
 enum class MassAnalyzer { Other, TimeOfFlight, FourierTransform, IonTrap };
 
 struct SourceSpectrum {
-    QString nativeId;
     int msLevel = 1;
     MassAnalyzer analyzer = MassAnalyzer::Other;
     double retentionTimeSeconds = 0;

@@ -169,10 +169,6 @@ SpectrumSource::SpectrumSource(const QString& path) : d(std::make_unique<Private
 
 SpectrumSource::~SpectrumSource() = default;
 
-const QString& SpectrumSource::path() const {
-    return d->path;
-}
-
 QString SpectrumSource::runName() const {
     const QString id = QString::fromStdString(d->data->run.id).trimmed();
     return id.isEmpty() ? QFileInfo(d->path).completeBaseName() : id;
@@ -189,7 +185,6 @@ int SpectrumSource::msLevel(qsizetype index) const {
 SourceSpectrum SpectrumSource::read(qsizetype index) const {
     const SpectrumPtr spectrum = d->spectrum(index, true);
     SourceSpectrum result;
-    result.nativeId = QString::fromStdString(spectrum->id);
     result.msLevel = msLevelOf(*spectrum);
     result.negative = spectrum->hasCVParam(pwiz::cv::MS_negative_scan);
     result.centroided = spectrum->hasCVParam(pwiz::cv::MS_centroid_spectrum);
@@ -209,9 +204,10 @@ SourceSpectrum SpectrumSource::read(qsizetype index) const {
     try {
         readPoints(*spectrum, result);
     } catch (const std::exception& error) {
-        throw inputError(d->path, QStringLiteral("spectrum %1 ('%2') cannot be read: %3")
-                                      .arg(index + 1)
-                                      .arg(result.nativeId, QString::fromStdString(error.what())));
+        throw inputError(
+            d->path, QStringLiteral("spectrum %1 ('%2') cannot be read: %3")
+                         .arg(index + 1)
+                         .arg(QString::fromStdString(spectrum->id), QString::fromStdString(error.what())));
     }
     return result;
 }

@@ -17,7 +17,6 @@ public:
     SpectrumSource(const SpectrumSource&) = delete;
     SpectrumSource& operator=(const SpectrumSource&) = delete;
 
-    const QString& path() const;
     // The run's id, or the file's base name when the run has none.
     QString runName() const;
     qsizetype count() const;

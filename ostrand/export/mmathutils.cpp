@@ -6,6 +6,8 @@
 #include "kestrum/centroidablespectrum.h"
 #include "kestrum/peakfinder/peakfinderfactory.h"
 
+#include <cmath>
+
 using automation::AutomationError;
 using automation::numberText;
 
@@ -16,6 +18,8 @@ namespace {
 // iTRAQ reporter ions lie strictly between these m/z values; their isotope peaks are kept.
 constexpr double reporterRegionLow = 112.5;
 constexpr double reporterRegionHigh = 121.5;
+// The monoisotopic m/z an isotope peak names is the m/z of that peak's own point.
+constexpr double samePeakTolerance = 1e-9;
 
 QString word(bool flag) {
     return flag ? QStringLiteral("True") : QStringLiteral("False");
@@ -65,10 +69,12 @@ void buildPeakList(const kestrum::SpectrumData& spectrum, bool deisotope, bool i
                                peaks->PeakProperty(i, kestrum::PeakList::ChargeProperty).toInteger());
             continue;
         }
-        // An isotope peak adds its intensity to the point of its cluster's monoisotopic peak.
+        // An isotope peak adds its intensity to the point of its cluster's monoisotopic peak. When
+        // that peak was left out (below the height threshold) the isotope is dropped too: the
+        // nearest point belongs to another ion and must keep its own m/z and intensity.
         const double target = peaks->PeakField(i, kestrum::PeakList::MonoisotopicMzField);
         const int k = result.FindPointIndex(target, 1);
-        if (k >= 1 && k <= result.PointCount())
+        if (k >= 1 && k <= result.PointCount() && std::abs(result.XAt(k) - target) <= samePeakTolerance)
             result.SetPoint(k, target, intensity + result.YAt(k));
     }
 }

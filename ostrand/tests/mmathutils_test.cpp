@@ -117,6 +117,21 @@ TEST(DoCentroidNative, IsotopePeaksFoldIntoTheirMonoisotopicPointWithTheirCharge
     EXPECT_EQ(folded->ChargeAt(1), 2);
     EXPECT_DOUBLE_EQ(folded->XAt(2), 700.0);
 
+    // A heavy 2+ ion whose first isotope outgrows its monoisotopic peak: with the monoisotopic
+    // peak below the height threshold, its isotopes are dropped rather than added to the point of
+    // another ion nearby.
+    const CentroidableSpectrum heavy = profile(1497, 1503,
+                                               {{{1500.0, 400, 0.06}},
+                                                {{1500.0 + spacing, 640, 0.06}},
+                                                {{1500.0 + 2 * spacing, 500, 0.06}},
+                                                {{1497.7, 1000, 0.06}}});
+    const auto all = MMathUtils::DoCentroidNative(heavy, true, false, true, 0, -1);
+    ASSERT_EQ(all->PointCount(), 2) << "the cluster folds into its monoisotopic point";
+    const auto loud = MMathUtils::DoCentroidNative(heavy, true, false, true, 450, -1);
+    ASSERT_EQ(loud->PointCount(), 1);
+    EXPECT_NEAR(loud->XAt(1), 1497.7, 0.001);
+    EXPECT_NEAR(loud->YAt(1), 1000.0, 60.0);
+
     const auto kept = MMathUtils::DoCentroidNative(input, false, false, false, 0, -1);
     EXPECT_EQ(kept->PointCount(), 4) << "without de-isotoping every peak is a point";
 

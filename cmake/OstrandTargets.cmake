@@ -1,8 +1,25 @@
 # Target-scoped build settings shared by every layer of the project.
 include(GenerateExportHeader)
 
-# Compiler warnings (and warnings as errors) for one of our own targets.
+# Headers nearly every source file includes, compiled once per target: on a 2-core machine this
+# keeps a cold build of the whole project, twice over for the sanitizer run, within minutes.
+function(ostrand_precompile_common_headers target)
+  target_precompile_headers(${target} PRIVATE
+    <QString>
+    <QStringList>
+    <QByteArray>
+    <QFile>
+    <QDir>
+    <functional>
+    <map>
+    <memory>
+    <optional>
+    <vector>)
+endfunction()
+
+# Compiler warnings (and warnings as errors) for one of our own targets, and its common headers.
 function(ostrand_set_warnings target)
+  ostrand_precompile_common_headers(${target})
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
                                            -Woverloaded-virtual -Wimplicit-fallthrough)
   if(OSTRAND_WERROR)
@@ -36,6 +53,7 @@ function(ostrand_add_test target)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;PROPERTIES" ${ARGN})
   add_executable(${target} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/platform/testsupport/defaultenvironment.cpp)
   target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_precompile_headers(${target} PRIVATE <gtest/gtest.h>)
   target_compile_definitions(${target} PRIVATE
     OSTRAND_SHARED_DATA_DIR="${OSTRAND_SHARED_DATA_DIR}"
     OSTRAND_BINARY_DIR="${CMAKE_BINARY_DIR}"

@@ -34,9 +34,11 @@ void appendPlane(QByteArray& out, const unsigned char* plane, std::size_t count)
     }
     uLongf size = compressBound(static_cast<uLong>(count));
     QByteArray compressed(static_cast<qsizetype>(size), Qt::Uninitialized);
-    // Level 6 is zlib's default trade-off; reading speed does not depend on the level.
+    // The fastest level: on byte planes it compresses about four times faster than zlib's default
+    // for files a few per cent larger, which keeps imports and generation ahead of writing mzML;
+    // reading speed does not depend on the level.
     const bool ok = ::compress2(reinterpret_cast<Bytef*>(compressed.data()), &size, plane,
-                                static_cast<uLong>(count), 6) == Z_OK;
+                                static_cast<uLong>(count), Z_BEST_SPEED) == Z_OK;
     // Compression must save at least a quarter to be worth its decoding time.
     if (!ok || size > count - count / 4 || size > std::numeric_limits<std::uint32_t>::max()) {
         out.append(static_cast<char>(RawPlane));

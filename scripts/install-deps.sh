@@ -3,7 +3,8 @@
 # Idempotent: packages already installed are skipped. Run as root (or through sudo).
 set -euo pipefail
 
-packages=(
+# Packages named on the command line are installed as well (the benchmarks' tools use this).
+packages=("$@"
   build-essential cmake ninja-build pkg-config clang-format clang-tidy
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -11,6 +12,7 @@ packages=(
   libx11-dev libxtst-dev xvfb xauth x11-utils
   libpwizlite-dev libboost-dev libboost-iostreams-dev libboost-filesystem-dev
   libboost-thread-dev libboost-chrono-dev
+  libpwiz-tools
   fonts-dejavu-core locales
 )
 

@@ -67,8 +67,8 @@ void TypeTextPath(benchmark::State& state) {
     const QString path = QStringLiteral("/home/lab/queries/Run1 X Sample 12.sxq");
     for (auto _ : state)
         MBetterSendKeys::TypeText(path);
-    state.counters["characters_per_s"] =
-        benchmark::Counter(static_cast<double>(state.iterations() * path.size()), benchmark::Counter::kIsRate);
+    state.counters["characters_per_s"] = benchmark::Counter(
+        static_cast<double>(state.iterations() * path.size()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(TypeTextPath)->Iterations(20)->Unit(benchmark::kMillisecond);
 

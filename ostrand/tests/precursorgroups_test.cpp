@@ -20,10 +20,10 @@ protected:
         info->setFileNameAndIndex(path, 1, 0, 0, 0);
     }
 
-    bool add(double parentMZ, std::int16_t charge, std::int32_t cycle = 0) {
+    bool add(double parentMZ, std::int16_t charge) {
         auto scan = std::make_shared<kestrum::CentroidableSpectrum>(std::vector<double>{200, 300},
                                                                     std::vector<double>{10, 10});
-        return groups.AddScan(scan, parentMZ, charge, cycle, cycle, 1, params, info);
+        return groups.AddScan(scan, parentMZ, charge, 0, 0, 1, params, info);
     }
 
     QTemporaryDir dir;
@@ -42,31 +42,10 @@ TEST_F(PrecursorGroupsTest, HighChargesAreDroppedOnlyWhenAsked) {
     EXPECT_TRUE(add(800.0, 5));
     ASSERT_EQ(groups.size(), 2u);
     EXPECT_EQ(groups.FindOrCreateGroup(800.0, 5, params, info)->GetChargeState(), 5);
-}
-
-TEST_F(PrecursorGroupsTest, UnknownChargeJoinsTheFirstMatchingGroup) {
-    add(500.0, 2, 0);
-    add(500.0, 3, 0);
-    const auto first = groups.FindOrCreateGroup(500.0, 2, params, info);
-    EXPECT_EQ(groups.FindOrCreateGroup(500.4, 0, params, info), first);
-    // A tolerance of exactly the difference still matches.
+    // A difference of exactly the tolerance still matches.
     params->setMSMSAvePrecursorTol(0.5);
-    EXPECT_EQ(groups.FindOrCreateGroup(500.5, 0, params, info), first);
+    EXPECT_EQ(groups.FindOrCreateGroup(800.5, 4, params, info)->GetChargeState(), 4);
     EXPECT_EQ(groups.size(), 2u);
-}
-
-TEST_F(PrecursorGroupsTest, FlushWritesClosedGroupsNewestFirst) {
-    add(400.0, 0, 0);
-    add(500.0, 0, 1);
-    add(600.0, 0, 5);
-    QStringList written;
-    const auto write = [&](const QString& text) { written << exporttest::parseBlocks(text).front().pepmass; };
-    groups.FlushGroups(5, 3, write);
-    EXPECT_EQ(written, (QStringList{QStringLiteral("500"), QStringLiteral("400")}));
-    EXPECT_EQ(groups.size(), 1u);
-    groups.FlushGroups(-1, 3, write);
-    EXPECT_EQ(written.size(), 3);
-    EXPECT_EQ(groups.size(), 0u);
 }
 
 } // namespace

@@ -23,6 +23,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <unistd.h>
 
@@ -34,12 +35,13 @@ extern "C" void requestInterrupt(int) {
     interruptRequested = 1;
 }
 
-// What the command line asks for, with every number as the engine counts it.
+// What the command line asks for. Samples count from 1; cycles, periods and experiments from 0,
+// as the engine and `vesk info` count them.
 struct ExportRequest {
     QString dataPath;
     QString outputPath;
-    std::int32_t sampleIndex = 1; // -1: every sample
-    std::int32_t startCycle = -1; // -1 with endCycle -1: every cycle
+    std::int32_t sampleIndex = -1; // every sample, or one from 1
+    std::int32_t startCycle = -1;  // -1 with endCycle -1: every cycle
     std::int32_t endCycle = -1;
     bool survey = false;
     std::optional<std::int16_t> period; // survey export of one experiment
@@ -57,12 +59,16 @@ private:
 };
 
 // A whole number from `low` up, as the user wrote it.
-std::int32_t positiveNumber(const QString& text, const QString& what, std::int32_t low = 1) {
+std::int32_t wholeNumber(const QString& text, const QString& what, std::int32_t low,
+                         std::int32_t high = std::numeric_limits<std::int32_t>::max()) {
     bool ok = false;
     const int value = text.toInt(&ok);
-    if (!ok || value < low)
-        throw UsageError(
-            QStringLiteral("%1 needs a whole number from %2 up, not '%3'").arg(what).arg(low).arg(text));
+    if (!ok || value < low || value > high)
+        throw UsageError(QStringLiteral("%1 needs a whole number from %2 to %3, not '%4'")
+                             .arg(what)
+                             .arg(low)
+                             .arg(high)
+                             .arg(text));
     return value;
 }
 
@@ -74,8 +80,10 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
         "REPTYPE=Peptide, then one BEGIN IONS block per grouped MS/MS spectrum. With --survey, a peptide "
         "mass "
         "fingerprint query instead: SEARCH=PMF, REPTYPE=Protein and the survey-scan peaks of one sample. "
-        "Samples, cycles, periods and experiments count from 1, as in the query titles. The processing "
-        "parameters are the stored settings unless --keys and --values name others; they do not change the "
+        "Samples count from 1; cycles, periods and experiments from 0, as 'vesk info' shows them (query "
+        "titles "
+        "count cycles from 1). The processing parameters are the stored settings unless --keys and --values "
+        "name others; they do not change the "
         "stored settings. Exit status: 0 written, 1 failed, 2 wrong command line, 3 nothing to search, 130 "
         "interrupted; on failure or interruption no query file is left behind."));
     parser.addHelpOption();
@@ -83,9 +91,10 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     const QCommandLineOption output(
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("The query file (default: DATA.mgf beside the acquisition)."), QStringLiteral("FILE"));
-    const QCommandLineOption sample(QStringLiteral("sample"),
-                                    QStringLiteral("The sample to export, or all (default 1)."),
-                                    QStringLiteral("N|all"));
+    const QCommandLineOption sample(
+        QStringLiteral("sample"),
+        QStringLiteral("The sample to export, or all (default: all; with --survey, 1)."),
+        QStringLiteral("N|all"));
     const QCommandLineOption cycles(QStringLiteral("cycles"),
                                     QStringLiteral("Only these cycles, A-B or one cycle A (default: all)."),
                                     QStringLiteral("A-B"));
@@ -98,7 +107,7 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     const QCommandLineOption survey(QStringLiteral("survey"),
                                     QStringLiteral("Write a peptide mass fingerprint of the survey scans."));
     const QCommandLineOption period(
-        QStringLiteral("period"), QStringLiteral("With --survey: the period of the experiment (default 1)."),
+        QStringLiteral("period"), QStringLiteral("With --survey: the period of the experiment (default 0)."),
         QStringLiteral("P"));
     const QCommandLineOption experiment(
         QStringLiteral("experiment"),
@@ -130,16 +139,16 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     if (parser.isSet(sample))
         request.sampleIndex = parser.value(sample) == QStringLiteral("all")
                                   ? -1
-                                  : positiveNumber(parser.value(sample), QStringLiteral("--sample"));
+                                  : wholeNumber(parser.value(sample), QStringLiteral("--sample"), 1);
     if (parser.isSet(cycles)) {
         static const QRegularExpression range(QStringLiteral("^(\\d+)(?:-(\\d+))?$"));
         const auto match = range.match(parser.value(cycles));
         if (!match.hasMatch())
             throw UsageError(QStringLiteral("--cycles needs A-B or A, not '%1'").arg(parser.value(cycles)));
-        request.startCycle = positiveNumber(match.captured(1), QStringLiteral("--cycles")) - 1;
+        request.startCycle = wholeNumber(match.captured(1), QStringLiteral("--cycles"), 0);
         request.endCycle = match.captured(2).isEmpty()
                                ? request.startCycle
-                               : positiveNumber(match.captured(2), QStringLiteral("--cycles")) - 1;
+                               : wholeNumber(match.captured(2), QStringLiteral("--cycles"), 0);
         if (request.endCycle < request.startCycle)
             throw UsageError(QStringLiteral("--cycles %1 ends before it starts").arg(parser.value(cycles)));
     }
@@ -158,20 +167,20 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     if (!request.survey && (parser.isSet(period) || parser.isSet(experiment)))
         throw UsageError(QStringLiteral("--period and --experiment go with --survey"));
     if (request.survey) {
-        if (request.sampleIndex == -1)
+        if (parser.isSet(sample) && request.sampleIndex == -1)
             throw UsageError(QStringLiteral("--survey exports one sample"));
+        if (!parser.isSet(sample))
+            request.sampleIndex = 1;
         if (parser.isSet(cycles))
             throw UsageError(QStringLiteral("--survey sums the whole run; --cycles does not apply"));
         if (parser.isSet(period) || parser.isSet(experiment)) {
-            request.period = static_cast<std::int16_t>(
-                positiveNumber(parser.value(period).isEmpty() ? QStringLiteral("1") : parser.value(period),
-                               QStringLiteral("--period")) -
-                1);
-            request.experiment = static_cast<std::int16_t>(positiveNumber(parser.value(experiment).isEmpty()
-                                                                              ? QStringLiteral("1")
-                                                                              : parser.value(experiment),
-                                                                          QStringLiteral("--experiment")) -
-                                                           1);
+            const auto index = [&parser](const QCommandLineOption& option) {
+                const QString text = parser.isSet(option) ? parser.value(option) : QStringLiteral("0");
+                return static_cast<std::int16_t>(
+                    wholeNumber(text, QStringLiteral("--") + option.names().constFirst(), 0, 32767));
+            };
+            request.period = index(period);
+            request.experiment = index(experiment);
         }
     }
     return request;

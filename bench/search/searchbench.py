@@ -1,0 +1,218 @@
+#!/usr/bin/env python3
+"""Steps of the search benchmark that run.sh calls: Comet parameter files, the target-decoy
+database, numbering peak lists for the search engine, scoring searches at 1 % FDR (and against
+the ground truth of generated runs), timings, and the markdown table of all figures.
+
+Every step that measures something appends one JSON object to the results file (one per line),
+so a run that stops half-way keeps what it had measured."""
+
+import argparse
+import json
+import re
+import statistics
+import sys
+
+import groundtruth
+import peaklists
+import report
+import targetdecoy
+
+# Comet settings per kind of data, applied over the defaults that `comet-ms -p` writes.
+COMET_PRESETS = {
+    # Ion-trap MS/MS of the public E. coli run, as its data folder describes the reference search.
+    "iontrap": {
+        "decoy_search": "0", "decoy_prefix": "rev_", "peptide_mass_tolerance": "10", "peptide_mass_units": "2",
+        "isotope_error": "1", "search_enzyme_number": "1", "allowed_missed_cleavage": "2",
+        "add_C_cysteine": "57.021464", "variable_mod01": "15.9949 M 0 3 -1 0 0 0.0",
+        "fragment_bin_tol": "1.0005", "fragment_bin_offset": "0.4", "theoretical_fragment_ions": "1",
+    },
+    # High-resolution TOF MS/MS of generated runs: the generator's chemistry is a tryptic digest
+    # with at most one missed cleavage, carbamidomethylated cysteines and no variable modification;
+    # heavy precursors are isolated on their second isotope.
+    "tof": {
+        "decoy_search": "0", "decoy_prefix": "rev_", "peptide_mass_tolerance": "20", "peptide_mass_units": "2",
+        "isotope_error": "1", "search_enzyme_number": "1", "allowed_missed_cleavage": "1",
+        "add_C_cysteine": "57.021464", "variable_mod01": "0.0 X 0 3 -1 0 0 0.0",
+        "fragment_bin_tol": "0.02", "fragment_bin_offset": "0.0", "theoretical_fragment_ions": "0",
+    },
+}
+# Output settings common to every search: the tab-separated result file only, the top match.
+COMET_OUTPUT = {"output_txtfile": "1", "output_pepxmlfile": "0", "output_sqtfile": "0",
+                "num_output_lines": "1", "num_threads": "0"}
+
+
+def write_comet_params(template, preset, database, destination):
+    with open(template, encoding="latin-1") as text:
+        params = text.read()
+    for name, value in {**COMET_PRESETS[preset], **COMET_OUTPUT, "database_name": database}.items():
+        params, count = re.subn(rf"^{re.escape(name)} = [^#\n]*", f"{name} = {value} ", params, flags=re.M)
+        if count != 1:
+            sys.exit(f"searchbench: {template} has {count} lines for the Comet parameter {name}")
+    with open(destination, "w", encoding="latin-1") as out:
+        out.write(params)
+
+
+def read_fasta(path):
+    """[(header without '>', sequence)]."""
+    entries = []
+    with open(path, encoding="latin-1") as text:
+        for line in text:
+            line = line.strip()
+            if line.startswith(">"):
+                entries.append([line[1:], []])
+            elif line:
+                if not entries:
+                    sys.exit(f"searchbench: {path} has a sequence line before its first '>' header")
+                entries[-1][1].append(line)
+    return [(header, "".join(parts)) for header, parts in entries]
+
+
+def write_target_decoy(source, destination, prefix="rev_"):
+    """The proteins of `source`, then each reversed under the decoy prefix."""
+    proteins = read_fasta(source)
+    with open(destination, "w", encoding="latin-1") as out:
+        for header, sequence in proteins:
+            out.write(f">{header}\n{sequence}\n")
+        for header, sequence in proteins:
+            out.write(f">{prefix}{header}\n{sequence[::-1]}\n")
+    return len(proteins)
+
+
+def append_result(path, record):
+    with open(path, "a", encoding="utf-8") as out:
+        out.write(json.dumps(record) + "\n")
+
+
+def score_search(args):
+    titles = [block.title for block in peaklists.read_blocks(args.peaklist)]
+    matches = targetdecoy.read_comet_txt(args.comet)
+    for match in matches:
+        if not 1 <= match.scan <= len(titles):
+            sys.exit(f"searchbench: {args.comet} names scan {match.scan}, but {args.peaklist} "
+                     f"has {len(titles)} blocks")
+    best = targetdecoy.best_per_spectrum(matches, lambda scan: titles[scan - 1], args.score)
+    accepted = targetdecoy.accepted_targets(best, args.decoy_prefix, args.fdr, args.score)
+    record = {
+        "kind": "search", "dataset": args.dataset, "peaklist": args.label,
+        "spectra": len(set(titles)), "matched": len(best), "score": args.score,
+        "accepted": len(accepted),
+        "evalue_below_0.01": sum(1 for m in best.values()
+                                 if m.evalue < 0.01 and not m.is_decoy(args.decoy_prefix)),
+        "decoys_below_0.01": sum(1 for m in best.values() if m.evalue < 0.01 and m.is_decoy(args.decoy_prefix)),
+    }
+    if args.truth:
+        truth = groundtruth.load_truth(args.truth)
+        correct, wrong = groundtruth.identified_scans(accepted, truth)
+        record.update(truth_scans=len(truth), identified_scans=len(correct), wrong_accepted=wrong)
+    append_result(args.results, record)
+    print(json.dumps(record))
+
+
+def record_timing(args):
+    """Median wall and CPU seconds and the largest resident size over repeated runs, from lines
+    of GNU time's '%e %U %S %M %x' output."""
+    runs = []
+    with open(args.times, encoding="utf-8") as text:
+        for line in text:
+            fields = line.split()
+            if len(fields) == 5 and all(re.fullmatch(r"-?[0-9.]+", f) for f in fields):
+                runs.append([float(f) for f in fields])
+    record = {"kind": "timing", "dataset": args.dataset, "tool": args.label, "runs": len(runs),
+              "status": args.status, "message": args.message, "product_scans": args.scans}
+    if args.status == "0":
+        if not runs or any(run[4] != 0 for run in runs):
+            sys.exit(f"searchbench: {args.times} has no timing lines or a failed run")
+        wall = statistics.median(run[0] for run in runs)
+        record.update(wall_s=wall, cpu_s=statistics.median(run[1] + run[2] for run in runs),
+                      peak_rss_mb=max(run[3] for run in runs) / 1024,
+                      scans_per_s=args.scans / wall if wall > 0 else None)
+    append_result(args.results, record)
+    print(json.dumps(record))
+
+
+def record_export(args):
+    record = {"kind": "conformance", "file": args.file, "import_status": args.import_status,
+              "export_status": args.export_status, "message": args.message}
+    if args.peaklist:
+        record["ours"] = peaklists.summarise(args.peaklist)
+    if args.reference:
+        record["msconvert"] = peaklists.summarise(args.reference)
+    append_result(args.results, record)
+    print(json.dumps(record))
+
+
+def record_run(args):
+    with open(args.truth, encoding="utf-8") as text:
+        truth = json.load(text)
+    record = {"kind": "run", "dataset": args.dataset, "minutes": truth["settings"]["minutes"],
+              "seed": truth["settings"]["seed"], "survey_scans": truth["surveyScanCount"],
+              "product_scans": truth["productScanCount"]}
+    append_result(args.results, record)
+    print(truth["productScanCount"])
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    steps = parser.add_subparsers(dest="step", required=True)
+
+    step = steps.add_parser("comet-params", help="write a Comet parameter file")
+    step.add_argument("preset", choices=sorted(COMET_PRESETS))
+    step.add_argument("database")
+    step.add_argument("template", help="the file `comet-ms -p` wrote")
+    step.add_argument("output")
+    step.set_defaults(run=lambda a: write_comet_params(a.template, a.preset, a.database, a.output))
+
+    step = steps.add_parser("decoy-fasta", help="targets followed by reversed decoys")
+    step.add_argument("fasta")
+    step.add_argument("output")
+    step.set_defaults(run=lambda a: print(write_target_decoy(a.fasta, a.output)))
+
+    step = steps.add_parser("number", help="copy a peak list with SCANS=k in every block")
+    step.add_argument("peaklist")
+    step.add_argument("output")
+    step.set_defaults(run=lambda a: print(len(peaklists.write_numbered(a.peaklist, a.output))))
+
+    step = steps.add_parser("score", help="PSMs at the FDR of one Comet search of a numbered peak list")
+    for name in ("--results", "--dataset", "--label", "--peaklist", "--comet"):
+        step.add_argument(name, required=True)
+    step.add_argument("--truth", help="ground truth JSON of a generated run")
+    step.add_argument("--score", choices=("evalue", "xcorr"), default="evalue")
+    step.add_argument("--fdr", type=float, default=0.01)
+    step.add_argument("--decoy-prefix", default="rev_")
+    step.set_defaults(run=score_search)
+
+    step = steps.add_parser("timing", help="record GNU time lines of repeated runs")
+    for name in ("--results", "--dataset", "--label", "--times"):
+        step.add_argument(name, required=True)
+    step.add_argument("--scans", type=int, required=True, help="product scans in the acquisition")
+    step.add_argument("--status", default="0", help="exit status; other than 0 records a failure")
+    step.add_argument("--message", default="")
+    step.set_defaults(run=record_timing)
+
+    step = steps.add_parser("export", help="record the import and export of one public file")
+    for name in ("--results", "--file", "--import-status", "--export-status"):
+        step.add_argument(name, required=True)
+    step.add_argument("--message", default="")
+    step.add_argument("--peaklist")
+    step.add_argument("--reference", help="msconvert's peak list of the same file")
+    step.set_defaults(run=record_export)
+
+    step = steps.add_parser("run", help="record a generated acquisition; prints its product scans")
+    for name in ("--results", "--dataset", "--truth"):
+        step.add_argument(name, required=True)
+    step.set_defaults(run=record_run)
+
+    step = steps.add_parser("table", help="markdown report of a results file")
+    step.add_argument("results")
+    step.add_argument("--machine", default="")
+    step.set_defaults(run=lambda a: print(report.markdown(a.results, a.machine), end=""))
+
+    args = parser.parse_args(argv)
+    try:
+        args.run(args)
+    except (peaklists.PeakListError, targetdecoy.CometOutputError, groundtruth.TitleError, OSError) as error:
+        sys.exit(f"searchbench: {error}")
+
+
+if __name__ == "__main__":
+    main()

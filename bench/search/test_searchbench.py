@@ -1,0 +1,161 @@
+"""Tests of the benchmark's scoring: a wrong count here would make every reported figure wrong.
+Run with: python3 -m unittest discover -s bench/search"""
+
+import json
+import os
+import tempfile
+import unittest
+
+import groundtruth
+import peaklists
+import searchbench
+import targetdecoy
+from targetdecoy import Match
+
+
+def match(scan, evalue, peptide="PEPTIDEK", proteins=("SIM001",), xcorr=1.0, charge=2):
+    return Match(scan=scan, charge=charge, evalue=evalue, xcorr=xcorr, peptide=peptide, proteins=list(proteins))
+
+
+class Files(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.addCleanup(self.folder.cleanup)
+
+    def write(self, name, text, newline=None):
+        path = os.path.join(self.folder.name, name)
+        with open(path, "w", encoding="latin-1", newline=newline) as out:
+            out.write(text)
+        return path
+
+
+QUERY_FILE = ("SEARCH=MIS\r\nREPTYPE=Peptide\r\n"
+              "BEGIN IONS\r\nPEPMASS=500.25\r\nCHARGE=2+\r\nTITLE=first\r\n100.1 5\r\n200.2 6\r\nEND IONS\r\n\r\n"
+              "BEGIN IONS\r\nPEPMASS=500.25\r\nCHARGE=3+\r\nTITLE=first\r\n100.1 5\r\n200.2 6\r\nEND IONS\r\n\r\n"
+              "BEGIN IONS\r\nPEPMASS=612.3\r\nTITLE=second\r\nSCANS=77\r\n150 1\r\nEND IONS\r\n\r\n")
+
+
+class PeakListTest(Files):
+    def test_query_file_with_header_and_crlf(self):
+        path = self.write("q.sgt", QUERY_FILE, newline="")
+        blocks = list(peaklists.read_blocks(path))
+        self.assertEqual([(b.title, b.charges, b.peaks) for b in blocks],
+                         [("first", "2+", 2), ("first", "3+", 2), ("second", "", 1)])
+        self.assertEqual(peaklists.summarise(path), {"blocks": 3, "spectra": 2, "peaks": 5})
+
+        numbered = os.path.join(self.folder.name, "q.mgf")
+        self.assertEqual(peaklists.write_numbered(path, numbered), ["first", "first", "second"])
+        with open(numbered, "rb") as text:
+            written = text.read().decode("latin-1")
+        self.assertNotIn("\r", written)
+        self.assertNotIn("SEARCH=MIS", written)
+        self.assertNotIn("SCANS=77", written)  # an existing number gives way to the block number
+        self.assertEqual([line for line in written.splitlines() if line.startswith("SCANS=")],
+                         ["SCANS=1", "SCANS=2", "SCANS=3"])
+        self.assertEqual([(b.title, b.peaks) for b in peaklists.read_blocks(numbered)],
+                         [("first", 2), ("first", 2), ("second", 1)])
+
+    def test_broken_files_are_named(self):
+        for text, where in (("BEGIN IONS\nTITLE=a\n100 1\n", "no END IONS"),
+                            ("BEGIN IONS\nTITLE=a\n100 x\nEND IONS\n", ":3: not a peak line"),
+                            ("BEGIN IONS\nBEGIN IONS\n", ":2: BEGIN IONS inside")):
+            with self.subTest(where=where):
+                path = self.write("broken.mgf", text)
+                with self.assertRaisesRegex(peaklists.PeakListError, where):
+                    list(peaklists.read_blocks(path))
+
+
+class TargetDecoyTest(Files):
+    def test_comet_txt_keeps_top_matches(self):
+        path = self.write("r.txt", "CometVersion 2019.01 rev. 5\tx\n"
+                          "scan\tnum\tcharge\texp_neutral_mass\tcalc_neutral_mass\te-value\txcorr\tdelta_cn\t"
+                          "sp_score\tions_matched\tions_total\tplain_peptide\tmodified_peptide\tprev_aa\tnext_aa\t"
+                          "protein\tprotein_count\tmodifications\n"
+                          "4\t1\t2\t1.0\t1.0\t2.5E-03\t2.1\t0.5\t100\t5\t10\tAAK\tK.AAK.L\tK\tL\trev_A,B\t2\t-\n"
+                          "4\t2\t2\t1.0\t1.0\t9.0E+00\t0.5\t0.5\t100\t5\t10\tCCK\tK.CCK.L\tK\tL\tC\t1\t-\n")
+        [found] = targetdecoy.read_comet_txt(path)
+        self.assertEqual((found.scan, found.charge, found.evalue, found.xcorr, found.peptide, found.proteins),
+                         (4, 2, 2.5e-3, 2.1, "AAK", ["rev_A", "B"]))
+        self.assertFalse(found.is_decoy("rev_"))  # shared with a target protein
+        self.assertTrue(match(1, 1, proteins=("rev_A", "rev_B")).is_decoy("rev_"))
+
+        with self.assertRaisesRegex(targetdecoy.CometOutputError, "no column header"):
+            targetdecoy.read_comet_txt(self.write("empty.txt", "CometVersion\n"))
+
+    def test_best_match_per_spectrum_over_charges(self):
+        titles = {1: "a", 2: "a", 3: "b"}
+        best = targetdecoy.best_per_spectrum([match(1, 0.5), match(2, 0.01, charge=3), match(3, 2.0)],
+                                             titles.get)
+        self.assertEqual({k: (m.scan, m.charge) for k, m in best.items()}, {"a": (2, 3), "b": (3, 2)})
+        by_xcorr = targetdecoy.best_per_spectrum([match(1, 0.5, xcorr=3.0), match(2, 0.01, xcorr=2.0)],
+                                                 titles.get, score="xcorr")
+        self.assertEqual(by_xcorr["a"].scan, 1)
+
+    def test_q_values_accept_targets_up_to_the_rate(self):
+        # Ranked: 20 targets, a decoy, 79 targets, a decoy, 10 targets. Decoys/targets is 0 over the
+        # first 20, 1/99 after the first decoy's 79 followers, and 2/109 at the end; a match's
+        # q-value is the lowest of these at or below its rank.
+        ranked = ([("T", 1e-9)] * 20 + [("D", 1e-8)] + [("T", 1e-7)] * 79 + [("D", 1e-6)] +
+                  [("T", 1e-5)] * 10)
+        best = {f"s{i}": match(i, evalue, proteins=("rev_X",) if kind == "D" else ("X",))
+                for i, (kind, evalue) in enumerate(ranked)}
+        self.assertEqual(len(targetdecoy.accepted_targets(best, fdr=0.01)), 20)
+        self.assertEqual(len(targetdecoy.accepted_targets(best, fdr=0.015)), 99)
+        self.assertEqual(len(targetdecoy.accepted_targets(best, fdr=0.02)), 109)
+        self.assertEqual(targetdecoy.accepted_targets({"d": match(1, 1e-9, proteins=("rev_X",))}), {})
+
+
+class GroundTruthTest(Files):
+    OUR_TITLE = ("File: g.vesk, Sample: Synthetic, sample 1 (sample number 1), Elution: 0.996 to 1.281 min, "
+                 "Period: 1, Cycle(s): 5-7, 71 (Experiment 2), 91 (Experiment 3) (Charge not auto determined)")
+
+    def test_scans_of_our_titles_and_of_native_ids(self):
+        self.assertEqual(groundtruth.scans_of_title(self.OUR_TITLE),
+                         {(1, 0, 1, 4), (1, 0, 1, 5), (1, 0, 1, 6), (1, 0, 1, 70), (1, 0, 2, 90)})
+        self.assertEqual(groundtruth.scans_of_title("sample=2 period=0 cycle=12 experiment=3"), {(2, 0, 3, 12)})
+        self.assertEqual(groundtruth.scans_of_title("g30.5.5.2 File:\"g30.mzML\", NativeID:\"sample=1 period=0 "
+                                                    "cycle=0 experiment=1\""), {(1, 0, 1, 0)})
+        for title in ("controllerType=0 controllerNumber=1 scan=11461",
+                      self.OUR_TITLE.replace("Period: 1", "Periods: 1 to 2")):
+            with self.subTest(title=title), self.assertRaises(groundtruth.TitleError):
+                groundtruth.scans_of_title(title)
+
+    def test_identified_scans_need_the_right_peptide(self):
+        truth = {(1, 0, 1, 4): "PEPTLDEK", (1, 0, 1, 5): "PEPTLDEK", (1, 0, 1, 6): "OTHERK",
+                 (1, 0, 1, 70): "PEPTIDEK", (1, 0, 2, 90): "PEPTIDEK", (1, 0, 1, 9): "WRONGK"}
+        accepted = {self.OUR_TITLE: match(1, 1e-5, peptide="PEPTIDEK"),
+                    "sample=1 period=0 cycle=9 experiment=1": match(2, 1e-5, peptide="ANYK")}
+        correct, wrong = groundtruth.identified_scans(accepted, truth)
+        self.assertEqual(correct, {(1, 0, 1, 4), (1, 0, 1, 5), (1, 0, 1, 70), (1, 0, 2, 90)})
+        self.assertEqual(wrong, 1)
+
+        path = self.write("t.truth.json", json.dumps({"productScans": [
+            {"sample": 1, "period": 0, "experiment": 2, "cycle": 7, "peptide": "AK", "charge": 2}]}))
+        self.assertEqual(groundtruth.load_truth(path), {(1, 0, 2, 7): "AK"})
+
+
+class DatabaseAndParametersTest(Files):
+    def test_decoys_are_reversed_and_prefixed(self):
+        source = self.write("p.fasta", ">SIM001|A_SYNTH first\nMKAL\nRPEK\n>SIM002|B_SYNTH\nGGK\n")
+        destination = os.path.join(self.folder.name, "td.fasta")
+        self.assertEqual(searchbench.write_target_decoy(source, destination), 2)
+        self.assertEqual(searchbench.read_fasta(destination),
+                         [("SIM001|A_SYNTH first", "MKALRPEK"), ("SIM002|B_SYNTH", "GGK"),
+                          ("rev_SIM001|A_SYNTH first", "KEPRLAKM"), ("rev_SIM002|B_SYNTH", "KGG")])
+
+    def test_parameters_replace_each_setting_once(self):
+        names = set(searchbench.COMET_PRESETS["tof"]) | set(searchbench.COMET_OUTPUT) | {"database_name"}
+        template = self.write("comet.params.new", "".join(f"{n} = old   # why\n" for n in sorted(names)) +
+                              "fragment_bin_tolx = 9\n")
+        out = os.path.join(self.folder.name, "tof.params")
+        searchbench.write_comet_params(template, "tof", "/db.fasta", out)
+        with open(out, encoding="latin-1") as text:
+            written = text.read()
+        self.assertIn("database_name = /db.fasta # why\n", written)
+        self.assertIn("fragment_bin_tol = 0.02 # why\n", written)
+        self.assertIn("fragment_bin_tolx = 9\n", written)
+        self.assertNotIn("= old", written)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -6,6 +6,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 
 bash "$here/scripts/install-deps.sh"
+bash "$here/scripts/lint.sh"
 
 echo "== build and test (warnings as errors)"
 # Optimised without debug information, so that the cold build stays short; the benchmarks are

@@ -96,7 +96,7 @@ QString RunFileDialog(QFileDialog& dialog, bool openMode, const QString& filter,
 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    const QString chosen = dialog.selectedFiles().constFirst();
+    QString chosen = dialog.selectedFiles().constFirst();
     // The dialog lets a name in a missing folder through; callers write to the file at once.
     const QFileInfo chosenInfo(chosen);
     if (!openMode && !chosenInfo.absoluteDir().exists())

@@ -124,7 +124,8 @@ std::vector<FragmentIon> fragmentIons(const QString& sequence, int maximumCharge
     for (int i = 0; i < n; ++i)
         prefix[i + 1] = prefix[i] + residueMass(sequence[i]);
     std::vector<FragmentIon> ions;
-    ions.reserve(2 * (n - 1) * maximumCharge);
+    ions.reserve(2 * static_cast<std::size_t>(std::max(n - 1, 0)) *
+                 static_cast<std::size_t>(std::max(maximumCharge, 0)));
     for (int charge = 1; charge <= maximumCharge; ++charge) {
         for (int length = std::max(1, charge); length < n; ++length) {
             // A b ion keeps the first residues as an acylium ion; a y ion the last ones plus water.

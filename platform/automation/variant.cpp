@@ -37,6 +37,10 @@ std::optional<bool> parseBooleanWord(const QString& text) {
 
 } // namespace
 
+int VariantArray::upperBound() const {
+    return lowerBound + static_cast<int>(items.size()) - 1;
+}
+
 Variant& VariantArray::at(int index) {
     if (index < lowerBound || index > upperBound())
         throw AutomationError::standard(SubscriptOutOfRange);

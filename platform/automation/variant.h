@@ -21,7 +21,7 @@ struct PLATFORM_EXPORT VariantArray {
     int lowerBound = 0;
     std::vector<Variant> items;
 
-    int upperBound() const { return lowerBound + static_cast<int>(items.size()) - 1; }
+    int upperBound() const;
     // Element at a bound-relative index; raises "Subscript out of range" (9) outside the bounds.
     Variant& at(int index);
     const Variant& at(int index) const;

@@ -37,9 +37,9 @@ QString createUniqueFile(const QString& folder, const QString& prefix) {
     const auto start = static_cast<int>(QRandomGenerator::global()->bounded(1, 0x10000));
     for (int step = 0; step < 0xFFFF; ++step) {
         const int number = (start - 1 + step) % 0xFFFF + 1;
-        const QString path = base + namePrefix +
-                             QStringLiteral("%1").arg(number, 4, 16, QLatin1Char('0')).toUpper() +
-                             QStringLiteral(".tmp");
+        QString path = base + namePrefix +
+                       QStringLiteral("%1").arg(number, 4, 16, QLatin1Char('0')).toUpper() +
+                       QStringLiteral(".tmp");
         QFile file(path);
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return path;

@@ -42,14 +42,14 @@ QStringList childrenOf(QSettings& settings, const QString& group, QStringList (Q
     if (group.isEmpty())
         return (settings.*list)();
     settings.beginGroup(group);
-    const QStringList children = (settings.*list)();
+    QStringList children = (settings.*list)();
     settings.endGroup();
     return children;
 }
 
 // The stored spelling of `name` among `candidates`, or its encoded form when none matches.
 QString storedSpelling(const QStringList& candidates, const QString& name) {
-    const QString encoded = encodedSettingsName(name);
+    QString encoded = encodedSettingsName(name);
     for (const QString& candidate : candidates) {
         if (candidate.compare(encoded, Qt::CaseInsensitive) == 0)
             return candidate;

@@ -17,14 +17,14 @@ QString overrideFolder() {
 } // namespace
 
 QString userSettingsFolder() {
-    const QString folder = overrideFolder();
+    QString folder = overrideFolder();
     if (!folder.isEmpty())
         return folder;
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + systemFolderName;
 }
 
 QString systemSettingsFolder() {
-    const QString folder = overrideFolder();
+    QString folder = overrideFolder();
     if (!folder.isEmpty())
         return folder;
     // The first folder of XDG_CONFIG_DIRS is the machine's own configuration.

@@ -28,14 +28,8 @@ int runConvert(const QStringList& arguments) {
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Do not show progress."));
     parser.addOptions({output, sample, quiet});
-    if (!parser.parse(arguments)) {
-        err << "vesk convert: " << parser.errorText() << '\n';
-        return ExitUsage;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << parser.helpText();
-        return ExitOk;
-    }
+    if (const auto exitCode = parseCommandLine(parser, QStringLiteral("convert"), arguments))
+        return *exitCode;
     if (parser.positionalArguments().size() != 1 || !parser.isSet(output)) {
         err << "vesk convert: give one Vesk file and the output with -o OUT.mzML\n";
         return ExitUsage;

@@ -92,14 +92,8 @@ int runGenerate(const QStringList& arguments) {
     parser.addOptions({output, mode, centroid, negative, quiet});
     for (const NumberOption* number : numbers)
         parser.addOption(number->option);
-    if (!parser.parse(arguments)) {
-        err << "vesk generate: " << parser.errorText() << '\n';
-        return ExitUsage;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << parser.helpText();
-        return ExitOk;
-    }
+    if (const auto exitCode = parseCommandLine(parser, QStringLiteral("generate"), arguments))
+        return *exitCode;
     if (!parser.isSet(output) || !parser.positionalArguments().isEmpty()) {
         err << "vesk generate: give the output with -o OUT.vesk and no other arguments\n";
         return ExitUsage;

@@ -55,14 +55,8 @@ int runImport(const QStringList& arguments) {
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Do not show progress."));
     parser.addOptions({output, ms1Type, ms2Type, quiet});
-    if (!parser.parse(arguments)) {
-        err << "vesk import: " << parser.errorText() << '\n';
-        return ExitUsage;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << parser.helpText();
-        return ExitOk;
-    }
+    if (const auto exitCode = parseCommandLine(parser, QStringLiteral("import"), arguments))
+        return *exitCode;
     const QStringList inputs = parser.positionalArguments();
     if (inputs.isEmpty() || !parser.isSet(output)) {
         err << "vesk import: give at least one input file and the output with -o OUT.vesk\n";

@@ -19,14 +19,8 @@ int runInfo(const QStringList& arguments) {
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The Vesk file to describe."),
                                  QStringLiteral("FILE"));
-    if (!parser.parse(arguments)) {
-        err << "vesk info: " << parser.errorText() << '\n';
-        return ExitUsage;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << parser.helpText();
-        return ExitOk;
-    }
+    if (const auto exitCode = parseCommandLine(parser, QStringLiteral("info"), arguments))
+        return *exitCode;
     if (parser.positionalArguments().size() != 1) {
         err << "vesk info: give exactly one Vesk file\n";
         return ExitUsage;

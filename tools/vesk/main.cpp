@@ -1,6 +1,7 @@
 // vesk: command-line access to Vesk acquisition files.
 #include "veskcommand.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 #include <algorithm>
@@ -8,6 +9,23 @@
 std::vector<VeskCommand>& veskCommands() {
     static std::vector<VeskCommand> commands;
     return commands;
+}
+
+std::optional<int> parseCommandLine(QCommandLineParser& parser, const QString& command,
+                                    const QStringList& arguments) {
+    if (!parser.parse(arguments)) {
+        QTextStream(stderr) << "vesk " << command << ": " << parser.errorText() << '\n';
+        return ExitUsage;
+    }
+    if (!parser.isSet(QStringLiteral("help")))
+        return std::nullopt;
+    // Qt names the program by the path it was started with; users know the command by its name.
+    QString help = parser.helpText();
+    const QString started = QCoreApplication::arguments().constFirst();
+    if (const qsizetype at = help.indexOf(started); at >= 0)
+        help.replace(at, started.size(), QStringLiteral("vesk ") + command);
+    QTextStream(stdout) << help;
+    return ExitOk;
 }
 
 namespace {

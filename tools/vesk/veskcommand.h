@@ -6,7 +6,10 @@
 
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
+
+class QCommandLineParser;
 
 struct VeskCommand {
     QString name;
@@ -20,3 +23,8 @@ std::vector<VeskCommand>& veskCommands();
 struct VeskCommandRegistrar {
     explicit VeskCommandRegistrar(VeskCommand command) { veskCommands().push_back(std::move(command)); }
 };
+
+// Parses a command's arguments. When they are wrong (after saying why) or ask for help (after
+// printing it) gives the exit code to end with; nothing when the command goes on.
+std::optional<int> parseCommandLine(QCommandLineParser& parser, const QString& command,
+                                    const QStringList& arguments);

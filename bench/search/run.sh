@@ -1,0 +1,200 @@
+#!/bin/bash
+# Our query files against ProteoWizard msconvert's peak lists, searched with Comet:
+#  1. builds vesk and ostrand-export (Release) unless a build folder is given that has them;
+#  2. imports every public file of the data folder and exports it, next to msconvert's peak list;
+#  3. searches the public E. coli run (ion-trap MS/MS) with its target-decoy FASTA, both ways;
+#  4. generates data-dependent TOF runs in profile (30 and 120 minutes by default) and measures
+#     our export and msconvert's two pipelines on them (wall and CPU time, peak memory), then
+#     searches all three peak lists and checks the identifications against the ground truth.
+# Figures go to bench/results/search.md; everything else stays in the work folder.
+#
+# Usage: bench/search/run.sh [-b BUILD_DIR] [-w WORK_DIR] [-m "30 120"] [-r RUNS] [-d DATA_DIR]
+#   BUILD_DIR  a CMake build folder (default: build-bench beside this repository's sources)
+#   WORK_DIR   where the generated runs and peak lists go (default: BUILD_DIR/bench-search, several GB)
+#   RUNS       timed repetitions of our export and of msconvert's peak picking (default 3); the
+#              slow msconvert pipeline runs once
+# Needs comet-ms (Debian comet-ms), msconvert (libpwiz-tools), GNU time (time), python3, cmake, ninja.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+build=$repo/build-bench
+work=
+minutes="30 120"
+runs=3
+data=$repo/../shared/data
+while getopts "b:w:m:r:d:" option; do
+    case $option in
+    b) build=$OPTARG ;;
+    w) work=$OPTARG ;;
+    m) minutes=$OPTARG ;;
+    r) runs=$OPTARG ;;
+    d) data=$OPTARG ;;
+    *) sed -n '11,16p' "$0" >&2; exit 2 ;;
+    esac
+done
+work=${work:-$build/bench-search}
+for tool in comet-ms msconvert /usr/bin/time python3 cmake ninja; do
+    command -v "$tool" >/dev/null || { echo "run.sh: $tool is not installed" >&2; exit 2; }
+done
+[ -d "$data" ] || { echo "run.sh: no data folder $data" >&2; exit 2; }
+
+# 1. Build.
+[ -f "$build/build.ninja" ] || cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+ninja -C "$build" vesk ostrand-export
+vesk=$build/bin/vesk
+ostrand_export=$build/bin/ostrand-export
+
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+results=$work/results.jsonl
+rm -f "$results"
+# An empty settings folder: the export runs with the factory-default processing parameters.
+rm -rf "$work/settings"
+mkdir -p "$work/settings"
+export OSTRAND_SETTINGS_DIR=$work/settings
+
+bench() { python3 "$here/searchbench.py" "$@"; }
+(cd "$work" && comet-ms -p >/dev/null)
+template=$work/comet.params.new
+
+# search DATASET LABEL PEAKLIST PARAMS [score options...]: Comet on a numbered copy of the peak
+# list, then the PSMs at 1 % FDR of that search.
+search() {
+    local dataset=$1 label=$2 peaklist=$3 params=$4
+    shift 4
+    local base=${peaklist%.*}
+    bench number "$peaklist" "$base.numbered.mgf" >/dev/null
+    comet-ms -P"$params" -N"$base.comet" "$base.numbered.mgf" >"$base.comet.log" 2>&1 ||
+        { echo "run.sh: Comet failed on $peaklist, see $base.comet.log" >&2; exit 1; }
+    bench score --results "$results" --dataset "$dataset" --label "$label" --peaklist "$base.numbered.mgf" \
+        --comet "$base.comet.txt" "$@"
+}
+
+# timed TIMES_FILE LOG COMMAND...: runs the command under GNU time, appending "wall user sys
+# maxrss exit" to TIMES_FILE; its output goes to LOG. Returns the command's exit status.
+timed() {
+    local times=$1 log=$2
+    shift 2
+    /usr/bin/time -f "%e %U %S %M %x" -a -o "$times" "$@" >"$log" 2>&1
+}
+
+# 2. Every public acquisition through import and export.
+mkdir -p "$work/public"
+for input in "$data"/*.mzML "$data"/*.mzXML; do
+    [ -f "$input" ] || continue
+    name=$(basename "$input")
+    out=$work/public/${name%.*}
+    import_status=0 export_status=0 message=
+    rm -f "$out".*  # nothing of an earlier run may pass for this one's output
+    "$vesk" import -q "$input" -o "$out.vesk" 2>"$out.import.log" || import_status=$?
+    if [ "$import_status" = 0 ]; then
+        "$ostrand_export" "$out.vesk" -o "$out.sgt" >"$out.export.log" 2>&1 || export_status=$?
+        message=$(tail -n 1 "$out.export.log")
+    else
+        export_status=-
+        message=$(tail -n 1 "$out.import.log")
+    fi
+    msconvert "$input" --mgf -o "$work/public" --outfile "$(basename "$out").msconvert.mgf" >/dev/null 2>&1 || true
+    peaklists=()
+    [ -f "$out.sgt" ] && peaklists+=(--peaklist "$out.sgt")
+    [ -f "$out.msconvert.mgf" ] && peaklists+=(--reference "$out.msconvert.mgf")
+    bench export --results "$results" --file "$name" --import-status "$import_status" \
+        --export-status "$export_status" --message "${message//$work\/public\//}" "${peaklists[@]}" >/dev/null
+done
+
+# 3. The public E. coli run with its FASTA of targets and rev_ decoys.
+ecoli=$work/public/Ecoli_MS2_small
+bench comet-params iontrap "$data/target_decoy_Ecoli_K12_TaxID_83333.proteomes.fasta" "$template" \
+    "$work/ecoli.params"
+search "Ecoli_MS2_small" "ostrand-export" "$ecoli.sgt" "$work/ecoli.params"
+search "Ecoli_MS2_small" "msconvert" "$ecoli.msconvert.mgf" "$work/ecoli.params"
+
+# 4. Generated runs: speed, memory and identifications.
+picking=(--filter "peakPicking true 1-")
+pipeline=(--filter "peakPicking true 1-" --filter "threshold absolute 0 most-intense" --filter "turbocharger"
+    --filter "MS2Deisotope")
+# msconvert's charge finder gives up on a precursor window of more than 40 survey peaks, and the
+# counting noise of profile TOF survey scans yields that many local maxima in busy regions. Peaks of
+# 5 counts and less (baseline noise averages 2) are taken off the survey scans alone, so that it
+# can run; the MS/MS processing stays that of the pipeline above.
+survey_noise_threshold=(--filter "threshold absolute 5 most-intense 1")
+pipeline_label="msconvert comparable pipeline"
+fallback_label="$pipeline_label, survey peaks above 5 counts"
+
+# msconvert_watched TIMES LOG ARGS...: msconvert under GNU time. Its worker threads report a
+# failed spectrum on stderr and then wait forever, so the run is stopped at that report.
+# Returns 0 only for a run that ended without error.
+msconvert_watched() {
+    local times=$1 log=$2
+    shift 2
+    /usr/bin/time -f "%e %U %S %M %x" -a -o "$times" msconvert "$@" >"$log" 2>&1 &
+    local timer=$!
+    while kill -0 "$timer" 2>/dev/null; do
+        if grep -q "error in thread" "$log"; then
+            pkill -TERM -P "$timer" || true
+            wait "$timer" || true
+            return 1
+        fi
+        sleep 1
+    done
+    wait "$timer" && ! grep -qi "error" "$log"
+}
+
+for length in $minutes; do
+    dataset="${length} min"
+    run=$work/generated_${length}min
+    name=$(basename "$run")
+    "$vesk" generate -q --minutes "$length" --seed 1 -o "$run.vesk" >/dev/null
+    "$vesk" convert -q "$run.vesk" -o "$run.mzML"
+    scans=$(bench run --results "$results" --dataset "$dataset" --truth "$run.truth.json")
+    bench decoy-fasta "$run.fasta" "$run.target_decoy.fasta" >/dev/null
+    bench comet-params tof "$run.target_decoy.fasta" "$template" "$run.params"
+
+    rm -f "$run".*.times
+    for ((i = 0; i < runs; i++)); do
+        timed "$run.ours.times" "$run.ours.log" "$ostrand_export" "$run.vesk" -o "$run.ours.sgt" ||
+            { echo "run.sh: ostrand-export failed on $run.vesk, see $run.ours.log" >&2; exit 1; }
+        msconvert_watched "$run.picking.times" "$run.picking.log" "$run.mzML" --mgf -o "$work" \
+            --outfile "$name.picking.mgf" "${picking[@]}" ||
+            { echo "run.sh: msconvert failed on $run.mzML, see $run.picking.log" >&2; exit 1; }
+    done
+    bench timing --results "$results" --dataset "$dataset" --label "ostrand-export" --times "$run.ours.times" \
+        --scans "$scans" >/dev/null
+    bench timing --results "$results" --dataset "$dataset" --label "msconvert peak picking" \
+        --times "$run.picking.times" --scans "$scans" >/dev/null
+
+    searched=("msconvert peak picking:$work/$name.picking.mgf")
+    if msconvert_watched "$run.pipeline.times" "$run.pipeline.log" "$run.mzML" --mgf -o "$work" \
+        --outfile "$name.pipeline.mgf" "${pipeline[@]}"; then
+        bench timing --results "$results" --dataset "$dataset" --label "$pipeline_label" \
+            --times "$run.pipeline.times" --scans "$scans" >/dev/null
+        searched+=("$pipeline_label:$work/$name.pipeline.mgf")
+    else
+        bench timing --results "$results" --dataset "$dataset" --label "$pipeline_label" \
+            --times "$run.pipeline.times" --scans "$scans" --status 1 \
+            --message "$(grep -i -m 1 "error" "$run.pipeline.log")" >/dev/null
+        msconvert_watched "$run.fallback.times" "$run.fallback.log" "$run.mzML" --mgf -o "$work" \
+            --outfile "$name.fallback.mgf" "${pipeline[@]:0:4}" "${survey_noise_threshold[@]}" "${pipeline[@]:4}" ||
+            { echo "run.sh: msconvert failed on $run.mzML, see $run.fallback.log" >&2; exit 1; }
+        bench timing --results "$results" --dataset "$dataset" --label "$fallback_label" \
+            --times "$run.fallback.times" --scans "$scans" >/dev/null
+        searched+=("$fallback_label:$work/$name.fallback.mgf")
+    fi
+
+    # Our export once more with a precursor tolerance suited to TOF data, to show what the default
+    # tolerance of 1 m/z costs when precursors of different peptides are summed into one query.
+    "$ostrand_export" "$run.vesk" -o "$run.ours_narrow.sgt" --keys MSMSAvePrecursorTol --values 0.05 >/dev/null
+    searched+=("ostrand-export:$run.ours.sgt" "ostrand-export, precursor tolerance 0.05:$run.ours_narrow.sgt")
+    for entry in "${searched[@]}"; do
+        search "$dataset" "${entry%%:*}" "${entry#*:}" "$run.params" --truth "$run.truth.json"
+    done
+done
+
+machine="Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores of \
+$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1), $(free -g | awk '/^Mem:/ {print $2}') GB; \
+Comet $(comet-ms 2>&1 | sed -n 's/.*Comet version "\(.*\)".*/\1/p'), \
+msconvert $(dpkg-query -W -f '${Version}' libpwiz-tools 2>/dev/null || echo '(version unknown)')."
+mkdir -p "$repo/bench/results"
+bench table "$results" --machine "$machine" >"$repo/bench/results/search.md"
+echo "Results: $repo/bench/results/search.md"

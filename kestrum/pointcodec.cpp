@@ -63,30 +63,50 @@ QByteArray encodeWords(const std::vector<std::uint64_t>& words) {
     return out;
 }
 
-// Inflates to exactly `count` bytes; a stream that is longer, shorter or broken is refused.
+// One inflate state per thread, reset for each plane: a scan has up to sixteen compressed planes,
+// and setting up and tearing down zlib's state and window for each would cost as much as the
+// inflating itself.
+class Inflater {
+public:
+    Inflater() { m_ready = inflateInit(&m_stream) == Z_OK; }
+    ~Inflater() {
+        if (m_ready)
+            inflateEnd(&m_stream);
+    }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    // Inflates to exactly `count` bytes; a stream that is longer, shorter or broken is refused.
+    bool inflateExactly(std::span<const unsigned char> data, std::size_t count, unsigned char* out) {
+        if (!m_ready || inflateReset(&m_stream) != Z_OK)
+            return false;
+        unsigned char spare = 0;
+        m_stream.next_in = const_cast<Bytef*>(data.data());
+        m_stream.avail_in = static_cast<uInt>(data.size());
+        m_stream.next_out = count > 0 ? out : &spare;
+        m_stream.avail_out = static_cast<uInt>(count);
+        int result = inflate(&m_stream, Z_FINISH);
+        if (result == Z_BUF_ERROR && m_stream.avail_out == 0) {
+            // The plane is full; the stream must end here without producing more.
+            m_stream.next_out = &spare;
+            m_stream.avail_out = 1;
+            result = inflate(&m_stream, Z_FINISH);
+            if (m_stream.avail_out == 0)
+                result = Z_DATA_ERROR;
+        }
+        return result == Z_STREAM_END && m_stream.total_out == count && m_stream.avail_in == 0;
+    }
+
+private:
+    z_stream m_stream{};
+    bool m_ready = false;
+};
+
 bool inflateExactly(std::span<const unsigned char> data, std::size_t count, unsigned char* out) {
     if (data.size() > std::numeric_limits<uInt>::max() || count >= std::numeric_limits<uInt>::max())
         return false;
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK)
-        return false;
-    unsigned char spare = 0;
-    stream.next_in = const_cast<Bytef*>(data.data());
-    stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = count > 0 ? out : &spare;
-    stream.avail_out = static_cast<uInt>(count);
-    int result = inflate(&stream, Z_FINISH);
-    if (result == Z_BUF_ERROR && stream.avail_out == 0) {
-        // The plane is full; the stream must end here without producing more.
-        stream.next_out = &spare;
-        stream.avail_out = 1;
-        result = inflate(&stream, Z_FINISH);
-        if (stream.avail_out == 0)
-            result = Z_DATA_ERROR;
-    }
-    const bool complete = result == Z_STREAM_END && stream.total_out == count && stream.avail_in == 0;
-    inflateEnd(&stream);
-    return complete;
+    thread_local Inflater inflater;
+    return inflater.inflateExactly(data, count, out);
 }
 
 struct Plane {

@@ -6,13 +6,15 @@
 #  4. generates data-dependent TOF runs in profile (30 and 120 minutes by default) and measures
 #     our export and msconvert's two pipelines on them (wall and CPU time, peak memory), then
 #     searches all three peak lists and checks the identifications against the ground truth.
-# Figures go to bench/results/search.md; everything else stays in the work folder.
+# Figures go to bench/results/search.md (the raw records beside it, search.jsonl); everything else
+# stays in the work folder.
 #
-# Usage: bench/search/run.sh [-b BUILD_DIR] [-w WORK_DIR] [-m "30 120"] [-r RUNS] [-d DATA_DIR]
-#   BUILD_DIR  a CMake build folder (default: build-bench beside this repository's sources)
+# Usage: bench/search/run.sh [-b BUILD_DIR] [-w WORK_DIR] [-m "30 120"] [-r RUNS] [-d DATA_DIR] [-o REPORT]
+#   BUILD_DIR  a CMake build folder (default: build-bench in the repository)
 #   WORK_DIR   where the generated runs and peak lists go (default: BUILD_DIR/bench-search, several GB)
 #   RUNS       timed repetitions of our export and of msconvert's peak picking (default 3); the
 #              slow msconvert pipeline runs once
+#   REPORT     the markdown report (default: bench/results/search.md)
 # Needs comet-ms (Debian comet-ms), msconvert (libpwiz-tools), GNU time (time), python3, cmake, ninja.
 set -euo pipefail
 
@@ -23,14 +25,16 @@ work=
 minutes="30 120"
 runs=3
 data=$repo/../shared/data
-while getopts "b:w:m:r:d:" option; do
+report=$repo/bench/results/search.md
+while getopts "b:w:m:r:d:o:" option; do
     case $option in
     b) build=$OPTARG ;;
     w) work=$OPTARG ;;
     m) minutes=$OPTARG ;;
     r) runs=$OPTARG ;;
     d) data=$OPTARG ;;
-    *) sed -n '11,16p' "$0" >&2; exit 2 ;;
+    o) report=$OPTARG ;;
+    *) sed -n '12,18p' "$0" >&2; exit 2 ;;
     esac
 done
 work=${work:-$build/bench-search}
@@ -195,6 +199,7 @@ machine="Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores of \
 $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1), $(free -g | awk '/^Mem:/ {print $2}') GB; \
 Comet $(comet-ms 2>&1 | sed -n 's/.*Comet version "\(.*\)".*/\1/p'), \
 msconvert $(dpkg-query -W -f '${Version}' libpwiz-tools 2>/dev/null || echo '(version unknown)')."
-mkdir -p "$repo/bench/results"
-bench table "$results" --machine "$machine" >"$repo/bench/results/search.md"
-echo "Results: $repo/bench/results/search.md"
+mkdir -p "$(dirname "$report")"
+bench table "$results" --machine "$machine" >"$report"
+cp "$results" "${report%.md}.jsonl"
+echo "Results: $report"

@@ -1,9 +1,12 @@
 #include "automation/dispatch.h"
 #include "host/scriptloader.h"
+#include "messages/messageservice.h"
+#include "modaldriver.h"
 #include "registry/registrykey.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -130,4 +133,24 @@ TEST(ScriptLoader, ReturnsNothingWhenFileEntryPointOrClassIsMissing) {
                                         QStringLiteral("ProcessClass")),
               nullptr);
     EXPECT_TRUE(loader.lastError().contains(QStringLiteral("does not exist")));
+}
+
+TEST(ScriptLoader, LoadedLibraryShowsItsMessagesInMessageBoxes) {
+    modaldriver::ensureApplication();
+    host::ScriptLoader loader;
+    ASSERT_NE(loader.CreateScriptObject(scriptLibrary, QStringLiteral("ProcessClass")), nullptr)
+        << loader.lastError().toStdString();
+
+    QString shown;
+    modaldriver::onNextModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_TRUE(box);
+        shown = box->windowTitle() + QStringLiteral(": ") + box->text();
+        box->accept();
+    });
+    testing::internal::CaptureStderr();
+    messages::show(QStringLiteral("Failed to set key"), QStringLiteral("Sorvex search submission error"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("Failed to set key"), std::string::npos)
+        << "the message went to standard error, not to a box";
+    EXPECT_EQ(shown, QStringLiteral("Sorvex search submission error: Failed to set key"));
 }

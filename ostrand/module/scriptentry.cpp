@@ -1,5 +1,7 @@
 // The entry point through which a host creates Ostrand's classes, and their registration under
-// the programmatic ids "SorvexForBrenlow.<class name>" when the library is loaded.
+// the programmatic ids "SorvexForBrenlow.<class name>" when the library is loaded. Loading also
+// routes the library's messages into message boxes, as the user of a host with windows expects;
+// in a host without a widget application they still go to standard error.
 
 #include "automation/classregistry.h"
 #include "data/veskfileinfo.h"
@@ -8,6 +10,7 @@
 #include "export/mspectrum.h"
 #include "script/processclass.h"
 #include "settings/processingparameters.h"
+#include "shared/messageboxpresenter.h"
 
 namespace {
 
@@ -30,6 +33,7 @@ const bool classesRegistered = [] {
     registerCreatable<MSpectrum>();
     registerCreatable<MExportMSMSToSorvex>();
     registerCreatable<MExportMSToSorvex>();
+    messages::installMessageBoxPresenter();
     return true;
 }();
 

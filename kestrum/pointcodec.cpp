@@ -61,11 +61,65 @@ private:
     bool m_ready = false;
 };
 
-void appendPlane(QByteArray& out, const unsigned char* plane, std::size_t count) {
+// Which planes are worth deflating, learnt from the scans encoded before on this thread. Within
+// one acquisition the same plane of the same array behaves alike from scan to scan: the lowest
+// bytes of m/z differences and of measured intensities never compress by a quarter, and trying
+// them anyway took about a third of an import's time. After a run of failures a plane is stored
+// raw without trying, and tried again now and then, so that data that becomes compressible
+// (another file, another range) is soon compressed again. Only the choice of mode depends on it;
+// every mode decodes to the same values.
+class CompressionHistory {
+public:
+    enum ArrayKind { MzArray, IntensityArray };
+
+    bool worthTrying(ArrayKind kind, std::size_t plane, std::size_t count) {
+        Record& record = m_records[kind][sizeClass(count)][plane];
+        if (record.failuresInARow < failuresBeforeSkipping)
+            return true;
+        if (++record.skipped < skipsBeforeRetrying)
+            return false;
+        record.skipped = 0;
+        return true;
+    }
+
+    void remember(ArrayKind kind, std::size_t plane, std::size_t count, bool compressed) {
+        Record& record = m_records[kind][sizeClass(count)][plane];
+        record.failuresInARow = compressed ? 0 : std::min(record.failuresInARow + 1, failuresBeforeSkipping);
+    }
+
+private:
+    static constexpr int failuresBeforeSkipping = 4;
+    static constexpr int skipsBeforeRetrying = 16;
+    struct Record {
+        int failuresInARow = 0;
+        int skipped = 0;
+    };
+    // Survey and product scans of one run differ in length and in how their planes compress.
+    static constexpr std::size_t sizeClasses = 24;
+    static std::size_t sizeClass(std::size_t count) {
+        return std::min<std::size_t>(std::bit_width(count), sizeClasses - 1);
+    }
+    std::array<std::array<std::array<Record, valueBytes>, sizeClasses>, 2> m_records{};
+};
+
+using ArrayKind = CompressionHistory::ArrayKind;
+
+void appendRawPlane(QByteArray& out, const unsigned char* plane, std::size_t count) {
+    out.append(static_cast<char>(RawPlane));
+    out.append(reinterpret_cast<const char*>(plane), static_cast<qsizetype>(count));
+}
+
+void appendPlane(QByteArray& out, const unsigned char* plane, std::size_t count, ArrayKind kind,
+                 std::size_t planeIndex) {
     if (count > 0 &&
         std::all_of(plane, plane + count, [&](unsigned char byte) { return byte == plane[0]; })) {
         out.append(static_cast<char>(ConstantPlane));
         out.append(static_cast<char>(plane[0]));
+        return;
+    }
+    thread_local CompressionHistory history;
+    if (!history.worthTrying(kind, planeIndex, count)) {
+        appendRawPlane(out, plane, count);
         return;
     }
     thread_local Deflater deflater;
@@ -73,9 +127,10 @@ void appendPlane(QByteArray& out, const unsigned char* plane, std::size_t count)
     const bool ok = deflater.deflatePlane(plane, count, compressed);
     const std::size_t size = static_cast<std::size_t>(compressed.size());
     // Compression must save at least a quarter to be worth its decoding time.
-    if (!ok || size > count - count / 4 || size > std::numeric_limits<std::uint32_t>::max()) {
-        out.append(static_cast<char>(RawPlane));
-        out.append(reinterpret_cast<const char*>(plane), static_cast<qsizetype>(count));
+    const bool pays = ok && size <= count - count / 4 && size <= std::numeric_limits<std::uint32_t>::max();
+    history.remember(kind, planeIndex, count, pays);
+    if (!pays) {
+        appendRawPlane(out, plane, count);
         return;
     }
     out.append(static_cast<char>(CompressedPlane));
@@ -84,14 +139,14 @@ void appendPlane(QByteArray& out, const unsigned char* plane, std::size_t count)
     out.append(compressed.constData(), static_cast<qsizetype>(size));
 }
 
-QByteArray encodeWords(const std::vector<std::uint64_t>& words) {
+QByteArray encodeWords(const std::vector<std::uint64_t>& words, ArrayKind kind) {
     const std::size_t count = words.size();
     std::vector<unsigned char> plane(count);
     QByteArray out;
     for (std::size_t b = 0; b < valueBytes; ++b) {
         for (std::size_t i = 0; i < count; ++i)
             plane[i] = static_cast<unsigned char>(words[i] >> (8 * b));
-        appendPlane(out, plane.data(), count);
+        appendPlane(out, plane.data(), count, kind, b);
     }
     return out;
 }
@@ -247,11 +302,11 @@ QByteArray encodeMzArray(std::span<const double> mz) {
     // Differences wrap around modulo 2^64, so any sequence decodes exactly.
     for (std::size_t i = words.size(); i-- > 1;)
         words[i] -= words[i - 1];
-    return encodeWords(words);
+    return encodeWords(words, CompressionHistory::MzArray);
 }
 
 QByteArray encodeIntensityArray(std::span<const double> intensity) {
-    return encodeWords(bitPatterns(intensity));
+    return encodeWords(bitPatterns(intensity), CompressionHistory::IntensityArray);
 }
 
 bool decodeMzArray(std::span<const unsigned char> data, std::size_t count, std::vector<double>& mz) {

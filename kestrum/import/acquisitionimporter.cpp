@@ -1,6 +1,7 @@
 #include "acquisitionimporter.h"
 
 #include "cyclelayout.h"
+#include "spectrumprefetcher.h"
 #include "spectrumsource.h"
 
 #include "kestrum/veskwriter.h"
@@ -32,8 +33,9 @@ public:
             defineExperiment(m_source.read(*firstSurvey));
         CycleLayout layout(firstSurvey.has_value());
         int cycle = -1;
+        SpectrumPrefetcher spectra(m_source);
         for (qsizetype i = 0; i < m_source.count(); ++i) {
-            SourceSpectrum spectrum = m_source.read(i);
+            SourceSpectrum spectrum = spectra.next();
             const CycleLayout::Position position = layout.place(spectrum.msLevel);
             if (position.startsCycle)
                 cycle = m_writer.addCycle(m_sample, m_period, spectrum.retentionTimeSeconds);

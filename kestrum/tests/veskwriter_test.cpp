@@ -11,6 +11,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 using namespace kestrum;
@@ -97,6 +98,54 @@ TEST_F(VeskWriterTest, LongProfileAndCentroidArraysReadBackBitForBit) {
     }
     // Well under the 16 bytes per point of the plain arrays.
     EXPECT_LT(QFileInfo(path).size(), 3 * 4000 * 10);
+}
+
+TEST_F(VeskWriterTest, LowBytesThatBecomeCompressibleAreCompressedAgain) {
+    // Forty scans whose lowest intensity bytes are random teach the writer not to try compressing
+    // them; twenty scans whose lowest bytes repeat must be compressed again, and everything must
+    // read back exactly whichever way it was stored.
+    const QString path = pathOf(QStringLiteral("changing.vesk"));
+    constexpr int points = 4000;
+    std::mt19937_64 random(5);
+    std::uniform_real_distribution<double> measured(0.0, 1e4);
+    std::vector<ScanRecord> written;
+    for (int cycle = 0; cycle < 60; ++cycle) {
+        ScanRecord scan = makeScan(1, 0, 0, cycle, cycle, {}, {});
+        for (int i = 0; i < points; ++i) {
+            scan.mz.push_back(100.0 + i * 0.01);
+            // 1000 plus 0, 8 or 16 units in the last place: only the lowest byte differs.
+            scan.intensity.push_back(cycle < 40 ? measured(random) : 1000.0 + (i % 3) * std::ldexp(1.0, -40));
+        }
+        written.push_back(std::move(scan));
+    }
+    {
+        VeskWriter writer(path);
+        writer.addSample(QStringLiteral("S"));
+        writer.addPeriod(1);
+        writer.addExperiment(1, 0, {TOFMS, 0, 0});
+        for (const ScanRecord& scan : written) {
+            writer.addCycle(1, 0, scan.retentionTimeSeconds);
+            writer.addScan(scan);
+        }
+        writer.commit();
+    }
+    const auto file = VeskFile::open(path);
+    for (const ScanRecord& scan : written) {
+        const auto read = file->scan(1, 0, 0, scan.cycle);
+        ASSERT_TRUE(read);
+        ASSERT_EQ(read->intensity, scan.intensity) << "cycle " << scan.cycle;
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* query = nullptr;
+    ASSERT_EQ(
+        sqlite3_prepare_v2(db, "SELECT length(intensity) FROM scan WHERE cycle = 59", -1, &query, nullptr),
+        SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(query), SQLITE_ROW);
+    const int storedBytes = sqlite3_column_int(query, 0);
+    sqlite3_finalize(query);
+    sqlite3_close(db);
+    EXPECT_LT(storedBytes, points / 4) << "the repeating lowest bytes were stored raw";
 }
 
 TEST_F(VeskWriterTest, EmptyScanAndScanWithoutPrecursorReadBack) {

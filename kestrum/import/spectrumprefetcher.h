@@ -1,0 +1,44 @@
+#pragma once
+// Reads a source's spectra on a thread of its own, a few ahead of the importer, so that parsing and
+// decoding the input overlaps with encoding and storing the scans before it: on a machine with two
+// or more cores an import then takes about as long as the slower of the two, not their sum.
+
+#include "sourcespectrum.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+namespace kestrum {
+
+class SpectrumSource;
+
+class SpectrumPrefetcher {
+public:
+    // Starts reading spectra 0, 1, ... of `source`, which nothing else may read until this object
+    // is destroyed.
+    explicit SpectrumPrefetcher(const SpectrumSource& source);
+    // Stops reading (a failed import need not wait for the rest of the file) and waits for the thread.
+    ~SpectrumPrefetcher();
+    SpectrumPrefetcher(const SpectrumPrefetcher&) = delete;
+    SpectrumPrefetcher& operator=(const SpectrumPrefetcher&) = delete;
+
+    // The next spectrum in file order; rethrows the error that reading it raised. Called at most
+    // once per spectrum of the source.
+    SourceSpectrum next();
+
+private:
+    void readAll();
+
+    const SpectrumSource& m_source;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<SourceSpectrum> m_ready;
+    std::exception_ptr m_error;
+    bool m_stopping = false;
+    std::thread m_thread; // started last, once everything it uses exists
+};
+
+} // namespace kestrum

@@ -260,7 +260,9 @@ bool decodeWords(std::span<const unsigned char> data, std::size_t count, std::ve
     std::array<const unsigned char*, valueBytes> varying{};
     std::array<unsigned, valueBytes> shifts{};
     std::size_t varyingCount = 0;
-    std::vector<unsigned char> inflated;
+    // Reused from call to call: growing and zero-filling a fresh buffer for every scan showed.
+    thread_local std::vector<unsigned char> inflated;
+    bool inflatedSized = false;
     for (std::size_t b = 0; b < valueBytes; ++b) {
         const unsigned shift = static_cast<unsigned>(8 * b);
         if (planes[b].mode == ConstantPlane) {
@@ -269,8 +271,10 @@ bool decodeWords(std::span<const unsigned char> data, std::size_t count, std::ve
         }
         const unsigned char* bytes = planes[b].data.data();
         if (planes[b].mode == CompressedPlane) {
-            if (inflated.empty())
+            if (!inflatedSized) {
                 inflated.resize(count * valueBytes);
+                inflatedSized = true;
+            }
             bytes = inflated.data() + b * count;
             if (!inflateExactly(planes[b].data, count, inflated.data() + b * count))
                 return false;
@@ -278,13 +282,18 @@ bool decodeWords(std::span<const unsigned char> data, std::size_t count, std::ve
         varying[varyingCount] = bytes;
         shifts[varyingCount++] = shift;
     }
-    values.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        std::uint64_t word = constantBits;
-        for (std::size_t p = 0; p < varyingCount; ++p)
-            word |= std::uint64_t{varying[p][i]} << shifts[p];
-        setWordAt(values, i, word);
+    // Plane by plane into whole words: each pass is a plain loop the compiler vectorises, where
+    // assembling value by value from up to eight planes is not.
+    thread_local std::vector<std::uint64_t> words;
+    words.assign(count, constantBits);
+    for (std::size_t p = 0; p < varyingCount; ++p) {
+        const unsigned char* bytes = varying[p];
+        const unsigned shift = shifts[p];
+        for (std::size_t i = 0; i < count; ++i)
+            words[i] |= std::uint64_t{bytes[i]} << shift;
     }
+    values.resize(count);
+    std::memcpy(values.data(), words.data(), count * sizeof(std::uint64_t));
     return true;
 }
 

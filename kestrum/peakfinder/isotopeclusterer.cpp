@@ -27,15 +27,23 @@ double poissonMean(double mz, int charge) {
 
 } // namespace
 
-std::size_t IsotopeClusterer::nearestFree(const std::vector<Peak>& peaks, double mz, double tolerance) const {
-    auto it = std::lower_bound(peaks.begin(), peaks.end(), mz - tolerance,
-                               [](const Peak& peak, double value) { return peak.mz < value; });
-    std::size_t best = none;
-    for (; it != peaks.end() && it->mz <= mz + tolerance; ++it) {
-        const auto index = static_cast<std::size_t>(it - peaks.begin());
-        if (!m_placed[index] && (best == none || std::abs(it->mz - mz) < std::abs(peaks[best].mz - mz)))
-            best = index;
+std::size_t IsotopeClusterer::nearestFree(const std::vector<Peak>& peaks, std::size_t from, double mz,
+                                          double tolerance) const {
+    // Isotope neighbours lie a few peaks from the one the search starts at, so walking there
+    // beats a binary search over the whole list.
+    std::size_t first = from;
+    if (peaks[from].mz < mz - tolerance) {
+        while (first < peaks.size() && peaks[first].mz < mz - tolerance)
+            ++first;
+    } else {
+        while (first > 0 && peaks[first - 1].mz >= mz - tolerance)
+            --first;
     }
+    std::size_t best = none;
+    for (std::size_t index = first; index < peaks.size() && peaks[index].mz <= mz + tolerance; ++index)
+        if (!m_placed[index] &&
+            (best == none || std::abs(peaks[index].mz - mz) < std::abs(peaks[best].mz - mz)))
+            best = index;
     return best;
 }
 
@@ -52,7 +60,7 @@ void IsotopeClusterer::growChain(const std::vector<Peak>& peaks, std::size_t see
     std::size_t current = seed;
     for (;;) {
         const double target = peaks[current].mz - spacing;
-        const std::size_t lower = nearestFree(peaks, target, tolerance.at(target));
+        const std::size_t lower = nearestFree(peaks, current, target, tolerance.at(target));
         if (lower == none)
             break;
         const double ratio = peaks[current].height / peaks[lower].height;
@@ -67,7 +75,7 @@ void IsotopeClusterer::growChain(const std::vector<Peak>& peaks, std::size_t see
     current = seed;
     for (;;) {
         const double target = peaks[current].mz + spacing;
-        const std::size_t upper = nearestFree(peaks, target, tolerance.at(target));
+        const std::size_t upper = nearestFree(peaks, current, target, tolerance.at(target));
         if (upper == none)
             break;
         const double expected = lambda / (position + 1);
@@ -89,8 +97,10 @@ void IsotopeClusterer::assign(std::vector<Peak>& peaks, const IsotopeTolerance& 
     }
     m_order.resize(peaks.size());
     std::iota(m_order.begin(), m_order.end(), std::size_t{0});
-    std::stable_sort(m_order.begin(), m_order.end(),
-                     [&peaks](std::size_t a, std::size_t b) { return peaks[a].height > peaks[b].height; });
+    // Strongest first; equal heights in m/z order, so that the outcome never depends on the sort.
+    std::sort(m_order.begin(), m_order.end(), [&peaks](std::size_t a, std::size_t b) {
+        return peaks[a].height > peaks[b].height || (peaks[a].height == peaks[b].height && a < b);
+    });
     m_placed.assign(peaks.size(), 0);
 
     for (std::size_t seed : m_order) {

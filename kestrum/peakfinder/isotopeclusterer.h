@@ -41,7 +41,8 @@ private:
 
     void growChain(const std::vector<Peak>& peaks, std::size_t seed, int charge,
                    const IsotopeTolerance& tolerance, Chain& chain) const;
-    std::size_t nearestFree(const std::vector<Peak>& peaks, double mz, double tolerance) const;
+    std::size_t nearestFree(const std::vector<Peak>& peaks, std::size_t from, double mz,
+                            double tolerance) const;
 
     std::vector<std::size_t> m_order;
     std::vector<char> m_placed;

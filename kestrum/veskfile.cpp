@@ -94,9 +94,6 @@ VeskFile::Private::Private(const QString& filePath)
     // Keeping the shared lock from the first read on spares a lock, an unlock and a check for
     // changes with every scan read; writers never change a finished file in place.
     db.execute("PRAGMA locking_mode = EXCLUSIVE");
-    // Point arrays span several pages; reading them through a memory map spares copying each page.
-    // Finished files are only ever replaced by renaming, never truncated in place under a reader.
-    db.execute("PRAGMA mmap_size = 1073741824");
     checkFormat();
     loadLayout();
     selectPoints = std::make_unique<SqliteStatement>(db, "SELECT mz, intensity FROM scan WHERE id = ?");

@@ -21,6 +21,29 @@ namespace {
 
 class VeskWriterTest : public VeskFileTest {};
 
+// Writes the scans, one per cycle, as the one TOF MS experiment of a file and expects every array
+// to read back bit for bit.
+void expectExactRoundTrip(const QString& path, const std::vector<ScanRecord>& written) {
+    {
+        VeskWriter writer(path);
+        writer.addSample(QStringLiteral("S"));
+        writer.addPeriod(1);
+        writer.addExperiment(1, 0, {TOFMS, 0, 0});
+        for (const ScanRecord& scan : written) {
+            writer.addCycle(1, 0, scan.retentionTimeSeconds);
+            writer.addScan(scan);
+        }
+        writer.commit();
+    }
+    const auto file = VeskFile::open(path);
+    for (const ScanRecord& scan : written) {
+        const auto read = file->scan(1, 0, 0, scan.cycle);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->mz, scan.mz) << "cycle " << scan.cycle;
+        EXPECT_EQ(read->intensity, scan.intensity) << "cycle " << scan.cycle;
+    }
+}
+
 TEST_F(VeskWriterTest, PointsAndScanDetailsReadBackBitForBit) {
     const QString path = pathOf(QStringLiteral("exact.vesk"));
     ScanRecord written = makeScan(1, 0, 0, 0, 1234.5678901234, {}, {});
@@ -78,24 +101,7 @@ TEST_F(VeskWriterTest, LongProfileAndCentroidArraysReadBackBitForBit) {
         }
         written.push_back(scan);
     }
-    {
-        VeskWriter writer(path);
-        writer.addSample(QStringLiteral("S"));
-        writer.addPeriod(1);
-        writer.addExperiment(1, 0, {TOFMS, 0, 0});
-        for (const ScanRecord& scan : written) {
-            writer.addCycle(1, 0, scan.retentionTimeSeconds);
-            writer.addScan(scan);
-        }
-        writer.commit();
-    }
-    const auto file = VeskFile::open(path);
-    for (const ScanRecord& scan : written) {
-        const auto read = file->scan(1, 0, 0, scan.cycle);
-        ASSERT_TRUE(read);
-        EXPECT_EQ(read->mz, scan.mz) << "cycle " << scan.cycle;
-        EXPECT_EQ(read->intensity, scan.intensity) << "cycle " << scan.cycle;
-    }
+    expectExactRoundTrip(path, written);
     // Well under the 16 bytes per point of the plain arrays.
     EXPECT_LT(QFileInfo(path).size(), 3 * 4000 * 10);
 }
@@ -118,23 +124,7 @@ TEST_F(VeskWriterTest, LowBytesThatBecomeCompressibleAreCompressedAgain) {
         }
         written.push_back(std::move(scan));
     }
-    {
-        VeskWriter writer(path);
-        writer.addSample(QStringLiteral("S"));
-        writer.addPeriod(1);
-        writer.addExperiment(1, 0, {TOFMS, 0, 0});
-        for (const ScanRecord& scan : written) {
-            writer.addCycle(1, 0, scan.retentionTimeSeconds);
-            writer.addScan(scan);
-        }
-        writer.commit();
-    }
-    const auto file = VeskFile::open(path);
-    for (const ScanRecord& scan : written) {
-        const auto read = file->scan(1, 0, 0, scan.cycle);
-        ASSERT_TRUE(read);
-        ASSERT_EQ(read->intensity, scan.intensity) << "cycle " << scan.cycle;
-    }
+    expectExactRoundTrip(path, written);
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     sqlite3_stmt* query = nullptr;

@@ -29,7 +29,7 @@ declare -A rss
 for minutes in 30 120 240; do
     run="$work/run$minutes.vesk"
     products=$("$vesk" generate -q --minutes "$minutes" --seed 1 -o "$run" | sed -n 's/.*, \([0-9]*\) product scans).*/\1/p')
-    /usr/bin/time -f '%e %M' -o "$work/time.txt" "$exporter" "$run" -o "$work/run$minutes.mgf" >"$work/out.txt"
+    /usr/bin/time -f '%e %M' -o "$work/time.txt" "$exporter" "$run" -o "$work/run$minutes.sxq" >"$work/out.txt"
     read -r wall rss_kb <"$work/time.txt"
     queries=$(cut -d' ' -f1 "$work/out.txt")
     rss[$minutes]=$rss_kb

@@ -12,6 +12,6 @@ bash "$here/scripts/build.sh" "$here/build"
 mkdir -p "$out"
 "$here/build/bin/vesk" generate --minutes 2 --seed 1 -o "$out/example.vesk"
 "$here/build/bin/vesk" info "$out/example.vesk"
-"$here/build/bin/ostrand-export" "$out/example.vesk" -o "$out/example.mgf"
+"$here/build/bin/ostrand-export" "$out/example.vesk" -o "$out/example.sxq"
 echo "Example acquisition: $out/example.vesk (ground truth: $out/example.truth.json," \
-  "proteins: $out/example.fasta); query file: $out/example.mgf"
+  "proteins: $out/example.fasta); query file: $out/example.sxq"

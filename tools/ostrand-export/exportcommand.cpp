@@ -90,7 +90,7 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     parser.addPositionalArgument(QStringLiteral("DATA.vesk"), QStringLiteral("The acquisition to export."));
     const QCommandLineOption output(
         {QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("The query file (default: DATA.mgf beside the acquisition)."), QStringLiteral("FILE"));
+        QStringLiteral("The query file (default: DATA.sxq beside the acquisition)."), QStringLiteral("FILE"));
     const QCommandLineOption sample(
         QStringLiteral("sample"),
         QStringLiteral("The sample to export, or all (default: all; with --survey, 1)."),
@@ -131,7 +131,7 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     request.outputPath =
         QFileInfo(parser.isSet(output)
                       ? parser.value(output)
-                      : data.absolutePath() + u'/' + data.completeBaseName() + QStringLiteral(".mgf"))
+                      : data.absolutePath() + u'/' + data.completeBaseName() + QStringLiteral(".sxq"))
             .absoluteFilePath();
     if (request.outputPath == request.dataPath)
         throw UsageError(QStringLiteral("the query file would replace the acquisition"));

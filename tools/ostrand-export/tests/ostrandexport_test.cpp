@@ -48,7 +48,7 @@ std::vector<int> titleCycles(const QString& text) {
 using OstrandExport = GeneratedRunTest;
 
 TEST_F(OstrandExport, WritesHeaderLinesAndOneBlockPerQuery) {
-    const QString output = outputPath(QStringLiteral("all.mgf"));
+    const QString output = outputPath(QStringLiteral("all.sxq"));
     const auto run = runProgram({dataPath(), QStringLiteral("-o"), output});
     ASSERT_EQ(run.exitCode, ExitOk) << run.err.toStdString();
     const QString text = readText(output);
@@ -58,12 +58,12 @@ TEST_F(OstrandExport, WritesHeaderLinesAndOneBlockPerQuery) {
     EXPECT_EQ(run.out, QStringLiteral("%1 spectra written to %2\n").arg(queries).arg(output));
     // Without -o the query file goes beside the acquisition; no partial file is left anywhere.
     ASSERT_EQ(runProgram({dataPath()}).exitCode, ExitOk);
-    EXPECT_EQ(readText(outputPath(QStringLiteral("run.mgf"))), text);
+    EXPECT_EQ(readText(outputPath(QStringLiteral("run.sxq"))), text);
     EXPECT_TRUE(QDir(folder->path()).entryList({QStringLiteral("*.part")}).isEmpty());
 }
 
 TEST_F(OstrandExport, CyclesAndParametersNarrowTheExport) {
-    const QString output = outputPath(QStringLiteral("cycles.mgf"));
+    const QString output = outputPath(QStringLiteral("cycles.sxq"));
     const auto run = runProgram({dataPath(), QStringLiteral("--cycles"), QStringLiteral("5-20"),
                                  QStringLiteral("-o"), output, QStringLiteral("--keys"),
                                  QStringLiteral("MSMSAveMaxCycBetween,MSMSAveNeedXPeaks"),
@@ -147,7 +147,7 @@ TEST_F(OstrandExport, WrongCommandLinesAndInputsAreRefusedClearly) {
         EXPECT_TRUE(run.err.contains(QLatin1String(c.message))) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
     }
-    EXPECT_FALSE(QFile::exists(outputPath(QStringLiteral("missing.mgf"))));
+    EXPECT_FALSE(QFile::exists(outputPath(QStringLiteral("missing.sxq"))));
 }
 
 // The program with its stderr on a terminal of its own, whose other end the test reads.
@@ -186,7 +186,7 @@ private:
 };
 
 TEST_F(OstrandExport, TerminalShowsProgressAndInterruptCancelsWithoutAFile) {
-    const QString output = outputPath(QStringLiteral("terminal.mgf"));
+    const QString output = outputPath(QStringLiteral("terminal.sxq"));
     {
         TerminalRun run({dataPath(), QStringLiteral("-o"), output});
         EXPECT_TRUE(run.readUntil(QStringLiteral("100%")).contains(QStringLiteral("] 100%")));

@@ -34,7 +34,7 @@ TEST_F(ScriptLibraryClasses, LateBoundExportMatchesTheProgram) {
     const auto params = create(QStringLiteral("ProcessingParameters"));
     const auto exporter = create(QStringLiteral("MExportMSMSToSorvex"));
     const auto buffer = exporter->call(QStringLiteral("GetQueryStringHelper")).toObject();
-    const QString path = outputPath(QStringLiteral("late.mgf"));
+    const QString path = outputPath(QStringLiteral("late.sxq"));
     Arguments name{path};
     buffer->call(QStringLiteral("SetFilename"), name);
     for (const char* line : {"SEARCH=MIS", "REPTYPE=Peptide"}) {
@@ -47,7 +47,7 @@ TEST_F(ScriptLibraryClasses, LateBoundExportMatchesTheProgram) {
     buffer->call(QStringLiteral("CloseFile"));
     EXPECT_GT(exporter->call(QStringLiteral("numSpectraInResult")).toLong(), 0);
 
-    const QString programOutput = outputPath(QStringLiteral("program.mgf"));
+    const QString programOutput = outputPath(QStringLiteral("program.sxq"));
     ASSERT_EQ(exportprogram::runProgram({dataPath(), QStringLiteral("-o"), programOutput}).exitCode, 0);
     QFile late(path);
     QFile program(programOutput);

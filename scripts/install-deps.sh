@@ -13,7 +13,7 @@ packages=("$@"
   libpwizlite-dev libboost-dev libboost-iostreams-dev libboost-filesystem-dev
   libboost-thread-dev libboost-chrono-dev
   libpwiz-tools
-  fonts-dejavu-core locales
+  fonts-dejavu-core locales python3
 )
 
 missing=()

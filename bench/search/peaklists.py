@@ -1,94 +1,158 @@
-"""Peak lists in the BEGIN IONS ... END IONS text format, as our query files and msconvert's MGF
-output write them: reading their blocks, and numbering them for the search engine.
+"""Peak lists for the search engine: our query files (BEGIN IONS ... END IONS blocks in the Sorvex
+generic text format) and msconvert's peak-picked mzML, read into one form and written as numbered
+MS2 files, a plain open format that Comet reads.
 
 A query file may carry header lines before its first block (SEARCH=MIS, REPTYPE=Peptide) and
 CR LF line ends; both are accepted. Several blocks of one spectrum (one per assumed charge) share
-the same title, so the title is what identifies a spectrum."""
+the same title, so the title is what identifies a spectrum. An mzML spectrum's title is its
+native id."""
 
-from dataclasses import dataclass
+import base64
+import struct
+import xml.etree.ElementTree as ElementTree
+import zlib
+from dataclasses import dataclass, field
+
+PROTON = 1.007276
 
 
 @dataclass
-class Block:
+class Spectrum:
     title: str
-    charges: str  # the CHARGE value as written ("2+", "2+ and 3+"), "" when absent
-    peaks: int
+    precursor_mz: float = 0.0
+    charges: list = field(default_factory=list)  # empty when unknown
+    peaks: list = field(default_factory=list)  # (m/z, intensity)
 
 
 class PeakListError(ValueError):
     pass
 
 
-def read_blocks(path):
-    """Yields every block of the file in order; raises PeakListError, naming the line, when a block
-    is left open or a peak line is not two numbers."""
-    block = None
+def _charges(text):
+    """"2+" -> [2]; "2+ and 3+" -> [2, 3]."""
+    return [int(part.strip().rstrip("+")) for part in text.replace(" and ", ",").split(",") if part.strip()]
+
+
+def read_query_file(path):
+    """Yields every block of a query file in order; raises PeakListError, naming the line, when a
+    block is left open or a line of it cannot be read."""
+    spectrum = None
     with open(path, encoding="latin-1", newline=None) as text:
         for number, line in enumerate(text, start=1):
             line = line.rstrip("\r\n")
             if line == "BEGIN IONS":
-                if block is not None:
+                if spectrum is not None:
                     raise PeakListError(f"{path}:{number}: BEGIN IONS inside an open block")
-                block = Block(title="", charges="", peaks=0)
+                spectrum = Spectrum(title="")
             elif line == "END IONS":
-                if block is None:
+                if spectrum is None:
                     raise PeakListError(f"{path}:{number}: END IONS without BEGIN IONS")
-                yield block
-                block = None
-            elif block is not None and line:
-                if line.startswith("TITLE="):
-                    block.title = line[len("TITLE="):]
-                elif line.startswith("CHARGE="):
-                    block.charges = line[len("CHARGE="):]
-                elif line[0].isdigit():
-                    fields = line.split()
-                    try:
-                        if len(fields) < 2:
-                            raise ValueError
-                        float(fields[0]), float(fields[1])
-                    except ValueError:
-                        raise PeakListError(f"{path}:{number}: not a peak line: {line!r}") from None
-                    block.peaks += 1
-    if block is not None:
+                yield spectrum
+                spectrum = None
+            elif spectrum is not None and line:
+                try:
+                    if line.startswith("TITLE="):
+                        spectrum.title = line[len("TITLE="):]
+                    elif line.startswith("CHARGE="):
+                        spectrum.charges = _charges(line[len("CHARGE="):])
+                    elif line.startswith("PEPMASS="):
+                        spectrum.precursor_mz = float(line[len("PEPMASS="):].split()[0])
+                    elif line[0].isdigit():
+                        mz, intensity = line.split()[:2]
+                        spectrum.peaks.append((float(mz), float(intensity)))
+                except ValueError:
+                    raise PeakListError(f"{path}:{number}: cannot read {line!r}") from None
+    if spectrum is not None:
         raise PeakListError(f"{path}: the last block has no END IONS")
 
 
-def write_numbered(source, destination):
-    """Copies the blocks of `source` to `destination` with a SCANS=k line after each BEGIN IONS
-    (k counting from 1) and plain line ends, so that every result of the search engine names its
-    block. Lines outside blocks are left out; peaks and other lines are copied unchanged.
-    Returns the titles, the one of block k at index k - 1."""
+# The mzML terms the reader needs.
+_MS_LEVEL, _SELECTED_MZ, _CHARGE, _POSSIBLE_CHARGE = "MS:1000511", "MS:1000744", "MS:1000041", "MS:1000633"
+_MZ_ARRAY, _INTENSITY_ARRAY, _FLOAT32, _FLOAT64, _ZLIB = (
+    "MS:1000514", "MS:1000515", "MS:1000521", "MS:1000523", "MS:1000574")
+
+
+def _local(tag):
+    return tag.rsplit("}", 1)[-1]
+
+
+def _decode(array, path, title):
+    terms = {p.get("accession") for p in array.iter() if _local(p.tag) == "cvParam"}
+    binary = next((e for e in array.iter() if _local(e.tag) == "binary"), None)
+    raw = base64.b64decode(binary.text or "") if binary is not None else b""
+    if _ZLIB in terms:
+        raw = zlib.decompress(raw)
+    width, code = (4, "f") if _FLOAT32 in terms else (8, "d")
+    if len(raw) % width:
+        raise PeakListError(f"{path}: spectrum {title!r} has a binary array of {len(raw)} bytes")
+    return terms, struct.unpack(f"<{len(raw) // width}{code}", raw)
+
+
+def read_mzml(path):
+    """Yields every MS/MS spectrum of an mzML file (uncompressed or zlib arrays of 32- or 64-bit
+    floats), one at a time so that large files stay out of memory."""
+    try:
+        for _, element in ElementTree.iterparse(path):
+            if _local(element.tag) != "spectrum":
+                continue
+            title = element.get("id", "")
+            params = {p.get("accession"): p.get("value") for p in element.iter() if _local(p.tag) == "cvParam"}
+            if int(params.get(_MS_LEVEL, "1")) >= 2:
+                spectrum = Spectrum(title=title, precursor_mz=float(params.get(_SELECTED_MZ, "0")))
+                spectrum.charges = [int(p.get("value")) for p in element.iter()
+                                    if _local(p.tag) == "cvParam" and p.get("accession") in (_CHARGE, _POSSIBLE_CHARGE)]
+                arrays = {}
+                for array in (e for e in element.iter() if _local(e.tag) == "binaryDataArray"):
+                    terms, values = _decode(array, path, title)
+                    arrays[_MZ_ARRAY if _MZ_ARRAY in terms else _INTENSITY_ARRAY if _INTENSITY_ARRAY in terms
+                           else None] = values
+                spectrum.peaks = list(zip(arrays.get(_MZ_ARRAY, ()), arrays.get(_INTENSITY_ARRAY, ())))
+                yield spectrum
+            element.clear()
+    except (ElementTree.ParseError, ValueError, zlib.error) as error:
+        raise PeakListError(f"{path}: not a readable mzML file ({error})") from None
+
+
+def read_peaklist(path):
+    return read_mzml(path) if path.lower().endswith(".mzml") else read_query_file(path)
+
+
+def write_ms2(spectra, destination):
+    """Writes the spectra as MS2 spectra numbered from 1 (S lines), each with its title on an
+    I line and one Z line (charge, singly protonated mass) per charge; a spectrum of unknown charge
+    has none, and the search engine tries the charges it would try for any such spectrum. Returns
+    the titles, the one of spectrum k at index k - 1."""
     titles = []
-    inside = False
-    with open(source, encoding="latin-1", newline=None) as text, \
-            open(destination, "w", encoding="latin-1", newline="\n") as out:
+    with open(destination, "w", encoding="latin-1", newline="\n") as out:
+        for spectrum in spectra:
+            titles.append(spectrum.title)
+            number = len(titles)
+            out.write(f"S\t{number}\t{number}\t{spectrum.precursor_mz:.6f}\n")
+            out.write(f"I\tTitle\t{spectrum.title}\n")
+            for charge in spectrum.charges:
+                out.write(f"Z\t{charge}\t{(spectrum.precursor_mz - PROTON) * charge + PROTON:.6f}\n")
+            out.writelines(f"{mz:.6f} {intensity:.4f}\n" for mz, intensity in spectrum.peaks)
+    return titles
+
+
+def ms2_titles(path):
+    """The titles of a numbered MS2 file that write_ms2 wrote, the one of spectrum k at index k - 1."""
+    titles = []
+    with open(path, encoding="latin-1") as text:
         for line in text:
-            line = line.rstrip("\r\n")
-            if line == "BEGIN IONS":
-                inside = True
+            if line.startswith("S\t"):
                 titles.append("")
-                out.write(f"BEGIN IONS\nSCANS={len(titles)}\n")
-                continue
-            if not inside:
-                continue
-            if line.startswith("TITLE="):
-                titles[-1] = line[len("TITLE="):]
-            elif line.startswith("SCANS="):
-                continue  # replaced by the block number
-            out.write(line + "\n")
-            if line == "END IONS":
-                inside = False
+            elif line.startswith("I\tTitle\t") and titles:
+                titles[-1] = line[len("I\tTitle\t"):].rstrip("\n")
     return titles
 
 
 def summarise(path):
-    """Blocks, distinct spectra (titles) and peak lines of a peak list."""
-    blocks = spectra = peaks = 0
+    """Blocks (one per spectrum and assumed charge), distinct spectra (titles) and peak lines."""
+    blocks = peaks = 0
     titles = set()
-    for block in read_blocks(path):
+    for spectrum in read_peaklist(path):
         blocks += 1
-        peaks += block.peaks
-        if block.title not in titles:
-            titles.add(block.title)
-            spectra += 1
-    return {"blocks": blocks, "spectra": spectra, "peaks": peaks}
+        peaks += len(spectrum.peaks)
+        titles.add(spectrum.title)
+    return {"blocks": blocks, "spectra": len(titles), "peaks": peaks}

@@ -12,7 +12,7 @@ FALLBACK = PIPELINE + ", survey peaks above 5 counts"
 
 FALLBACK_NOTE = (
     "\nThe comparable pipeline as given (peakPicking, threshold absolute 0, turbocharger, MS2Deisotope) stops "
-    "with msconvert's charge finder refusing a precursor window of more than 40 survey peaks, then hangs; "
+    "with msconvert's charge finder refusing a precursor window of more than 40 survey peaks; "
     "local maxima of the counting noise on profile TOF survey scans give that many. The row below it adds "
     "`threshold absolute 5 most-intense 1` (survey peaks of 5 counts or less removed, MS/MS untouched) so "
     "that the pipeline completes; its figures stand for the comparable pipeline in the targets.\n")
@@ -130,7 +130,8 @@ def markdown(path, machine=""):
         out.append("\n### Speed and memory, default parameters\n\n" + table(
             ["Run", "Product scans", "Program", "Runs", "Wall s (median)", "CPU s (median)", "MS/MS scans/s (wall)",
              "Peak RSS MB"], timing_rows(kind["timing"], runs)) +
-            "\nOurs reads the Vesk file; msconvert reads the same acquisition converted to mzML and writes MGF.\n" +
+            "\nOurs reads the Vesk file; msconvert reads the same acquisition converted to mzML and writes its peak "
+            "list as mzML.\n" +
             (FALLBACK_NOTE if any(t["tool"] == FALLBACK for t in kind["timing"]) else ""))
     if generated:
         out.append("\n### Identifications against the ground truth\n\n" + table(

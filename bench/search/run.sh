@@ -62,16 +62,16 @@ bench() { python3 "$here/searchbench.py" "$@"; }
 (cd "$work" && comet-ms -p >/dev/null)
 template=$work/comet.params.new
 
-# search DATASET LABEL PEAKLIST PARAMS [score options...]: Comet on a numbered copy of the peak
-# list, then the PSMs at 1 % FDR of that search.
+# search DATASET LABEL PEAKLIST PARAMS [score options...]: Comet on the peak list (a query file or
+# msconvert's mzML) written as a numbered MS2 file, then the PSMs at 1 % FDR of that search.
 search() {
     local dataset=$1 label=$2 peaklist=$3 params=$4
     shift 4
     local base=${peaklist%.*}
-    bench number "$peaklist" "$base.numbered.mgf" >/dev/null
-    comet-ms -P"$params" -N"$base.comet" "$base.numbered.mgf" >"$base.comet.log" 2>&1 ||
+    bench number "$peaklist" "$base.numbered.ms2" >/dev/null
+    comet-ms -P"$params" -N"$base.comet" "$base.numbered.ms2" >"$base.comet.log" 2>&1 ||
         { echo "run.sh: Comet failed on $peaklist, see $base.comet.log" >&2; exit 1; }
-    bench score --results "$results" --dataset "$dataset" --label "$label" --peaklist "$base.numbered.mgf" \
+    bench score --results "$results" --dataset "$dataset" --label "$label" --peaklist "$base.numbered.ms2" \
         --comet "$base.comet.txt" "$@"
 }
 
@@ -83,6 +83,11 @@ timed() {
     /usr/bin/time -f "%e %U %S %M %x" -a -o "$times" "$@" >"$log" 2>&1
 }
 
+# msconvert writes its peak lists as mzML holding the MS/MS spectra alone, as a peak list would:
+# the last spectrum filter drops the survey scans only after the others have used them, and the
+# empty index range drops the chromatograms (one public file has one that msconvert cannot write).
+ms2_only=(--filter "msLevel 2-" --chromatogramFilter "index [1,0]")
+
 # 2. Every public acquisition through import and export.
 mkdir -p "$work/public"
 for input in "$data"/*.mzML "$data"/*.mzXML; do
@@ -93,16 +98,17 @@ for input in "$data"/*.mzML "$data"/*.mzXML; do
     rm -f "$out".*  # nothing of an earlier run may pass for this one's output
     "$vesk" import -q "$input" -o "$out.vesk" 2>"$out.import.log" || import_status=$?
     if [ "$import_status" = 0 ]; then
-        "$ostrand_export" "$out.vesk" -o "$out.sgt" >"$out.export.log" 2>&1 || export_status=$?
+        "$ostrand_export" "$out.vesk" -o "$out.sxq" >"$out.export.log" 2>&1 || export_status=$?
         message=$(tail -n 1 "$out.export.log")
     else
         export_status=-
         message=$(tail -n 1 "$out.import.log")
     fi
-    msconvert "$input" --mgf -o "$work/public" --outfile "$(basename "$out").msconvert.mgf" >/dev/null 2>&1 || true
+    msconvert "$input" --mzML "${ms2_only[@]}" -o "$work/public" --outfile "$(basename "$out").msconvert.mzML" \
+        >/dev/null 2>&1 || true
     peaklists=()
-    [ -f "$out.sgt" ] && peaklists+=(--peaklist "$out.sgt")
-    [ -f "$out.msconvert.mgf" ] && peaklists+=(--reference "$out.msconvert.mgf")
+    [ -f "$out.sxq" ] && peaklists+=(--peaklist "$out.sxq")
+    [ -f "$out.msconvert.mzML" ] && peaklists+=(--reference "$out.msconvert.mzML")
     bench export --results "$results" --file "$name" --import-status "$import_status" \
         --export-status "$export_status" --message "${message//$work\/public\//}" "${peaklists[@]}" >/dev/null
 done
@@ -111,8 +117,8 @@ done
 ecoli=$work/public/Ecoli_MS2_small
 bench comet-params iontrap "$data/target_decoy_Ecoli_K12_TaxID_83333.proteomes.fasta" "$template" \
     "$work/ecoli.params"
-search "Ecoli_MS2_small" "ostrand-export" "$ecoli.sgt" "$work/ecoli.params"
-search "Ecoli_MS2_small" "msconvert" "$ecoli.msconvert.mgf" "$work/ecoli.params"
+search "Ecoli_MS2_small" "ostrand-export" "$ecoli.sxq" "$work/ecoli.params"
+search "Ecoli_MS2_small" "msconvert" "$ecoli.msconvert.mzML" "$work/ecoli.params"
 
 # 4. Generated runs: speed, memory and identifications.
 picking=(--filter "peakPicking true 1-")
@@ -127,7 +133,7 @@ pipeline_label="msconvert comparable pipeline"
 fallback_label="$pipeline_label, survey peaks above 5 counts"
 
 # msconvert_watched TIMES LOG ARGS...: msconvert under GNU time. Its worker threads report a
-# failed spectrum on stderr and then wait forever, so the run is stopped at that report.
+# failed spectrum on stderr and may then wait forever, so the run is stopped at that report.
 # Returns 0 only for a run that ended without error.
 msconvert_watched() {
     local times=$1 log=$2
@@ -157,10 +163,10 @@ for length in $minutes; do
 
     rm -f "$run".*.times
     for ((i = 0; i < runs; i++)); do
-        timed "$run.ours.times" "$run.ours.log" "$ostrand_export" "$run.vesk" -o "$run.ours.sgt" ||
+        timed "$run.ours.times" "$run.ours.log" "$ostrand_export" "$run.vesk" -o "$run.ours.sxq" ||
             { echo "run.sh: ostrand-export failed on $run.vesk, see $run.ours.log" >&2; exit 1; }
-        msconvert_watched "$run.picking.times" "$run.picking.log" "$run.mzML" --mgf -o "$work" \
-            --outfile "$name.picking.mgf" "${picking[@]}" ||
+        msconvert_watched "$run.picking.times" "$run.picking.log" "$run.mzML" --mzML -o "$work" \
+            --outfile "$name.picking.mzML" "${picking[@]}" "${ms2_only[@]}" ||
             { echo "run.sh: msconvert failed on $run.mzML, see $run.picking.log" >&2; exit 1; }
     done
     bench timing --results "$results" --dataset "$dataset" --label "ostrand-export" --times "$run.ours.times" \
@@ -168,28 +174,29 @@ for length in $minutes; do
     bench timing --results "$results" --dataset "$dataset" --label "msconvert peak picking" \
         --times "$run.picking.times" --scans "$scans" >/dev/null
 
-    searched=("msconvert peak picking:$work/$name.picking.mgf")
-    if msconvert_watched "$run.pipeline.times" "$run.pipeline.log" "$run.mzML" --mgf -o "$work" \
-        --outfile "$name.pipeline.mgf" "${pipeline[@]}"; then
+    searched=("msconvert peak picking:$work/$name.picking.mzML")
+    if msconvert_watched "$run.pipeline.times" "$run.pipeline.log" "$run.mzML" --mzML -o "$work" \
+        --outfile "$name.pipeline.mzML" "${pipeline[@]}" "${ms2_only[@]}"; then
         bench timing --results "$results" --dataset "$dataset" --label "$pipeline_label" \
             --times "$run.pipeline.times" --scans "$scans" >/dev/null
-        searched+=("$pipeline_label:$work/$name.pipeline.mgf")
+        searched+=("$pipeline_label:$work/$name.pipeline.mzML")
     else
         bench timing --results "$results" --dataset "$dataset" --label "$pipeline_label" \
             --times "$run.pipeline.times" --scans "$scans" --status 1 \
-            --message "$(grep -i -m 1 "error" "$run.pipeline.log")" >/dev/null
-        msconvert_watched "$run.fallback.times" "$run.fallback.log" "$run.mzML" --mgf -o "$work" \
-            --outfile "$name.fallback.mgf" "${pipeline[@]:0:4}" "${survey_noise_threshold[@]}" "${pipeline[@]:4}" ||
+            --message "$(grep -i -m 1 -A 1 "error" "$run.pipeline.log" | tr '\n' ' ')" >/dev/null
+        msconvert_watched "$run.fallback.times" "$run.fallback.log" "$run.mzML" --mzML -o "$work" \
+            --outfile "$name.fallback.mzML" "${pipeline[@]:0:4}" "${survey_noise_threshold[@]}" "${pipeline[@]:4}" \
+            "${ms2_only[@]}" ||
             { echo "run.sh: msconvert failed on $run.mzML, see $run.fallback.log" >&2; exit 1; }
         bench timing --results "$results" --dataset "$dataset" --label "$fallback_label" \
             --times "$run.fallback.times" --scans "$scans" >/dev/null
-        searched+=("$fallback_label:$work/$name.fallback.mgf")
+        searched+=("$fallback_label:$work/$name.fallback.mzML")
     fi
 
     # Our export once more with a precursor tolerance suited to TOF data, to show what the default
     # tolerance of 1 m/z costs when precursors of different peptides are summed into one query.
-    "$ostrand_export" "$run.vesk" -o "$run.ours_narrow.sgt" --keys MSMSAvePrecursorTol --values 0.05 >/dev/null
-    searched+=("ostrand-export:$run.ours.sgt" "ostrand-export, precursor tolerance 0.05:$run.ours_narrow.sgt")
+    "$ostrand_export" "$run.vesk" -o "$run.ours_narrow.sxq" --keys MSMSAvePrecursorTol --values 0.05 >/dev/null
+    searched+=("ostrand-export:$run.ours.sxq" "ostrand-export, precursor tolerance 0.05:$run.ours_narrow.sxq")
     for entry in "${searched[@]}"; do
         search "$dataset" "${entry%%:*}" "${entry#*:}" "$run.params" --truth "$run.truth.json"
     done

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Steps of the search benchmark that run.sh calls: Comet parameter files, the target-decoy
-database, numbering peak lists for the search engine, scoring searches at 1 % FDR (and against
+database, peak lists written as numbered MS2 files for the search engine, scoring searches at 1 % FDR (and against
 the ground truth of generated runs), timings, and the markdown table of all figures.
 
 Every step that measures something appends one JSON object to the results file (one per line),
@@ -84,12 +84,12 @@ def append_result(path, record):
 
 
 def score_search(args):
-    titles = [block.title for block in peaklists.read_blocks(args.peaklist)]
+    titles = peaklists.ms2_titles(args.peaklist)
     matches = targetdecoy.read_comet_txt(args.comet)
     for match in matches:
         if not 1 <= match.scan <= len(titles):
             sys.exit(f"searchbench: {args.comet} names scan {match.scan}, but {args.peaklist} "
-                     f"has {len(titles)} blocks")
+                     f"has {len(titles)} spectra")
     best = targetdecoy.best_per_spectrum(matches, lambda scan: titles[scan - 1], args.score)
     accepted = targetdecoy.accepted_targets(best, args.decoy_prefix, args.fdr, args.score)
     record = {
@@ -167,12 +167,12 @@ def main(argv=None):
     step.add_argument("output")
     step.set_defaults(run=lambda a: print(write_target_decoy(a.fasta, a.output)))
 
-    step = steps.add_parser("number", help="copy a peak list with SCANS=k in every block")
+    step = steps.add_parser("number", help="write a query file or an mzML peak list as a numbered MS2 file")
     step.add_argument("peaklist")
     step.add_argument("output")
-    step.set_defaults(run=lambda a: print(len(peaklists.write_numbered(a.peaklist, a.output))))
+    step.set_defaults(run=lambda a: print(len(peaklists.write_ms2(peaklists.read_peaklist(a.peaklist), a.output))))
 
-    step = steps.add_parser("score", help="PSMs at the FDR of one Comet search of a numbered peak list")
+    step = steps.add_parser("score", help="PSMs at the FDR of one Comet search of a numbered MS2 file")
     for name in ("--results", "--dataset", "--label", "--peaklist", "--comet"):
         step.add_argument(name, required=True)
     step.add_argument("--truth", help="ground truth JSON of a generated run")

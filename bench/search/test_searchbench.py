@@ -1,10 +1,13 @@
 """Tests of the benchmark's scoring: a wrong count here would make every reported figure wrong.
 Run with: python3 -m unittest discover -s bench/search"""
 
+import base64
 import json
 import os
+import struct
 import tempfile
 import unittest
+import zlib
 
 import groundtruth
 import peaklists
@@ -35,34 +38,76 @@ QUERY_FILE = ("SEARCH=MIS\r\nREPTYPE=Peptide\r\n"
               "BEGIN IONS\r\nPEPMASS=612.3\r\nTITLE=second\r\nSCANS=77\r\n150 1\r\nEND IONS\r\n\r\n")
 
 
+def binary_array(values, accession, code, compress=False):
+    raw = struct.pack(f"<{len(values)}{code}", *values)
+    raw = zlib.compress(raw) if compress else raw
+    width = "MS:1000521" if code == "f" else "MS:1000523"
+    compression = "MS:1000574" if compress else "MS:1000576"
+    return (f'<binaryDataArray><cvParam accession="{width}"/><cvParam accession="{compression}"/>'
+            f'<cvParam accession="{accession}"/><binary>{base64.b64encode(raw).decode()}</binary></binaryDataArray>')
+
+
+MZML = ('<?xml version="1.0"?><mzML xmlns="http://psi.hupo.org/ms/mzml"><run><spectrumList count="3">'
+        '<spectrum index="0" id="cycle=0 experiment=0"><cvParam accession="MS:1000511" value="1"/>'
+        '<binaryDataArrayList>' + binary_array([400.0], "MS:1000514", "d") +
+        binary_array([9.0], "MS:1000515", "f") + '</binaryDataArrayList></spectrum>'
+        '<spectrum index="1" id="cycle=0 experiment=1"><cvParam accession="MS:1000511" value="2"/>'
+        '<precursorList><precursor><selectedIonList><selectedIon>'
+        '<cvParam accession="MS:1000744" value="523.7812"/><cvParam accession="MS:1000041" value="2"/>'
+        '</selectedIon></selectedIonList></precursor></precursorList><binaryDataArrayList>' +
+        binary_array([120.5, 250.25], "MS:1000514", "d", compress=True) +
+        binary_array([5.0, 7.5], "MS:1000515", "f", compress=True) + '</binaryDataArrayList></spectrum>'
+        '<spectrum index="2" id="cycle=1 experiment=1"><cvParam accession="MS:1000511" value="2"/>'
+        '<precursorList><precursor><selectedIonList><selectedIon>'
+        '<cvParam accession="MS:1000744" value="612.3"/></selectedIon></selectedIonList></precursor>'
+        '</precursorList><binaryDataArrayList>' + binary_array([150.0], "MS:1000514", "d") +
+        binary_array([1.0], "MS:1000515", "d") + '</binaryDataArrayList></spectrum>'
+        '</spectrumList></run></mzML>')
+
+
 class PeakListTest(Files):
     def test_query_file_with_header_and_crlf(self):
-        path = self.write("q.sgt", QUERY_FILE, newline="")
-        blocks = list(peaklists.read_blocks(path))
-        self.assertEqual([(b.title, b.charges, b.peaks) for b in blocks],
-                         [("first", "2+", 2), ("first", "3+", 2), ("second", "", 1)])
+        path = self.write("q.sxq", QUERY_FILE, newline="")
+        spectra = list(peaklists.read_query_file(path))
+        self.assertEqual([(s.title, s.precursor_mz, s.charges, len(s.peaks)) for s in spectra],
+                         [("first", 500.25, [2], 2), ("first", 500.25, [3], 2), ("second", 612.3, [], 1)])
+        self.assertEqual(spectra[0].peaks, [(100.1, 5.0), (200.2, 6.0)])
         self.assertEqual(peaklists.summarise(path), {"blocks": 3, "spectra": 2, "peaks": 5})
 
-        numbered = os.path.join(self.folder.name, "q.mgf")
-        self.assertEqual(peaklists.write_numbered(path, numbered), ["first", "first", "second"])
+    def test_numbered_ms2_names_every_spectrum_and_its_charges(self):
+        numbered = os.path.join(self.folder.name, "q.ms2")
+        spectra = peaklists.read_query_file(self.write("q.sxq", QUERY_FILE, newline=""))
+        self.assertEqual(peaklists.write_ms2(spectra, numbered), ["first", "first", "second"])
         with open(numbered, "rb") as text:
             written = text.read().decode("latin-1")
         self.assertNotIn("\r", written)
         self.assertNotIn("SEARCH=MIS", written)
-        self.assertNotIn("SCANS=77", written)  # an existing number gives way to the block number
-        self.assertEqual([line for line in written.splitlines() if line.startswith("SCANS=")],
-                         ["SCANS=1", "SCANS=2", "SCANS=3"])
-        self.assertEqual([(b.title, b.peaks) for b in peaklists.read_blocks(numbered)],
-                         [("first", 2), ("first", 2), ("second", 1)])
+        self.assertEqual([line for line in written.splitlines() if line[0] in "SZ"],
+                         ["S\t1\t1\t500.250000", "Z\t2\t999.492724",
+                          "S\t2\t2\t500.250000", "Z\t3\t1498.735448",
+                          "S\t3\t3\t612.300000"])  # unknown charge: no Z line
+        self.assertIn("150.000000 1.0000\n", written)
+        self.assertEqual(peaklists.ms2_titles(numbered), ["first", "first", "second"])
+
+    def test_mzml_gives_the_ms2_spectra_with_precursor_charge_and_peaks(self):
+        path = self.write("p.mzML", MZML)
+        spectra = list(peaklists.read_mzml(path))
+        self.assertEqual([(s.title, s.precursor_mz, s.charges) for s in spectra],
+                         [("cycle=0 experiment=1", 523.7812, [2]), ("cycle=1 experiment=1", 612.3, [])])
+        self.assertEqual(spectra[0].peaks, [(120.5, 5.0), (250.25, 7.5)])
+        self.assertEqual(spectra[1].peaks, [(150.0, 1.0)])
+        self.assertEqual(peaklists.summarise(path), {"blocks": 2, "spectra": 2, "peaks": 3})
 
     def test_broken_files_are_named(self):
         for text, where in (("BEGIN IONS\nTITLE=a\n100 1\n", "no END IONS"),
-                            ("BEGIN IONS\nTITLE=a\n100 x\nEND IONS\n", ":3: not a peak line"),
+                            ("BEGIN IONS\nTITLE=a\n100 x\nEND IONS\n", ":3: cannot read"),
                             ("BEGIN IONS\nBEGIN IONS\n", ":2: BEGIN IONS inside")):
             with self.subTest(where=where):
-                path = self.write("broken.mgf", text)
+                path = self.write("broken.sxq", text)
                 with self.assertRaisesRegex(peaklists.PeakListError, where):
-                    list(peaklists.read_blocks(path))
+                    list(peaklists.read_query_file(path))
+        with self.assertRaisesRegex(peaklists.PeakListError, "not a readable mzML"):
+            list(peaklists.read_mzml(self.write("cut.mzML", MZML[:300])))
 
 
 class TargetDecoyTest(Files):

@@ -293,7 +293,8 @@ bool decodeWords(std::span<const unsigned char> data, std::size_t count, std::ve
             words[i] |= std::uint64_t{bytes[i]} << shift;
     }
     values.resize(count);
-    std::memcpy(values.data(), words.data(), count * sizeof(std::uint64_t));
+    if (count > 0) // the data of empty vectors may be null, which memcpy must not be given
+        std::memcpy(values.data(), words.data(), count * sizeof(std::uint64_t));
     return true;
 }
 

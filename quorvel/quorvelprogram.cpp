@@ -1,0 +1,73 @@
+#include "quorvelprogram.h"
+
+#include "common/exitcodes.h"
+#include "quorvelform.h"
+#include "shared/messageboxpresenter.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QTextStream>
+
+int QuorvelProgram::run(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Replays a batch acquisition on a processing script: creates the script's ProcessClass and calls\n"
+        "BatchStart, SampleStart and SampleEnd for every sample of every data file, then BatchEnd."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption script(
+        QStringLiteral("script"), QStringLiteral("The processing script (.so library or .aasf script file)."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption run(
+        QStringLiteral("run"),
+        QStringLiteral("Press Run at once and quit when the run ends; an error goes to "
+                       "standard error and makes the exit code non-zero."));
+    parser.addOption(script);
+    parser.addOption(run);
+    parser.addPositionalArgument(
+        QStringLiteral("FILE_OR_FOLDER"),
+        QStringLiteral("Vesk data files, and folders whose .vesk files are added as Add "
+                       "Folder does; they replace the saved list."),
+        QStringLiteral("[FILE_OR_FOLDER...]"));
+    QTextStream err(stderr);
+    if (!parser.parse(arguments)) {
+        err << "quorvel: " << parser.errorText() << "\nTry 'quorvel --help'.\n";
+        return ExitUsage;
+    }
+    if (parser.isSet(help)) {
+        QTextStream(stdout) << parser.helpText();
+        return ExitOk;
+    }
+
+    messages::installMessageBoxPresenter();
+    QuorvelForm form;
+    if (parser.isSet(script))
+        form.SetScriptPath(QFileInfo(parser.value(script)).absoluteFilePath());
+    const QStringList paths = parser.positionalArguments();
+    if (!paths.isEmpty()) {
+        form.RemoveAllFiles();
+        for (const QString& path : paths) {
+            const QFileInfo info(path);
+            // Files go in as given, so that the run's validation reports a missing one.
+            if (!info.isDir()) {
+                form.AddDataFile(info.absoluteFilePath());
+                continue;
+            }
+            try {
+                form.AddFolderRecursive(info.absoluteFilePath());
+            } catch (const std::exception& error) {
+                err << "quorvel: " << QString::fromUtf8(error.what()) << '\n';
+                return ExitFailure;
+            }
+        }
+    }
+    form.show();
+    if (!parser.isSet(run))
+        return QApplication::exec();
+    const QString error = form.Run();
+    if (!error.isEmpty()) {
+        err << "quorvel: " << error << '\n';
+        return ExitFailure;
+    }
+    return ExitOk;
+}

@@ -9,7 +9,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-int QuorvelProgram::run(const QStringList& arguments) {
+std::optional<int> QuorvelProgram::parse(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Replays a batch acquisition on a processing script: creates the script's ProcessClass and calls\n"
@@ -29,24 +29,32 @@ int QuorvelProgram::run(const QStringList& arguments) {
         QStringLiteral("Vesk data files, and folders whose .vesk files are added as Add "
                        "Folder does; they replace the saved list."),
         QStringLiteral("[FILE_OR_FOLDER...]"));
-    QTextStream err(stderr);
     if (!parser.parse(arguments)) {
-        err << "quorvel: " << parser.errorText() << "\nTry 'quorvel --help'.\n";
+        QTextStream(stderr) << "quorvel: " << parser.errorText() << "\nTry 'quorvel --help'.\n";
         return ExitUsage;
     }
     if (parser.isSet(help)) {
-        QTextStream(stdout) << parser.helpText();
+        // Without an application object Qt names the program by a placeholder; users know it as quorvel.
+        QTextStream(stdout) << parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                         QStringLiteral("quorvel"));
         return ExitOk;
     }
+    if (parser.isSet(script))
+        m_script = QFileInfo(parser.value(script)).absoluteFilePath();
+    m_paths = parser.positionalArguments();
+    m_runAtOnce = parser.isSet(run);
+    return std::nullopt;
+}
 
+int QuorvelProgram::run() {
+    QTextStream err(stderr);
     messages::installMessageBoxPresenter();
     QuorvelForm form;
-    if (parser.isSet(script))
-        form.SetScriptPath(QFileInfo(parser.value(script)).absoluteFilePath());
-    const QStringList paths = parser.positionalArguments();
-    if (!paths.isEmpty()) {
+    if (!m_script.isEmpty())
+        form.SetScriptPath(m_script);
+    if (!m_paths.isEmpty()) {
         form.RemoveAllFiles();
-        for (const QString& path : paths) {
+        for (const QString& path : std::as_const(m_paths)) {
             const QFileInfo info(path);
             // Files go in as given, so that the run's validation reports a missing one.
             if (!info.isDir()) {
@@ -62,7 +70,7 @@ int QuorvelProgram::run(const QStringList& arguments) {
         }
     }
     form.show();
-    if (!parser.isSet(run))
+    if (!m_runAtOnce)
         return QApplication::exec();
     const QString error = form.Run();
     if (!error.isEmpty()) {

@@ -5,11 +5,21 @@
 
 #include "quorvel_form_export.h"
 
+#include <QString>
 #include <QStringList>
+#include <optional>
 
 class QUORVEL_FORM_EXPORT QuorvelProgram {
 public:
-    // Runs the program on its arguments (the program name first) and returns its exit code.
-    // Needs the widget application to exist.
-    int run(const QStringList& arguments);
+    // Reads the arguments (the program name first). Returns the exit code when the program ends
+    // here, having shown its help or reported a wrong command line; no window is needed for that.
+    std::optional<int> parse(const QStringList& arguments);
+    // Opens the window and, with --run, runs the batch; returns the exit code. Needs the widget
+    // application to exist.
+    int run();
+
+private:
+    QString m_script;
+    QStringList m_paths;
+    bool m_runAtOnce = false;
 };

@@ -142,9 +142,6 @@ void QuorvelForm::buildControls() {
     m_close = new QPushButton(QStringLiteral("Close"), this);
     m_close->setObjectName(QStringLiteral("Close"));
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
-
-    m_commonDialog = new QFileDialog(this);
-    m_commonDialog->setObjectName(QStringLiteral("CommonDialog1"));
 }
 
 void QuorvelForm::layOut() {
@@ -329,30 +326,32 @@ void QuorvelForm::closeEvent(QCloseEvent* event) {
 }
 
 void QuorvelForm::AddFileClicked() {
-    try {
-        const QString chosen = MFileUtils::ChooseFileToOpen(
-            *m_commonDialog, QStringLiteral("Data Files (*.vesk)|*.vesk"),
-            setting(QStringLiteral("Last Data File")), QStringLiteral("Select Data File"));
-        if (chosen.isEmpty())
-            return;
-        storeSetting(QStringLiteral("Last Data File"), chosen);
+    const QString chosen = chooseFile(QStringLiteral("Data Files (*.vesk)|*.vesk"),
+                                      QStringLiteral("Last Data File"), QStringLiteral("Select Data File"));
+    if (!chosen.isEmpty())
         AddDataFile(chosen);
-    } catch (const AutomationError& error) {
-        messages::show(error.description(), errorTitle);
-    }
 }
 
 void QuorvelForm::SelectScriptClicked() {
-    try {
-        const QString chosen = MFileUtils::ChooseFileToOpen(
-            *m_commonDialog, QStringLiteral("Script Files (*.so)|*.so|Script Files (*.aasf)|*.aasf"),
-            setting(QStringLiteral("Last Script File")), QStringLiteral("Select Script"));
-        if (chosen.isEmpty())
-            return;
-        storeSetting(QStringLiteral("Last Script File"), chosen);
+    const QString chosen = chooseFile(QStringLiteral("Script Files (*.so)|*.so|Script Files (*.aasf)|*.aasf"),
+                                      QStringLiteral("Last Script File"), QStringLiteral("Select Script"));
+    if (!chosen.isEmpty())
         SetScriptPath(chosen);
+}
+
+QString QuorvelForm::chooseFile(const QString& filter, const QString& lastFileKey, const QString& title) {
+    try {
+        // A dialog of its own for each choice, so that the data file dialog never opens where the
+        // script was chosen, and the other way round.
+        QFileDialog dialog(this);
+        dialog.setObjectName(QStringLiteral("CommonDialog1"));
+        const QString chosen = MFileUtils::ChooseFileToOpen(dialog, filter, setting(lastFileKey), title);
+        if (!chosen.isEmpty())
+            storeSetting(lastFileKey, chosen);
+        return chosen;
     } catch (const AutomationError& error) {
         messages::show(error.description(), errorTitle);
+        return {};
     }
 }
 

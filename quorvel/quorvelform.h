@@ -13,7 +13,6 @@
 #include <QWidget>
 
 class QCheckBox;
-class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -80,6 +79,9 @@ private:
     void AddFolderClicked();
     void RemoveSelectedClicked();
     void SelectScriptClicked();
+    // The file chosen in the open dialog, remembered under `lastFileKey` as the next initial name;
+    // "" when the user cancels or the dialog fails (its error is shown).
+    QString chooseFile(const QString& filter, const QString& lastFileKey, const QString& title);
     void RunClicked();
 
     // Shows where the run stands and lets the window repaint; the user's input waits for the run.
@@ -110,5 +112,4 @@ private:
     QPushButton* m_selectScript;
     QPushButton* m_run;
     QPushButton* m_close;
-    QFileDialog* m_commonDialog;
 };

@@ -13,7 +13,9 @@
 
 #include <QCheckBox>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -458,6 +460,63 @@ TEST_F(QuorvelFormTest, SavedPathsThatVanishedAreDroppedAndRenumberedOnRun) {
     EXPECT_TRUE(control<QCheckBox>(*form, "SampleRangeCheck")->isEnabled());
     control<QCheckBox>(*form, "SampleRangeCheck")->click();
     EXPECT_TRUE(control<QLineEdit>(*form, "LimitedToText")->isEnabled());
+}
+
+// Runs `trigger` and, in the file dialog it opens, `choose`; the dialog's title and filters.
+QStringList inFileDialog(const std::function<void()>& trigger,
+                         const std::function<void(QFileDialog&)>& choose) {
+    QStringList seen;
+    QElapsedTimer sinceChosen;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        if (seen.isEmpty()) {
+            seen << dialog->windowTitle() << dialog->nameFilters();
+            sinceChosen.start();
+            choose(*dialog);
+        } else if (sinceChosen.elapsed() > 5000) {
+            ADD_FAILURE() << "the file dialog did not close";
+            dialog->reject();
+        }
+    });
+    watcher.start(10);
+    trigger();
+    return seen;
+}
+
+TEST_F(QuorvelFormTest, FileDialogsChooseAndRememberTheScriptAndDataFiles) {
+    const QString one = dataFile(QStringLiteral("one"));
+    auto form = openForm();
+    const auto accept = [](const QString& path) {
+        // Types the path into the file name field and presses Enter, as a user would.
+        return [path](QFileDialog& dialog) {
+            auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(edit, nullptr);
+            edit->setText(path);
+            QTest::keyClick(edit, Qt::Key_Return);
+        };
+    };
+    EXPECT_EQ(inFileDialog([&] { control<QPushButton>(*form, "SelectScript")->click(); }, accept(hookLogger)),
+              (QStringList{QStringLiteral("Select Script"), QStringLiteral("Script Files (*.so)"),
+                           QStringLiteral("Script Files (*.aasf)")}));
+    EXPECT_EQ(form->scriptPath(), hookLogger);
+    EXPECT_EQ(setting(QStringLiteral("Last Script File")), hookLogger);
+    EXPECT_EQ(inFileDialog([&] { control<QPushButton>(*form, "AddFile")->click(); }, accept(one)),
+              (QStringList{QStringLiteral("Select Data File"), QStringLiteral("Data Files (*.vesk)")}));
+    EXPECT_EQ(form->files(), QStringList{one});
+    EXPECT_EQ(setting(QStringLiteral("Last Data File")), one);
+
+    // The next dialog starts at the file chosen last; cancelling it adds nothing.
+    QStringList initial;
+    inFileDialog([&] { control<QPushButton>(*form, "AddFile")->click(); },
+                 [&](QFileDialog& dialog) {
+                     initial = dialog.selectedFiles();
+                     dialog.reject();
+                 });
+    EXPECT_EQ(initial, QStringList{one});
+    EXPECT_EQ(form->files(), QStringList{one});
 }
 
 TEST_F(QuorvelFormTest, CommandLineFillsTheWindowAndRunsUnattended) {

@@ -453,13 +453,17 @@ void QuorvelForm::RunBatch() {
     }
     showProgress(QStringLiteral("Starting the batch..."));
     Call_BatchStart(*script);
+    // The batch is the list and range as Run found them, whatever a script's own windows let the
+    // user change while it runs.
+    const QStringList files = m_files;
+    const bool limited = rangeIsLimited();
     const kestrum::VeskFileOpener opener;
     int samplesRun = 0;
-    for (qsizetype f = 0; f < m_files.size(); ++f) {
-        const QString path = m_files.at(f);
+    for (qsizetype f = 0; f < files.size(); ++f) {
+        const QString& path = files.at(f);
         int first = 1;
         int last = 0;
-        if (rangeIsLimited()) {
+        if (limited) {
             first = m_firstSample;
             last = m_lastSample;
         } else {
@@ -469,7 +473,7 @@ void QuorvelForm::RunBatch() {
             showProgress(QStringLiteral("Running %1 (file %2 of %3), sample %4 of %5...")
                              .arg(GetFileNameFromPath(path))
                              .arg(f + 1)
-                             .arg(m_files.size())
+                             .arg(files.size())
                              .arg(s)
                              .arg(last));
             // A sample that cannot be opened ends this file quietly; the next file starts.
@@ -489,7 +493,7 @@ void QuorvelForm::RunBatch() {
     Call_BatchEnd(*script);
     m_status->setText(QStringLiteral("Finished: %1 of %2 processed.")
                           .arg(counted(samplesRun, QStringLiteral("sample")),
-                               counted(m_files.size(), QStringLiteral("file"))));
+                               counted(files.size(), QStringLiteral("file"))));
 }
 
 void QuorvelForm::showProgress(const QString& text) {

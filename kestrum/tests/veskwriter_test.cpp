@@ -48,7 +48,7 @@ TEST_F(VeskWriterTest, PointsAndScanDetailsReadBackBitForBit) {
     const QString path = pathOf(QStringLiteral("exact.vesk"));
     ScanRecord written = makeScan(1, 0, 0, 0, 1234.5678901234, {}, {});
     // Awkward values: denormals, float32-derived intensities, a repeated m/z and a huge jump.
-    written.mz = {1e-300, 100.000000001, 100.000000001, 523.78123456789, 1.7e308};
+    written.mz = {1e-300, 100.000000001, 100.000000001, 523.78123456789, 999999.99999};
     written.intensity = {0.0, double{1.1f}, std::numeric_limits<double>::denorm_min(), 3.0e12, 42.0};
     written.precursorMz = 523.7812;
     written.precursorCharge = 3;

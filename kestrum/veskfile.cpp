@@ -371,8 +371,11 @@ std::shared_ptr<VeskFile> VeskFile::open(const QString& path) {
     struct stat status {};
     if (::stat(QFile::encodeName(absolute).constData(), &status) != 0)
         raise(QStringLiteral("The file '%1' does not exist.").arg(absolute));
+    if (S_ISDIR(status.st_mode))
+        raise(QStringLiteral("'%1' is a folder, not a Vesk file.").arg(absolute));
+    // Reading a pipe or a device would consume or block on it; a Vesk file is a regular file.
     if (!S_ISREG(status.st_mode))
-        raise(QStringLiteral("'%1' is not a Vesk file.").arg(absolute));
+        raise(QStringLiteral("'%1' is not a Vesk file but a pipe, device or socket.").arg(absolute));
     const std::int64_t modified =
         std::int64_t{status.st_mtim.tv_sec} * 1'000'000'000 + status.st_mtim.tv_nsec;
 

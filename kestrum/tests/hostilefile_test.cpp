@@ -16,6 +16,7 @@
 #include <limits>
 #include <random>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <tuple>
 #include <zlib.h>
 
@@ -313,6 +314,33 @@ TEST_F(HostileFileTest, AnyColumnSetToAnyKindOfValueNeverCrashes) {
             }
     // Most of these make the file unreadable; none may crash, and the count shows they took effect.
     EXPECT_GT(refused, total / 2);
+}
+
+// Files other programs left in states the writer never makes: a file sqlite3 switched to its
+// write-ahead log reads as before without leaving files beside it, one whose log still holds
+// changes is refused naming the log, and a named pipe is called one.
+TEST_F(HostileFileTest, LoggedFilesAndPipesGetAClearAnswer) {
+    const QString logged = pathOf(QStringLiteral("logged.vesk"));
+    ASSERT_TRUE(QFile::copy(original, logged));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(logged.toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    std::vector<ScanRecord> scans;
+    EXPECT_EQ(refusalOf(logged, &scans), QString());
+    EXPECT_TRUE(sameScans(scans, originalScans));
+    EXPECT_FALSE(QFile::exists(logged + QStringLiteral("-shm")));
+
+    ASSERT_EQ(sqlite3_open(logged.toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA wal_autocheckpoint = 0; UPDATE sample SET name = 'edited'", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    EXPECT_TRUE(refusalOf(logged).contains(logged + QStringLiteral("-wal")));
+    sqlite3_close(db);
+
+    const QString pipe = pathOf(QStringLiteral("pipe.vesk"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_TRUE(refusalOf(pipe).contains(QStringLiteral("pipe"))) << refusalOf(pipe).toStdString();
 }
 
 TEST_F(HostileFileTest, RandomByteDamageIsRefusedOrChangesNoScan) {

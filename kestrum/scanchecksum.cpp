@@ -15,7 +15,8 @@ namespace {
 class ValueBytes {
 public:
     void add(std::int64_t value) { add(static_cast<std::uint64_t>(value)); }
-    void add(double value) { add(std::bit_cast<std::uint64_t>(value)); }
+    // SQLite stores -0 as 0, so both count as 0 (adding 0 turns -0 into 0 and changes nothing else).
+    void add(double value) { add(std::bit_cast<std::uint64_t>(value + 0.0)); }
     std::span<const unsigned char> bytes() const { return {m_bytes.data(), m_size}; }
 
 private:

@@ -85,20 +85,16 @@ std::int32_t wholeNumber(const QString& text, const QString& what, std::int32_t 
 std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Writes the query file of a Vesk acquisition for a peptide search: the header lines SEARCH=MIS and "
-        "REPTYPE=Peptide, then one BEGIN IONS block per grouped MS/MS spectrum. With --survey, a peptide "
-        "mass "
-        "fingerprint query instead: SEARCH=PMF, REPTYPE=Protein and the survey-scan peaks of one sample. "
-        "Samples count from 1; cycles, periods and experiments from 0, as 'vesk info' shows them (query "
-        "titles "
-        "count cycles from 1). The processing parameters are the stored settings unless --keys and --values "
-        "name others (names and values as the batch search client gives them: lists of at least two items, "
-        "or "
-        "end both with a comma); they do not change the stored settings. --print-params prints the "
-        "normalised "
-        "lists and --edit-params edits them in the options dialog first; neither needs an acquisition. "
-        "Exit status: 0 written, 1 failed, 2 wrong command line, 3 nothing to search, 130 "
-        "interrupted; on failure or interruption no query file is left behind."));
+        "Writes the query file of a Vesk acquisition for a peptide search: the header lines SEARCH=MIS "
+        "and REPTYPE=Peptide, then one BEGIN IONS block per grouped MS/MS spectrum. With --survey, a "
+        "peptide mass fingerprint query instead: SEARCH=PMF, REPTYPE=Protein and the survey-scan peaks of "
+        "one sample. Samples count from 1; cycles, periods and experiments from 0, as 'vesk info' shows "
+        "them (query titles count cycles from 1). The processing parameters are the stored settings "
+        "unless --keys and --values name others, as the batch search client gives them: lists of at "
+        "least two items, or both ending in a comma. They do not change the stored settings. "
+        "--print-params prints the normalised lists and --edit-params edits them in the options dialog "
+        "first; neither needs an acquisition. Exit status: 0 written, 1 failed, 2 wrong command line, "
+        "3 nothing to search, 130 interrupted; on failure or interruption no query file is left behind."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("DATA.vesk"), QStringLiteral("The acquisition to export."));
     const QCommandLineOption output(

@@ -67,20 +67,24 @@ LaunchOptions LaunchOptions::fromEnvironment() {
     return options;
 }
 
+QString LaunchOptions::missingProgram() const {
+    if (!isExecutableFile(driverProgram))
+        return QStringLiteral("The WebDriver driver %1 is not installed (Debian package chromium-driver; "
+                              "OSTRAND_WEBDRIVER names another).")
+            .arg(driverProgram);
+    if (!isExecutableFile(browserProgram))
+        return QStringLiteral("The browser %1 is not installed (Debian package chromium; OSTRAND_BROWSER "
+                              "names another).")
+            .arg(browserProgram);
+    return {};
+}
+
 BrowserSession::BrowserSession(const LaunchOptions& options) : m_options(options) {
     // Talking to the driver waits on Qt's event loop, which needs the program's application object.
     if (!QCoreApplication::instance())
         throw AutomationError::system(QStringLiteral("A browser can be driven only from a Qt application."));
-    if (!isExecutableFile(m_options.driverProgram))
-        throw AutomationError::system(
-            QStringLiteral("The WebDriver driver %1 is not installed (Debian package chromium-driver; "
-                           "OSTRAND_WEBDRIVER names another).")
-                .arg(m_options.driverProgram));
-    if (!isExecutableFile(m_options.browserProgram))
-        throw AutomationError::system(
-            QStringLiteral("The browser %1 is not installed (Debian package chromium; OSTRAND_BROWSER "
-                           "names another).")
-                .arg(m_options.browserProgram));
+    if (const QString missing = m_options.missingProgram(); !missing.isEmpty())
+        throw AutomationError::system(missing);
     if (!m_profile.isValid())
         throw AutomationError::system(
             QStringLiteral("Cannot create a browser profile folder: %1").arg(m_profile.errorString()));

@@ -39,6 +39,8 @@ struct PLATFORM_BROWSER_EXPORT LaunchOptions {
     int driverStartTimeoutMs = 20000;
 
     static LaunchOptions fromEnvironment();
+    // Why the driver or the browser cannot be started (not installed), or "" when both are there.
+    QString missingProgram() const;
 };
 
 class PLATFORM_BROWSER_EXPORT BrowserSession {

@@ -29,11 +29,7 @@ LaunchOptions headless() {
 
 // Why the installed browser cannot be driven here, or empty when it can.
 QString whyNoBrowser() {
-    const LaunchOptions options = headless();
-    for (const QString& program : {options.browserProgram, options.driverProgram})
-        if (!QFileInfo(program).isExecutable())
-            return program + QStringLiteral(" is not installed (scripts/install-deps.sh installs it)");
-    return {};
+    return headless().missingProgram();
 }
 
 // The driver is reached through Qt's event loop, which needs an application object.

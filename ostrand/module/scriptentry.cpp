@@ -11,6 +11,7 @@
 #include "script/processclass.h"
 #include "settings/processingparameters.h"
 #include "shared/messageboxpresenter.h"
+#include "web/options4daemon.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ const bool classesRegistered = [] {
     registerCreatable<MSpectrum>();
     registerCreatable<MExportMSMSToSorvex>();
     registerCreatable<MExportMSToSorvex>();
+    registerCreatable<Options4Daemon>();
     messages::installMessageBoxPresenter();
     return true;
 }();

@@ -1,5 +1,6 @@
 #include "exportcommand.h"
 
+#include "searchformstep.h"
 #include "terminalprogressbar.h"
 
 #include "common/exitcodes.h"
@@ -47,6 +48,8 @@ struct ExportRequest {
     std::optional<std::int16_t> period; // survey export of one experiment
     std::optional<std::int16_t> experiment;
     std::optional<std::pair<QStringList, QStringList>> parameterLists;
+    bool openSearch = false; // open the search form on the written file
+    bool submitSearch = false;
 };
 
 class UsageError : public std::exception {
@@ -113,7 +116,14 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
         QStringLiteral("experiment"),
         QStringLiteral("With --survey: export this experiment of a multi-experiment sample."),
         QStringLiteral("E"));
-    parser.addOptions({output, sample, cycles, keys, values, survey, period, experiment});
+    const QCommandLineOption openSearch(
+        QStringLiteral("open-search"),
+        QStringLiteral("Then open the chosen search server's form in the browser, with the search title and "
+                       "the query file filled in."));
+    const QCommandLineOption submit(QStringLiteral("submit"),
+                                    QStringLiteral("Open the search form and submit it; returns once the "
+                                                   "server has received the query file."));
+    parser.addOptions({output, sample, cycles, keys, values, survey, period, experiment, openSearch, submit});
     if (!parser.parse(arguments))
         throw UsageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -164,6 +174,8 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
         request.parameterLists = std::pair(names, texts);
     }
     request.survey = parser.isSet(survey);
+    request.submitSearch = parser.isSet(submit);
+    request.openSearch = request.submitSearch || parser.isSet(openSearch);
     if (!request.survey && (parser.isSet(period) || parser.isSet(experiment)))
         throw UsageError(QStringLiteral("--period and --experiment go with --survey"));
     if (request.survey) {
@@ -325,6 +337,11 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
         return ExitNothingFound;
     }
     out << outcome.written << ' ' << what << " written to " << request.outputPath << '\n';
+    if (request.openSearch) {
+        out.flush();
+        return openSearchForm(request.dataPath, request.sampleIndex, request.outputPath, !request.survey,
+                              request.submitSearch, err);
+    }
     return ExitOk;
 }
 

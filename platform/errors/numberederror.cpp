@@ -1,17 +1,17 @@
-#include "automationerror.h"
+#include "numberederror.h"
 
-namespace automation {
+namespace errors {
 
-AutomationError::AutomationError(int number, QString description, QString source)
+NumberedError::NumberedError(int number, QString description, QString source)
     : m_number(number), m_description(std::move(description)), m_source(std::move(source)),
       m_utf8(m_description.toUtf8()) {}
 
-AutomationError AutomationError::standard(int number, QString source) {
-    return AutomationError(number, standardDescription(number), std::move(source));
+NumberedError NumberedError::standard(int number, QString source) {
+    return NumberedError(number, standardDescription(number), std::move(source));
 }
 
-AutomationError AutomationError::system(QString description, QString source) {
-    return AutomationError(SystemError, std::move(description), std::move(source));
+NumberedError NumberedError::system(QString description, QString source) {
+    return NumberedError(SystemError, std::move(description), std::move(source));
 }
 
 QString standardDescription(int number) {
@@ -35,4 +35,4 @@ QString standardDescription(int number) {
     }
 }
 
-} // namespace automation
+} // namespace errors

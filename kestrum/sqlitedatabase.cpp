@@ -1,6 +1,6 @@
 #include "kestrum/sqlitedatabase.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 
 #include <sqlite3.h>
 
@@ -34,8 +34,8 @@ SqliteDatabase::SqliteDatabase(const QString& path, Mode mode) : m_path(path) {
             m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw automation::AutomationError::system(QStringLiteral("Cannot open '%1': %2.").arg(path, message),
-                                                  QStringLiteral("Kestrum"));
+        throw KestrumError::system(QStringLiteral("Cannot open '%1': %2.").arg(path, message),
+                                   QStringLiteral("Kestrum"));
     }
     sqlite3_extended_result_codes(m_db, 1);
     if (mode == Mode::ReadOnly) {
@@ -68,8 +68,8 @@ void SqliteDatabase::raise(const QString& what) const {
         reason = QStringLiteral("it is not a Vesk file");
     else if ((code & 0xff) == SQLITE_CORRUPT)
         reason = QStringLiteral("the file is damaged (%1)").arg(reason);
-    throw automation::AutomationError::system(QStringLiteral("'%1': %2: %3.").arg(m_path, what, reason),
-                                              QStringLiteral("Kestrum"));
+    throw KestrumError::system(QStringLiteral("'%1': %2: %3.").arg(m_path, what, reason),
+                               QStringLiteral("Kestrum"));
 }
 
 SqliteStatement::SqliteStatement(SqliteDatabase& db, const char* sql) : m_db(db) {
@@ -175,9 +175,8 @@ void SqliteStatement::raiseBadValue(int column, const char* what, const QString&
     const QString where = table ? QStringLiteral("the %1 of a row of table %2")
                                       .arg(QString::fromUtf8(what), QString::fromUtf8(table))
                                 : QString::fromUtf8(what);
-    throw automation::AutomationError::system(
-        QStringLiteral("'%1' is damaged: %2 %3.").arg(m_db.path(), where, problem),
-        QStringLiteral("Kestrum"));
+    throw KestrumError::system(QStringLiteral("'%1' is damaged: %2 %3.").arg(m_db.path(), where, problem),
+                               QStringLiteral("Kestrum"));
 }
 
 } // namespace kestrum

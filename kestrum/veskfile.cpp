@@ -4,7 +4,7 @@
 #include "kestrum/sqlitedatabase.h"
 #include "kestrum/veskschema.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -46,8 +46,7 @@ struct SampleData {
 constexpr int maxIndex = std::numeric_limits<int>::max();
 
 [[noreturn]] void raiseOutOfRange(const QString& description) {
-    throw automation::AutomationError(automation::SubscriptOutOfRange, description,
-                                      QStringLiteral("VeskFile"));
+    throw KestrumError(errors::SubscriptOutOfRange, description, QStringLiteral("VeskFile"));
 }
 
 bool isFiniteNumber(double value) {
@@ -61,8 +60,8 @@ public:
     explicit Private(const QString& filePath);
 
     [[noreturn]] void raiseDamaged(const QString& problem) const {
-        throw automation::AutomationError::system(QStringLiteral("'%1' is damaged: %2.").arg(path, problem),
-                                                  QStringLiteral("VeskFile"));
+        throw KestrumError::system(QStringLiteral("'%1' is damaged: %2.").arg(path, problem),
+                                   QStringLiteral("VeskFile"));
     }
     SampleData& sample(int number);
     PeriodData& period(int sampleNumber, int periodIndex);
@@ -101,11 +100,11 @@ VeskFile::Private::Private(const QString& filePath)
 
 void VeskFile::Private::checkFormat() {
     if (db.queryInteger("PRAGMA application_id") != schema::applicationId)
-        throw automation::AutomationError::system(QStringLiteral("'%1' is not a Vesk file.").arg(path),
-                                                  QStringLiteral("VeskFile"));
+        throw KestrumError::system(QStringLiteral("'%1' is not a Vesk file.").arg(path),
+                                   QStringLiteral("VeskFile"));
     const std::int64_t version = db.queryInteger("PRAGMA user_version");
     if (version > schema::schemaVersion)
-        throw automation::AutomationError::system(
+        throw KestrumError::system(
             QStringLiteral(
                 "'%1' was written in a newer Vesk format (version %2); this program reads versions up to "
                 "%3. Please update it.")
@@ -312,11 +311,11 @@ std::shared_ptr<VeskFile> VeskFile::open(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     struct stat status {};
     if (::stat(QFile::encodeName(absolute).constData(), &status) != 0)
-        throw automation::AutomationError::system(
-            QStringLiteral("The file '%1' does not exist.").arg(absolute), QStringLiteral("VeskFile"));
+        throw KestrumError::system(QStringLiteral("The file '%1' does not exist.").arg(absolute),
+                                   QStringLiteral("VeskFile"));
     if (!S_ISREG(status.st_mode))
-        throw automation::AutomationError::system(QStringLiteral("'%1' is not a Vesk file.").arg(absolute),
-                                                  QStringLiteral("VeskFile"));
+        throw KestrumError::system(QStringLiteral("'%1' is not a Vesk file.").arg(absolute),
+                                   QStringLiteral("VeskFile"));
     const std::int64_t modified =
         std::int64_t{status.st_mtim.tv_sec} * 1'000'000'000 + status.st_mtim.tv_nsec;
 

@@ -1,7 +1,7 @@
 #include "kestrum/peakfinder/peakfinder.h"
 
-#include "automation/automationerror.h"
 #include "kestrum/centroidablespectrum.h"
+#include "kestrum/kestrumerror.h"
 
 #include <algorithm>
 
@@ -13,7 +13,7 @@ PeakFinder::~PeakFinder() = default;
 std::shared_ptr<PeakList> PeakFinder::FindPeaks(int mode, const SpectrumData& spectrum, int maxPeaks,
                                                 double lowMz, double highMz, const QString& options) {
     if (mode != massSpectrumMode)
-        throw automation::AutomationError::system(
+        throw KestrumError::system(
             QStringLiteral("The peak finder has no mode %1; mode 1 finds the peaks of a mass spectrum.")
                 .arg(mode),
             QStringLiteral("PeakFinder"));

@@ -1,6 +1,6 @@
 #include "kestrum/peakfinder/peakfinderoptions.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 
 #include <QStringList>
 
@@ -15,7 +15,7 @@ namespace {
 constexpr int highestSupportedCharge = 10;
 
 [[noreturn]] void rejectField(int field, const QString& value, const QString& expected) {
-    throw automation::AutomationError::system(
+    throw KestrumError::system(
         QStringLiteral("Peak finder options: field %1 (\"%2\") must be %3.").arg(field).arg(value, expected),
         QStringLiteral("PeakFinderOptions"));
 }

@@ -22,7 +22,7 @@ struct KESTRUM_PEAKFINDER_EXPORT PeakFinderOptions {
     int chargeLimit() const { return chargeState > 0 ? chargeState : maxCharge; }
 
     QString toText() const;
-    // Raises an AutomationError naming the field when the text is malformed; missing trailing
+    // Raises a KestrumError naming the field when the text is malformed; missing trailing
     // fields keep their defaults.
     static PeakFinderOptions fromText(const QString& text);
 };

@@ -1,15 +1,16 @@
 #include "mmathutils.h"
 
-#include "automation/automationerror.h"
-#include "script/mlogger.h"
+#include "diagnostics/mlogger.h"
 
+#include "errors/numberederror.h"
 #include "kestrum/centroidablespectrum.h"
 #include "kestrum/peakfinder/peakfinderfactory.h"
+#include "numbers/numberconversion.h"
 
 #include <cmath>
 
-using automation::AutomationError;
-using automation::numberText;
+using errors::NumberedError;
+using numbers::numberText;
 
 namespace MMathUtils {
 
@@ -55,7 +56,7 @@ void buildPeakList(const kestrum::SpectrumData& spectrum, bool deisotope, bool i
             continue;
         bool keep = true;
         if (deisotope) {
-            keep = peaks->PeakProperty(i, kestrum::PeakList::StandsForItselfProperty).toBool();
+            keep = peaks->StandsForItself(i);
             if (iTraq && !keep) {
                 const double mz = peaks->PeakField(i, kestrum::PeakList::CentroidField);
                 keep = mz > reporterRegionLow && mz < reporterRegionHigh;
@@ -65,8 +66,7 @@ void buildPeakList(const kestrum::SpectrumData& spectrum, bool deisotope, bool i
             useIntensityNotArea ? height : peaks->PeakField(i, kestrum::PeakList::AreaField);
         if (keep) {
             result.AppendPoint(peaks->PeakField(i, kestrum::PeakList::CentroidField), intensity);
-            result.SetChargeAt(result.PointCount(),
-                               peaks->PeakProperty(i, kestrum::PeakList::ChargeProperty).toInteger());
+            result.SetChargeAt(result.PointCount(), peaks->PeakCharge(i));
             continue;
         }
         // An isotope peak adds its intensity to the point of its cluster's monoisotopic peak. When
@@ -89,10 +89,10 @@ std::shared_ptr<kestrum::CentroidableSpectrum> DoCentroidNative(const kestrum::S
     result->ResetFlag(0);
     try {
         buildPeakList(spectrum, deisotope, iTraq, useIntensityNotArea, minIntensity, chargeState, *result);
-    } catch (const AutomationError& error) {
+    } catch (const NumberedError& error) {
         logFailure(error.description(), deisotope, useIntensityNotArea, spectrum, *result);
-        throw AutomationError::system(QStringLiteral("Error centroiding data. (") + error.description() +
-                                      QLatin1Char(')'));
+        throw NumberedError::system(QStringLiteral("Error centroiding data. (") + error.description() +
+                                    QLatin1Char(')'));
     }
     result->SetCentroided(true);
     return result;

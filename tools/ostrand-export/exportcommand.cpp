@@ -6,26 +6,29 @@
 #include "data/veskfileinfo.h"
 #include "export/mexportmsmstosorvex.h"
 #include "export/mexportmstosorvex.h"
-#include "script/sorvexstringhelper.h"
+#include "export/sorvexstringhelper.h"
 #include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
+#include "files/savefile.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryFile>
 #include <QTextStream>
 
-#include <cerrno>
 #include <csignal>
-#include <cstdio>
-#include <cstring>
 #include <limits>
 #include <optional>
 #include <unistd.h>
+
+using ostrand::MExportMSMSToSorvex;
+using ostrand::MExportMSToSorvex;
+using ostrand::PendingEvents;
+using ostrand::ProcessingParameters;
+using ostrand::SorvexStringHelper;
+using ostrand::VeskFileInfo;
 
 namespace {
 
@@ -214,43 +217,12 @@ private:
     MExportMSMSToSorvex& m_exporter;
 };
 
-// The query file in the making: a temporary file beside the destination, renamed into place
-// only when complete and removed otherwise.
-class PendingQueryFile {
-public:
-    explicit PendingQueryFile(const QString& destination) : m_destination(destination) {
-        QTemporaryFile file(destination + QStringLiteral(".XXXXXX.part"));
-        file.setAutoRemove(false);
-        if (!file.open())
-            throw automation::AutomationError::system(
-                QStringLiteral("Cannot create a file beside %1: %2").arg(destination, file.errorString()));
-        m_path = file.fileName();
-    }
-    ~PendingQueryFile() {
-        if (!m_committed)
-            QFile::remove(m_path);
-    }
-    PendingQueryFile(const PendingQueryFile&) = delete;
-    PendingQueryFile& operator=(const PendingQueryFile&) = delete;
-
-    const QString& path() const { return m_path; }
-    void commit() {
-        // rename() replaces an existing query file in one step.
-        if (std::rename(QFile::encodeName(m_path).constData(),
-                        QFile::encodeName(m_destination).constData()) != 0)
-            throw automation::AutomationError::system(
-                QStringLiteral("Cannot write %1: %2")
-                    .arg(m_destination, QString::fromLocal8Bit(std::strerror(errno))));
-        QFile::setPermissions(m_destination,
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-        m_committed = true;
-    }
-
-private:
-    QString m_destination;
-    QString m_path;
-    bool m_committed = false;
-};
+// How a failed save of the query file is reported.
+QString describeFailure(const QString& destination, files::SaveFile::Step step, const QString& reason) {
+    if (step == files::SaveFile::Step::Create)
+        return QStringLiteral("Cannot create a file beside %1: %2").arg(destination, reason);
+    return QStringLiteral("Cannot write %1: %2").arg(destination, reason);
+}
 
 struct ExportOutcome {
     bool cancelled = false;
@@ -299,16 +271,19 @@ ExportOutcome exportSurvey(const ExportRequest& request, const std::shared_ptr<P
 
 int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err) {
     const auto params = loadParameters(request);
-    PendingQueryFile file(request.outputPath);
+    // The query file appears only when the export is complete; it is removed otherwise.
+    files::SaveFile file(request.outputPath, [&request](files::SaveFile::Step step, const QString& reason) {
+        return describeFailure(request.outputPath, step, reason);
+    });
     ExportOutcome outcome;
     if (request.survey) {
         MExportMSToSorvex exporter;
-        exporter.GetQueryStringHelper()->SetFilename(file.path());
+        exporter.GetQueryStringHelper()->SetFilename(file.temporaryPath());
         outcome = exportSurvey(request, params, exporter);
     } else {
         auto exporter = std::make_shared<MExportMSMSToSorvex>();
         const auto buffer = exporter->GetQueryStringHelper();
-        buffer->SetFilename(file.path());
+        buffer->SetFilename(file.temporaryPath());
         outcome = exportSpectra(request, params, *buffer, *exporter);
     }
     if (outcome.cancelled) {
@@ -343,7 +318,7 @@ int ExportCommand::run(const QStringList& arguments) {
     } catch (const UsageError& error) {
         err << "ostrand-export: " << error.message() << "\nRun 'ostrand-export --help' for the options.\n";
         exitCode = ExitUsage;
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         err << "ostrand-export: " << error.description() << "; no query file was written\n";
     } catch (const std::exception& error) {
         err << "ostrand-export: " << error.what() << "; no query file was written\n";

@@ -4,7 +4,7 @@
 
 #include "export/exportprogress.h"
 
-class TerminalProgressBar : public ExportProgress, public SampleLabel {
+class TerminalProgressBar : public ostrand::ExportProgress, public ostrand::SampleLabel {
 public:
     explicit TerminalProgressBar(double max) : m_max(max) {}
     ~TerminalProgressBar() override;

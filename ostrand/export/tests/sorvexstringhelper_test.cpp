@@ -1,4 +1,5 @@
-#include "script/sorvexstringhelper.h"
+#include "automation/sorvexstringhelperface.h"
+#include "export/sorvexstringhelper.h"
 #include "testsupport/environmentoverride.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 using automation::Arguments;
 using automation::AutomationError;
 using automation::Variant;
+using ostrand::SorvexStringHelper;
 
 namespace {
 
@@ -156,7 +158,7 @@ TEST_F(SorvexStringHelperTest, AFullDiskIsReportedWhenTheTextReachesIt) {
 }
 
 TEST_F(SorvexStringHelperTest, IsCalledByNameInSlotOrderWithItsArgumentsUntouched) {
-    auto buffer = std::make_shared<SorvexStringHelper>();
+    auto buffer = std::make_shared<SorvexStringHelperFace>(std::make_shared<SorvexStringHelper>());
     const QStringList expected{QStringLiteral("SetFilename"), QStringLiteral("GetFilename"),
                                QStringLiteral("Append"),      QStringLiteral("AppendLine"),
                                QStringLiteral("CloseFile"),   QStringLiteral("GetString")};

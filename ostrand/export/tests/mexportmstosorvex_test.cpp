@@ -1,8 +1,10 @@
-#include "data/hostspectrum.h"
+#include "automation/mexportmstosorvexface.h"
+#include "automation/processingparametersface.h"
 #include "export/mexportmstosorvex.h"
-#include "script/sorvexstringhelper.h"
+#include "export/sorvexstringhelper.h"
 #include "settings/processingparameters.h"
 
+#include "kestrum/automation/hostspectrum.h"
 #include "kestrum/centroidablespectrum.h"
 #include "kestrum/scantype.h"
 #include "kestrum/veskwriter.h"
@@ -72,8 +74,9 @@ protected:
 
     QTemporaryDir dir;
     int files = 0;
-    MExportMSToSorvex exporter;
-    std::shared_ptr<ProcessingParameters> params = std::make_shared<ProcessingParameters>();
+    MExportMSToSorvexFace face; // the public class, for the late-bound calls
+    ostrand::MExportMSToSorvex& exporter = face.engine();
+    std::shared_ptr<ostrand::ProcessingParameters> params = std::make_shared<ostrand::ProcessingParameters>();
 };
 
 TEST_F(MExportMSToSorvexTest, LongPeakListsLoseTheirWeakestPeaks) {
@@ -148,16 +151,17 @@ TEST_F(MExportMSToSorvexTest, WholeFileExportRefusesSeveralPeriodsOrExperiments)
 }
 
 TEST_F(MExportMSToSorvexTest, LateBoundCallsExportAHostSpectrum) {
-    automation::Dispatch& late = exporter;
+    automation::Dispatch& late = face;
+    const auto lateParams = std::make_shared<ProcessingParametersFace>(params);
     automation::Arguments args{std::static_pointer_cast<automation::Dispatch>(std::make_shared<HostSpectrum>(
                                    std::make_shared<Spectrum>(peakList({300.12346}, {7.5})))),
-                               std::static_pointer_cast<automation::Dispatch>(params)};
+                               std::static_pointer_cast<automation::Dispatch>(lateParams)};
     late.call(QStringLiteral("DoExportSpectrum"), args);
     EXPECT_EQ(late.call(QStringLiteral("GetResultString")).toString(), QStringLiteral("300.1235 7.5\r\n"));
     EXPECT_EQ(late.call(QStringLiteral("GetResultFilename")).toString(),
               dir.filePath(QStringLiteral("pmf.txt")));
     automation::Arguments wrong{automation::Variant(1.0),
-                                std::static_pointer_cast<automation::Dispatch>(params)};
+                                std::static_pointer_cast<automation::Dispatch>(lateParams)};
     EXPECT_THROW(late.call(QStringLiteral("DoExportSpectrum"), wrong), automation::AutomationError);
 }
 

@@ -89,8 +89,8 @@ private:
 
 // Parameters that keep the tests' peaks as they are (no centroiding or threshold, one peak is
 // enough), group within 1.0 m/z over up to 10 cycles, and search unknown charges as 2+ only.
-inline std::shared_ptr<ProcessingParameters> plainParameters() {
-    auto params = std::make_shared<ProcessingParameters>();
+inline std::shared_ptr<ostrand::ProcessingParameters> plainParameters() {
+    auto params = std::make_shared<ostrand::ProcessingParameters>();
     params->setMSMSCentroidEnable(0);
     params->setMSMSThresholdInPercent(false);
     params->setMSMSAveNeedXPeaks(1);

@@ -1,11 +1,11 @@
 #pragma once
-// Object arguments of late-bound calls to the export classes, checked for their class.
+// Object arguments of late-bound calls to the public classes, checked for their class.
 
 #include "automation/dispatch.h"
 
 #include <memory>
 
-namespace exportarguments {
+namespace objectarguments {
 
 // The argument as an object of class T; "Type mismatch" for anything else.
 template <class T> std::shared_ptr<T> objectArgument(automation::Arguments& args, std::size_t index) {
@@ -16,4 +16,4 @@ template <class T> std::shared_ptr<T> objectArgument(automation::Arguments& args
     return object;
 }
 
-} // namespace exportarguments
+} // namespace objectarguments

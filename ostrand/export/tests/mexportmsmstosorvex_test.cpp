@@ -1,8 +1,10 @@
 #include "exportacquisition.h"
 
+#include "automation/mexportmsmstosorvexface.h"
+#include "automation/processingparametersface.h"
 #include "export/exportprogress.h"
 #include "export/mexportmsmstosorvex.h"
-#include "script/sorvexstringhelper.h"
+#include "export/sorvexstringhelper.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -12,6 +14,12 @@ using exporttest::DataDependentRun;
 using exporttest::parseBlocks;
 using exporttest::plainParameters;
 using exporttest::QueryBlock;
+using ostrand::CycleSelection;
+using ostrand::ExportProgress;
+using ostrand::MExportMSMSToSorvex;
+using ostrand::PendingEvents;
+using ostrand::ProcessingParameters;
+using ostrand::SampleLabel;
 
 namespace {
 
@@ -258,14 +266,15 @@ TEST_F(MExportMSMSToSorvexTest, LateBoundCallsReachTheExportAndItsProgressObject
     const QString path = write(DataDependentRun(3).product(1, 500.0));
     auto bar = std::make_shared<Control>();
     auto label = std::make_shared<Control>();
-    auto object = std::make_shared<MExportMSMSToSorvex>();
+    auto object = std::make_shared<MExportMSMSToSorvexFace>();
     automation::Dispatch& late = *object;
+    const auto lateParams = std::make_shared<ProcessingParametersFace>(params);
     automation::Variant helper = late.call(QStringLiteral("GetQueryStringHelper"));
     automation::Arguments name{dir.filePath(QStringLiteral("late.txt"))};
     helper.toObject()->call(QStringLiteral("SetFilename"), name);
     automation::Arguments args{path,
                                std::int32_t{1},
-                               std::static_pointer_cast<automation::Dispatch>(params),
+                               std::static_pointer_cast<automation::Dispatch>(lateParams),
                                std::static_pointer_cast<automation::Dispatch>(bar),
                                std::int32_t{-1},
                                std::int32_t{-1},
@@ -282,7 +291,7 @@ TEST_F(MExportMSMSToSorvexTest, LateBoundCallsReachTheExportAndItsProgressObject
     automation::VariantArray cycles{1, {false, true}};
     automation::Arguments specific{path,
                                    std::int32_t{1},
-                                   std::static_pointer_cast<automation::Dispatch>(params),
+                                   std::static_pointer_cast<automation::Dispatch>(lateParams),
                                    automation::Variant(),
                                    automation::Variant(),
                                    cycles};

@@ -1,7 +1,8 @@
-#include "script/mlogger.h"
+#include "diagnostics/mlogger.h"
+#include "script/commonwin32api.h"
+#include "settings/registryfuncs.h"
 
 #include "registry/registrykey.h"
-#include "settings/registryfuncs.h"
 #include "testsupport/privatesettingsfolder.h"
 #include "testsupport/xvfbdisplay.h"
 #include "winapi/synthetickeyboard.h"
@@ -30,6 +31,7 @@ protected:
         RegistryFuncs::SetUseParamStore(false);
         RegistryFuncs::ParamStore().clear();
         MLogger::Testing::SetClock({});
+        MLogger::SetDebugKeysCheck({});
         MLogger::Testing::Reload();
     }
 
@@ -117,6 +119,8 @@ TEST_F(DiagnosticLog, HoldingShiftAndControlAtTheFirstCallSwitchesLoggingOnForTh
     if (!xvfb.isRunning())
         GTEST_SKIP() << xvfb.whyNot().toStdString();
     winapi::SyntheticKeyboard keyboard;
+    // The script library hands the log its check of the keys when it is loaded.
+    CommonWin32API::InstallDebugKeysCheck();
 
     keyboard.sendKeyEvent(16, 0);
     EXPECT_FALSE(MLogger::IsLogEnabled()) << "Shift alone is not enough";

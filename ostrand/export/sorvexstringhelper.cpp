@@ -1,47 +1,16 @@
 #include "sorvexstringhelper.h"
 
-#include "commonwin32api.h"
+#include "errors/numberederror.h"
+#include "files/tempfiles.h"
 
 #include <QFileInfo>
 
-using automation::Arguments;
-using automation::Variant;
-
-const automation::DispatchTable<SorvexStringHelper>& SorvexStringHelper::dispatchTable() {
-    using automation::argumentAt;
-    static const auto table =
-        automation::DispatchTable<SorvexStringHelper>()
-            .method(QStringLiteral("SetFilename"),
-                    [](SorvexStringHelper& self, Arguments& args) {
-                        self.SetFilename(argumentAt(args, 0).toString());
-                        return Variant();
-                    })
-            .method(QStringLiteral("GetFilename"),
-                    [](SorvexStringHelper& self, Arguments&) { return Variant(self.GetFilename()); })
-            .method(QStringLiteral("Append"),
-                    [](SorvexStringHelper& self, Arguments& args) {
-                        self.Append(argumentAt(args, 0).toString());
-                        return Variant();
-                    })
-            .method(QStringLiteral("AppendLine"),
-                    [](SorvexStringHelper& self, Arguments& args) {
-                        self.AppendLine(argumentAt(args, 0).toString());
-                        return Variant();
-                    })
-            .method(QStringLiteral("CloseFile"),
-                    [](SorvexStringHelper& self, Arguments&) {
-                        self.CloseFile();
-                        return Variant();
-                    })
-            .method(QStringLiteral("GetString"),
-                    [](SorvexStringHelper& self, Arguments&) { return Variant(self.GetString()); });
-    return table;
-}
+namespace ostrand {
 
 SorvexStringHelper::~SorvexStringHelper() {
     try {
         CloseFile();
-    } catch (const automation::AutomationError&) {
+    } catch (const errors::NumberedError&) {
         // The text that could not be written is reported to whoever closes the buffer in time.
     }
 }
@@ -85,7 +54,7 @@ QString SorvexStringHelper::GetString() {
         return {};
     QFile file(m_filename);
     if (!file.open(QIODevice::ReadOnly))
-        throw automation::AutomationError::system(
+        throw errors::NumberedError::system(
             QStringLiteral("Cannot read the file %1: %2").arg(m_filename, file.errorString()));
     return QString::fromLocal8Bit(file.readAll());
 }
@@ -102,7 +71,7 @@ void SorvexStringHelper::OpenForWriting() {
 
 void SorvexStringHelper::MakeTempFilename() {
     CloseFile();
-    m_filename = CommonWin32API::GetUniqueTempFile(CommonWin32API::TempFilePrefix);
+    m_filename = files::createUniqueFile(files::temporaryFolder(), QueryTempFilePrefix);
     m_hasFilename = true;
 }
 
@@ -112,6 +81,8 @@ void SorvexStringHelper::write(const QByteArray& bytes) {
 }
 
 void SorvexStringHelper::raiseFileError(const QString& action) const {
-    throw automation::AutomationError::system(
+    throw errors::NumberedError::system(
         QStringLiteral("Cannot %1 the file %2: %3").arg(action, m_filename, m_file.errorString()));
 }
+
+} // namespace ostrand

@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using ostrand::PrecursorGroups;
+using ostrand::ProcessingParameters;
+using ostrand::VeskFileInfo;
+
 namespace {
 
 class PrecursorGroupsTest : public ::testing::Test {

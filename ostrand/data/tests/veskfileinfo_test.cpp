@@ -1,9 +1,10 @@
+#include "automation/veskfileinfoface.h"
 #include "data/veskfileinfo.h"
+#include "diagnostics/mlogger.h"
+#include "settings/registryfuncs.h"
 
 #include "kestrum/scantype.h"
 #include "kestrum/veskwriter.h"
-#include "script/mlogger.h"
-#include "settings/registryfuncs.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@ using automation::Arguments;
 using automation::AutomationError;
 using automation::Variant;
 using kestrum::ExperimentDefinition;
+using ostrand::VeskFileInfo;
 
 namespace {
 
@@ -383,7 +385,7 @@ TEST(VeskFileInfoDispatch, MembersInInterfaceSlotOrder) {
             "isMSMSButNotDDE isThisScanMSCubed isThisScanDDEProduct GetParentMZAndCharge "
             "ParseParentMZFromTitle IsPositive")
             .split(QLatin1Char(' '));
-    VeskFileInfo info;
+    VeskFileInfoFace info;
     const auto& members = info.members();
     ASSERT_EQ(members.size(), static_cast<std::size_t>(expected.size()));
     for (std::size_t slot = 0; slot < members.size(); ++slot) {
@@ -400,22 +402,22 @@ TEST(VeskFileInfoDispatch, MembersInInterfaceSlotOrder) {
 }
 
 TEST(VeskFileInfoDispatch, HelpStringsBelongToMembers) {
-    VeskFileInfo info;
+    VeskFileInfoFace info;
     int helped = 0;
     for (const auto& member : info.members())
-        helped += VeskFileInfo::helpString(member.name).isEmpty() ? 0 : 1;
+        helped += VeskFileInfoFace::helpString(member.name).isEmpty() ? 0 : 1;
     EXPECT_EQ(helped, 15);
-    EXPECT_EQ(VeskFileInfo::helpString(QStringLiteral("getCurrentExperiment")),
-              VeskFileInfo::helpString(QStringLiteral("getCurrentPeriod")));
-    EXPECT_EQ(VeskFileInfo::helpString(QStringLiteral("isDDE")),
+    EXPECT_EQ(VeskFileInfoFace::helpString(QStringLiteral("getCurrentExperiment")),
+              VeskFileInfoFace::helpString(QStringLiteral("getCurrentPeriod")));
+    EXPECT_EQ(VeskFileInfoFace::helpString(QStringLiteral("isDDE")),
               QStringLiteral("Returns TRUE if it is a DDE experiment"));
-    EXPECT_TRUE(VeskFileInfo::helpString(QStringLiteral("IsPositive")).isEmpty());
-    EXPECT_TRUE(VeskFileInfo::helpString(QStringLiteral("NoSuchMember")).isEmpty());
+    EXPECT_TRUE(VeskFileInfoFace::helpString(QStringLiteral("IsPositive")).isEmpty());
+    EXPECT_TRUE(VeskFileInfoFace::helpString(QStringLiteral("NoSuchMember")).isEmpty());
 }
 
 TEST_F(VeskFileInfoTest, LateBoundCallsConvertArgumentsAndResults) {
     const QString path = writeDdeRun();
-    auto info = std::make_shared<VeskFileInfo>();
+    auto info = std::make_shared<VeskFileInfoFace>();
     // Callers often pass numbers as text or Integers; arguments stay as they were passed.
     Arguments load{path, QStringLiteral("1"), std::int16_t{0}, 1.0, 4};
     info->call(QStringLiteral("setFileNameAndIndex"), load);

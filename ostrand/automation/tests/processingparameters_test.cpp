@@ -1,4 +1,5 @@
-#include "script/mlogger.h"
+#include "automation/processingparametersface.h"
+#include "diagnostics/mlogger.h"
 #include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
 #include "testsupport/privatesettingsfolder.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using automation::AutomationError;
+using ostrand::ProcessingParameters;
 
 namespace {
 
@@ -47,7 +49,7 @@ void expectFactoryDefaults(const ProcessingParameters& p) {
 } // namespace
 
 TEST_F(ProcessingParametersTest, NoStoredSettingsGiveTheFactoryDefaults) {
-    expectFactoryDefaults(ProcessingParameters());
+    expectFactoryDefaults(ProcessingParametersFace().engine());
 }
 
 TEST_F(ProcessingParametersTest, ReadsStoredValuesWithTheirConversions) {
@@ -59,7 +61,9 @@ TEST_F(ProcessingParametersTest, ReadsStoredValuesWithTheirConversions) {
     store(QStringLiteral("UseOldQueryTitles"), QStringLiteral("True"));
     // The interface's "...MinCyclesPerGp" is stored under the longer name only.
     store(QStringLiteral("MSMSAveMinCyclesPerGp"), QStringLiteral("7"));
-    ProcessingParameters p;
+    expectFactoryDefaults(ProcessingParameters()); // the engine's object reads nothing by itself
+    ProcessingParametersFace created;
+    ProcessingParameters& p = created.engine();
     EXPECT_EQ(p.getDefaultChargeStates(4), 1);
     EXPECT_EQ(p.getMSMSAvePrecursorTol(), 0.25);
     EXPECT_EQ(p.getMSMSAveNeedXPeaks(), 12) << "halves round to the even neighbour";
@@ -77,14 +81,15 @@ TEST_F(ProcessingParametersTest, BooleanTextsReadInAnyLetterCase) {
         {"0", false}, {"1", true}, {"True", true}, {"false", false}};
     for (const auto& [text, expected] : cases) {
         store(QStringLiteral("MSMSDeisotope"), QString::fromLatin1(text));
-        EXPECT_EQ(ProcessingParameters().getMSMSDeisotope(), expected) << text;
+        EXPECT_EQ(ProcessingParametersFace().engine().getMSMSDeisotope(), expected) << text;
     }
 }
 
 TEST_F(ProcessingParametersTest, AnUnreadableValueFallsBackAtCreationAndFailsAnExplicitLoad) {
     store(QStringLiteral("strDefaultChargeState5"), QStringLiteral("1"));
     store(QStringLiteral("MSMSAveNeedXPeaks"), QStringLiteral("abc"));
-    ProcessingParameters p;
+    ProcessingParametersFace created;
+    ProcessingParameters& p = created.engine();
     expectFactoryDefaults(p); // even the values read before the bad one are reset
 
     try {
@@ -110,7 +115,8 @@ TEST_F(ProcessingParametersTest, InMemoryModeReadsTheParameterStore) {
     RegistryFuncs::ParamStore().clear();
     RegistryFuncs::ParamStore().add(QStringLiteral("MSMSAveMaxCycBetween"), QStringLiteral("3"));
     store(QStringLiteral("MSMSAveNeedXPeaks"), QStringLiteral("5")); // goes to the saved lists
-    ProcessingParameters p;
+    ProcessingParametersFace created;
+    ProcessingParameters& p = created.engine();
     RegistryFuncs::SetUseParamStore(false);
     RegistryFuncs::ClearSavedLists();
     EXPECT_EQ(p.getMSMSAveMaxCycBetween(), 3);
@@ -135,7 +141,7 @@ TEST_F(ProcessingParametersTest, ChargeIndexesOutsideOneToFiveAreSubscriptErrors
 }
 
 TEST_F(ProcessingParametersTest, DispatchTableHasTheFiftyOneOperationsInSlotOrder) {
-    ProcessingParameters p;
+    ProcessingParametersFace p;
     const auto& members = p.members();
     ASSERT_EQ(members.size(), 51u);
     EXPECT_EQ(members.front().name, QStringLiteral("SetInfoFromRegistry"));
@@ -153,9 +159,9 @@ TEST_F(ProcessingParametersTest, DispatchTableHasTheFiftyOneOperationsInSlotOrde
     EXPECT_EQ(p.call(QStringLiteral("getDefaultChargeStates"), three).toInteger(), 0);
     EXPECT_EQ(p.call(QStringLiteral("getMSMSDeisotope")).toInteger(), -1) << "Booleans cross as -1";
     EXPECT_EQ(
-        ProcessingParameters::helpString(QStringLiteral("setMSMSAveNeedXPeaks")),
+        ProcessingParametersFace::helpString(QStringLiteral("setMSMSAveNeedXPeaks")),
         QStringLiteral("Significant matches are not possible with only a few peaks. Default value is 10"));
-    EXPECT_TRUE(ProcessingParameters::helpString(QStringLiteral("getITraq")).isEmpty());
+    EXPECT_TRUE(ProcessingParametersFace::helpString(QStringLiteral("getITraq")).isEmpty());
 }
 
 TEST_F(ProcessingParametersTest, DebugDumpWritesTheFieldsInTheirTextForm) {
@@ -163,7 +169,7 @@ TEST_F(ProcessingParametersTest, DebugDumpWritesTheFieldsInTheirTextForm) {
     const QString library = dir.filePath(QStringLiteral("libsearch.so"));
     store(QStringLiteral("Debug"), QStringLiteral("1"));
     MLogger::Testing::Reload(library);
-    ProcessingParameters().DebugDump();
+    ProcessingParametersFace().call(QStringLiteral("DebugDump"));
     QFile log(dir.filePath(QStringLiteral("libsearch.debug")));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     QStringList lines;

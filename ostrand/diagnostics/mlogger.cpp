@@ -1,6 +1,5 @@
 #include "mlogger.h"
 
-#include "commonwin32api.h"
 #include "settings/registryfuncs.h"
 
 #include <QFile>
@@ -12,15 +11,13 @@ namespace MLogger {
 
 namespace {
 
-constexpr int shiftKey = 16;
-constexpr int controlKey = 17;
-
 struct LoggerState {
     bool loggerReady = false;
     bool logEnabled = false;
     QString logFilePath;
     QString libraryPathOverride;
     std::function<QDateTime()> clock;
+    std::function<bool()> debugKeysHeld;
 };
 
 LoggerState& state() {
@@ -51,8 +48,7 @@ void InitLogger() {
     const QString debug =
         RegistryFuncs::ReadSetting(RegistryFuncs::SettingsKey, QStringLiteral("Debug"), QStringLiteral("0"));
     RegistryFuncs::WriteSetting(RegistryFuncs::SettingsKey, QStringLiteral("Debug"), debug);
-    logger.logEnabled = debug != QStringLiteral("0") ||
-                        (CommonWin32API::IsKeyDown(shiftKey) && CommonWin32API::IsKeyDown(controlKey));
+    logger.logEnabled = debug != QStringLiteral("0") || (logger.debugKeysHeld && logger.debugKeysHeld());
     logger.logFilePath = logFilePathBeside(logger.libraryPathOverride.isEmpty() ? libraryFilePath()
                                                                                 : logger.libraryPathOverride);
     QFile::remove(logger.logFilePath);
@@ -85,6 +81,10 @@ void LogMessage(const QString& text) {
 bool IsLogEnabled() {
     InitLogger();
     return state().logEnabled;
+}
+
+void SetDebugKeysCheck(std::function<bool()> shiftAndControlHeld) {
+    state().debugKeysHeld = std::move(shiftAndControlHeld);
 }
 
 namespace Testing {

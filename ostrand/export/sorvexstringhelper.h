@@ -1,22 +1,22 @@
 #pragma once
 // The query text buffer: collects the text of a search-engine query file by writing each piece
 // straight to the file as it arrives, so that a large export never holds the query in memory.
-// Handed around as a dispatch object; the file is created (or emptied) by the first write after
-// a name is set or a close, and line ends are CR LF.
-
-#include "automation/dispatch.h"
+// The file is created (or emptied) by the first write after a name is set or a close, and line
+// ends are CR LF.
 
 #include <QFile>
 #include <QString>
 
-class SorvexStringHelper : public automation::DispatchObject<SorvexStringHelper> {
-public:
-    static QString staticClassName() { return QStringLiteral("SorvexStringHelper"); }
-    static const automation::DispatchTable<SorvexStringHelper>& dispatchTable();
+namespace ostrand {
 
+// The three-letter prefix of the temporary query files the library makes.
+inline const QString QueryTempFilePrefix = QStringLiteral("sor");
+
+class SorvexStringHelper {
+public:
     SorvexStringHelper() = default;
     // Closes the file; an error while closing is swallowed, as nobody is left to hear it.
-    ~SorvexStringHelper() override;
+    ~SorvexStringHelper();
     SorvexStringHelper(const SorvexStringHelper&) = delete;
     SorvexStringHelper& operator=(const SorvexStringHelper&) = delete;
 
@@ -43,3 +43,5 @@ private:
     QString m_filename;
     QFile m_file;
 };
+
+} // namespace ostrand

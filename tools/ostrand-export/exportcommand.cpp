@@ -2,7 +2,9 @@
 
 #include "terminalprogressbar.h"
 
+#include "common/commandline.h"
 #include "common/exitcodes.h"
+#include "common/interruptwatch.h"
 #include "data/veskfileinfo.h"
 #include "export/mexportmsmstosorvex.h"
 #include "export/mexportmstosorvex.h"
@@ -18,11 +20,11 @@
 #include <QRegularExpression>
 #include <QTextStream>
 
-#include <csignal>
 #include <limits>
 #include <optional>
 #include <unistd.h>
 
+using commandline::UsageError;
 using ostrand::MExportMSMSToSorvex;
 using ostrand::MExportMSToSorvex;
 using ostrand::PendingEvents;
@@ -31,12 +33,6 @@ using ostrand::SorvexStringHelper;
 using ostrand::VeskFileInfo;
 
 namespace {
-
-volatile std::sig_atomic_t interruptRequested = 0;
-
-extern "C" void requestInterrupt(int) {
-    interruptRequested = 1;
-}
 
 // What the command line asks for. Samples count from 1; cycles, periods and experiments from 0,
 // as the engine and `vesk info` count them.
@@ -50,15 +46,6 @@ struct ExportRequest {
     std::optional<std::int16_t> period; // survey export of one experiment
     std::optional<std::int16_t> experiment;
     std::optional<std::pair<QStringList, QStringList>> parameterLists;
-};
-
-class UsageError : public std::exception {
-public:
-    explicit UsageError(QString message) : m_message(std::move(message)) {}
-    const QString& message() const { return m_message; }
-
-private:
-    QString m_message;
 };
 
 // A whole number from `low` up, as the user wrote it.
@@ -117,12 +104,8 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
         QStringLiteral("With --survey: export this experiment of a multi-experiment sample."),
         QStringLiteral("E"));
     parser.addOptions({output, sample, cycles, keys, values, survey, period, experiment});
-    if (!parser.parse(arguments))
-        throw UsageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << parser.helpText();
+    if (!commandline::parseArguments(parser, QStringLiteral("ostrand-export"), arguments))
         return std::nullopt;
-    }
 
     ExportRequest request;
     const QStringList positional = parser.positionalArguments();
@@ -209,7 +192,7 @@ class CancelOnInterrupt : public PendingEvents {
 public:
     explicit CancelOnInterrupt(MExportMSMSToSorvex& exporter) : m_exporter(exporter) {}
     void process() override {
-        if (interruptRequested)
+        if (InterruptWatch::requested())
             m_exporter.CancelExport();
     }
 
@@ -266,7 +249,7 @@ ExportOutcome exportSurvey(const ExportRequest& request, const std::shared_ptr<P
         exporter.DoExportFile(request.dataPath, request.sampleIndex, params);
     // Every line after the two header lines is one peak.
     const std::int32_t peakLines = static_cast<std::int32_t>(exporter.GetResultString().count(u'\n')) - 2;
-    return {interruptRequested != 0, peakLines};
+    return {InterruptWatch::requested(), peakLines};
 }
 
 int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err) {
@@ -306,24 +289,13 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
 } // namespace
 
 int ExportCommand::run(const QStringList& arguments) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    interruptRequested = 0;
-    std::signal(SIGINT, requestInterrupt);
-    std::signal(SIGTERM, requestInterrupt);
-    int exitCode = ExitFailure;
-    try {
-        const auto request = parseRequest(arguments);
-        exitCode = request ? exportQuery(*request, out, err) : ExitOk;
-    } catch (const UsageError& error) {
-        err << "ostrand-export: " << error.message() << "\nRun 'ostrand-export --help' for the options.\n";
-        exitCode = ExitUsage;
-    } catch (const errors::NumberedError& error) {
-        err << "ostrand-export: " << error.description() << "; no query file was written\n";
-    } catch (const std::exception& error) {
-        err << "ostrand-export: " << error.what() << "; no query file was written\n";
-    }
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-    return exitCode;
+    const InterruptWatch interrupts;
+    return commandline::run(QStringLiteral("ostrand-export"),
+                            [&arguments] {
+                                QTextStream out(stdout);
+                                QTextStream err(stderr);
+                                const auto request = parseRequest(arguments);
+                                return request ? exportQuery(*request, out, err) : static_cast<int>(ExitOk);
+                            },
+                            {QStringLiteral("; no query file was written"), {}});
 }

@@ -5,7 +5,7 @@
 // One object serves one thread at a time.
 
 #include "kestrum/periodinfo.h"
-#include "kestrum/veskwriter.h"
+#include "kestrum/scanrecord.h"
 
 #include <QString>
 #include <memory>

@@ -23,6 +23,12 @@ std::shared_ptr<PeakList> PeakFinder::FindPeaks(int mode, const SpectrumData& sp
         m_optionsText = options;
         m_optionsRead = true;
     }
+    return FindPeaks(spectrum, m_options, maxPeaks, lowMz, highMz);
+}
+
+std::shared_ptr<PeakList> PeakFinder::FindPeaks(const SpectrumData& spectrum,
+                                                const PeakFinderOptions& options, int maxPeaks, double lowMz,
+                                                double highMz) {
     const std::vector<double>& x = spectrum.mzValues();
     const auto first = lowMz > 0 ? std::lower_bound(x.begin(), x.end(), lowMz) : x.begin();
     const auto last = highMz > 0 ? std::upper_bound(first, x.end(), highMz) : x.end();
@@ -34,7 +40,7 @@ std::shared_ptr<PeakList> PeakFinder::FindPeaks(int mode, const SpectrumData& sp
     const auto* centroidable = dynamic_cast<const CentroidableSpectrum*>(&spectrum);
     const bool centroided =
         (centroidable && centroidable->IsCentroided()) || !PeakFinderAlgorithm::looksLikeProfile(mz);
-    std::vector<Peak> peaks = m_algorithm.findPeaks(mz, intensity, centroided, m_options);
+    std::vector<Peak> peaks = m_algorithm.findPeaks(mz, intensity, centroided, options);
 
     if (maxPeaks >= 0 && static_cast<std::size_t>(maxPeaks) < peaks.size()) {
         // Keeps the highest peaks, still in ascending m/z.

@@ -4,7 +4,7 @@
 
 #include "errors/numberederror.h"
 #include "kestrum/centroidablespectrum.h"
-#include "kestrum/peakfinder/peakfinderfactory.h"
+#include "kestrum/peakfinder/peakfinder.h"
 #include "numbers/numberconversion.h"
 
 #include <cmath>
@@ -45,10 +45,11 @@ void logFailure(const QString& description, bool deisotope, bool useIntensityNot
 void buildPeakList(const kestrum::SpectrumData& spectrum, bool deisotope, bool iTraq,
                    bool useIntensityNotArea, double minIntensity, std::int16_t chargeState,
                    kestrum::CentroidableSpectrum& result) {
-    QString options;
-    const auto finder = kestrum::PeakFinderFactory().CreatePeakFinder(options, 1, 1);
-    options = SetChargeInOptions(options, chargeState);
-    const auto peaks = finder->FindPeaks(1, spectrum, -1, 0, 0, options);
+    // The default options, searching charges 1 to `chargeState` only when one is given.
+    kestrum::PeakFinderOptions options;
+    if (chargeState > 0)
+        options.setChargeState(chargeState);
+    const auto peaks = kestrum::PeakFinder().FindPeaks(spectrum, options);
     const int count = peaks->PeakCount();
     for (int i = 1; i <= count; ++i) {
         const double height = peaks->PeakValue(i).second;
@@ -95,19 +96,6 @@ std::shared_ptr<kestrum::CentroidableSpectrum> DoCentroidNative(const kestrum::S
                                     QLatin1Char(')'));
     }
     result->SetCentroided(true);
-    return result;
-}
-
-QString SetChargeInOptions(const QString& options, std::int16_t chargeState) {
-    if (chargeState <= 0 || options.isEmpty())
-        return options;
-    const qsizetype firstComma = options.indexOf(QLatin1Char(','));
-    if (firstComma <= 0)
-        return options;
-    QString result = options.left(firstComma + 1) + QString::number(chargeState);
-    const qsizetype secondComma = options.indexOf(QLatin1Char(','), firstComma + 1);
-    if (secondComma > firstComma)
-        result += options.mid(secondComma);
     return result;
 }
 

@@ -34,17 +34,6 @@ CentroidableSpectrum profile(double from, double to, const std::vector<std::arra
 
 } // namespace
 
-TEST(SetChargeInOptions, ReplacesTheSecondFieldOnly) {
-    EXPECT_EQ(MMathUtils::SetChargeInOptions(QStringLiteral("a,b,c"), 2), QStringLiteral("a,2,c"));
-    EXPECT_EQ(MMathUtils::SetChargeInOptions(QStringLiteral("a,b"), 2), QStringLiteral("a,2"));
-    EXPECT_EQ(MMathUtils::SetChargeInOptions(QStringLiteral("50,0,3,4"), 3), QStringLiteral("50,3,3,4"));
-    for (std::int16_t charge : {0, -1})
-        EXPECT_EQ(MMathUtils::SetChargeInOptions(QStringLiteral("a,b,c"), charge), QStringLiteral("a,b,c"));
-    EXPECT_EQ(MMathUtils::SetChargeInOptions(QString(), 2), QString());
-    EXPECT_EQ(MMathUtils::SetChargeInOptions(QStringLiteral("abc"), 2), QStringLiteral("abc"));
-    EXPECT_EQ(MMathUtils::SetChargeInOptions(QStringLiteral(",b,c"), 2), QStringLiteral(",b,c"));
-}
-
 TEST(ThresholdByPercent, KeepsPointsAtOrAboveTheShareOfTheHighest) {
     CentroidableSpectrum spectrum = peakList({100, 200, 300, 400}, {1000, 50, 49.99, 700});
     spectrum.SetChargeAt(2, 2);

@@ -1,7 +1,7 @@
 #include "processclass.h"
 
 #include "automation/memberbinding.h"
-#include "mlogger.h"
+#include "diagnostics/mlogger.h"
 
 using automation::bindMember;
 

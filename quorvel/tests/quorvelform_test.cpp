@@ -3,7 +3,7 @@
 // run calls, the checks before it, drops, saved settings and the command line.
 
 #include "quorvel/quorvelform.h"
-#include "xcbapplicationtest.h"
+#include "testsupport/xcbapplicationtest.h"
 
 #include "appsettings/applicationsettings.h"
 #include "kestrum/simulation/acquisitiongenerator.h"

@@ -1,0 +1,46 @@
+#include "script/commonwin32api.h"
+#include "script/mbettersendkeys.h"
+#include "testsupport/environmentoverride.h"
+
+#include "testsupport/xcbapplicationtest.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+TEST(CommonWin32APIFiles, TemporaryFilesAreNewEmptyFilesInTheTemporaryFolderOrTheOneGiven) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const testsupport::EnvironmentOverride tmpdir("TMPDIR", temp.path().toLocal8Bit());
+    const QString first = CommonWin32API::GetUniqueTempFile(CommonWin32API::TempFilePrefix);
+    const QString second = CommonWin32API::GetUniqueTempFile(CommonWin32API::TempFilePrefix);
+    EXPECT_NE(first, second);
+    for (const QString& file : {first, second}) {
+        EXPECT_TRUE(file.startsWith(temp.path() + QStringLiteral("/sor"))) << file.toStdString();
+        EXPECT_TRUE(QFileInfo(file).isFile());
+        EXPECT_EQ(QFileInfo(file).size(), 0);
+    }
+    QTemporaryDir folder;
+    const QString inFolder = CommonWin32API::GetUniqueFileIn(QStringLiteral("query"), folder.path());
+    EXPECT_EQ(QFileInfo(inFolder).absolutePath(), QDir(folder.path()).absolutePath());
+    EXPECT_TRUE(QFileInfo(inFolder).fileName().startsWith(QStringLiteral("que")));
+}
+
+class CommonWin32APIDesktop : public XcbApplicationTest {};
+
+TEST_F(CommonWin32APIDesktop, TheApplicationSeesShiftHeldAndAToggledCapsLockAsNotDown) {
+    EXPECT_FALSE(CommonWin32API::IsKeyDown(16));
+    MBetterSendKeys::SendKeyEvent(16, 0);
+    EXPECT_TRUE(CommonWin32API::IsKeyDown(16));
+    EXPECT_FALSE(CommonWin32API::IsKeyDown(17));
+    MBetterSendKeys::SendKeyEvent(16, 2);
+    EXPECT_FALSE(CommonWin32API::IsKeyDown(16));
+
+    // Caps Lock pressed and released is toggled on, but neither held nor a Shift.
+    MBetterSendKeys::SendKeyEvent(0x14, 0);
+    MBetterSendKeys::SendKeyEvent(0x14, 2);
+    EXPECT_FALSE(CommonWin32API::IsKeyDown(0x14));
+    EXPECT_FALSE(CommonWin32API::IsKeyDown(16));
+    MBetterSendKeys::SendKeyEvent(0x14, 0);
+    MBetterSendKeys::SendKeyEvent(0x14, 2);
+}

@@ -360,13 +360,39 @@ struct OpenFile {
     std::int64_t modifiedNanoseconds;
 };
 
+// Files held by a VeskFileHold, by path, with the number of holds.
+struct HeldFile {
+    std::shared_ptr<VeskFile> file;
+    int holds = 0;
+};
+
 std::mutex openFilesMutex;
 std::map<QString, OpenFile> openFiles;
+std::map<QString, HeldFile> heldFiles;
 
 } // namespace
 
+VeskFileHold::VeskFileHold(const QString& path) : m_path(QFileInfo(path).absoluteFilePath()) {
+    auto file = VeskFile::open(m_path);
+    const std::lock_guard lock(openFilesMutex);
+    HeldFile& held = heldFiles[m_path];
+    if (held.holds++ == 0)
+        held.file = std::move(file);
+}
+
+VeskFileHold::~VeskFileHold() {
+    const std::lock_guard lock(openFilesMutex);
+    if (const auto held = heldFiles.find(m_path); held != heldFiles.end() && --held->second.holds == 0)
+        heldFiles.erase(held);
+}
+
 std::shared_ptr<VeskFile> VeskFile::open(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
+    {
+        const std::lock_guard lock(openFilesMutex);
+        if (const auto held = heldFiles.find(absolute); held != heldFiles.end())
+            return held->second.file;
+    }
     struct stat status {};
     if (::stat(QFile::encodeName(absolute).constData(), &status) != 0)
         raise(QStringLiteral("The file '%1' does not exist.").arg(absolute));

@@ -67,6 +67,20 @@ private:
     std::unique_ptr<Private> d;
 };
 
+// While a hold lives, every open of its path gives the file the hold opened, even when the path
+// has since been renamed away or another file renamed into its place: an export that opens its
+// input many times reads one consistent file from start to end.
+class KESTRUM_EXPORT VeskFileHold {
+public:
+    explicit VeskFileHold(const QString& path);
+    ~VeskFileHold();
+    VeskFileHold(const VeskFileHold&) = delete;
+    VeskFileHold& operator=(const VeskFileHold&) = delete;
+
+private:
+    QString m_path;
+};
+
 class KESTRUM_EXPORT VeskFileOpener {
 public:
     // Opens the file for reading one of its samples; raises when the file cannot be read or has

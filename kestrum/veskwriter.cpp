@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <cmath>
 #include <numeric>
 #include <set>
 #include <tuple>
@@ -264,11 +263,11 @@ void VeskWriter::addScan(const ScanRecord& scan) {
     d->scans.insert({scan.sample, scan.period, scan.experiment, scan.cycle});
 }
 
-void VeskWriter::commit() {
+void VeskWriter::commit(const std::function<void()>& beforeReplacing) {
     d->checkOpen();
     d->db->execute("COMMIT");
     d->closeDatabase();
-    d->save.commit();
+    d->save.commit(beforeReplacing);
 }
 
 } // namespace kestrum

@@ -8,6 +8,7 @@
 #include "kestrum_export.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace kestrum {
@@ -31,7 +32,9 @@ public:
     // At most one scan per (sample, period, experiment, cycle); all four must have been added.
     void addScan(const ScanRecord& scan);
     // Finishes the file and renames it into place atomically, replacing an older file there.
-    void commit();
+    // `beforeReplacing` runs when the file is finished and on disk, just before the rename; it
+    // may throw to abandon the file after all.
+    void commit(const std::function<void()>& beforeReplacing = {});
 
 private:
     class Private;

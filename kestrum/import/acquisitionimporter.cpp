@@ -95,9 +95,14 @@ void AcquisitionImporter::importFiles(const QStringList& inputs, const QString& 
         progress.spectrum = 0;
         progress.spectrumCount = source.count();
         SampleImport(*this, writer, source).run(progress);
-        ++progress.input;
+        if (progress.input + 1 < progress.inputCount)
+            ++progress.input;
     }
-    writer.commit();
+    // Finishing a large file takes a while; a cancel then still keeps the older output.
+    writer.commit([&] {
+        if (reportProgress)
+            reportProgress(progress);
+    });
 }
 
 } // namespace kestrum

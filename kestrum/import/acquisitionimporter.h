@@ -21,7 +21,8 @@ struct ImportProgress {
 class AcquisitionImporter {
 public:
     ScanTypeRules scanTypes;
-    // Called after each spectrum; it may throw to abandon the import, which then leaves nothing.
+    // Called after each spectrum, and once more when the output is finished, just before it
+    // replaces an older one; it may throw to abandon the import, which then leaves nothing.
     std::function<void(const ImportProgress&)> reportProgress;
 
     // Raises a KestrumError naming the file and the reason when an input cannot be read or the

@@ -3,10 +3,11 @@
 #include "kestrum/kestrumerror.h"
 #include "sampleruns.h"
 
+#include "files/savefile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace kestrum::simulation {
 
@@ -45,14 +46,19 @@ QJsonObject settingsJson(const GenerationOptions& options) {
 }
 
 void writeFastaFile(const QString& path) {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        writeFasta(file, PeptidePool::builtIn().proteins);
-        if (file.commit())
-            return;
-    }
-    throw KestrumError::system(
-        QStringLiteral("Cannot write the protein list %1: %2").arg(path, file.errorString()));
+    const auto failure = [&path](const QString& reason) {
+        return QStringLiteral("Cannot write the protein list %1: %2").arg(path, reason);
+    };
+    files::SaveFile save(
+        path, [&failure](files::SaveFile::Step, const QString& reason) { return failure(reason); });
+    QFile file(save.temporaryPath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw KestrumError::system(failure(file.errorString()));
+    writeFasta(file, PeptidePool::builtIn().proteins);
+    if (!file.flush())
+        throw KestrumError::system(failure(file.errorString()));
+    file.close();
+    save.commit();
 }
 
 } // namespace

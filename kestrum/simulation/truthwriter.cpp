@@ -48,8 +48,16 @@ QJsonObject scanEntry(const ProductScanTruth& truth) {
 
 } // namespace
 
-TruthWriter::TruthWriter(const QString& path, const TruthHeader& header) : m_file(path) {
-    if (!m_file.open(QIODevice::WriteOnly))
+TruthWriter::TruthWriter(const QString& path, const TruthHeader& header)
+    : m_save(path,
+             [path](files::SaveFile::Step step, const QString& reason) {
+                 return QStringLiteral("Cannot %1 the ground-truth file %2: %3")
+                     .arg(step == files::SaveFile::Step::Create ? QStringLiteral("create")
+                                                                : QStringLiteral("write"),
+                          path, reason);
+             }),
+      m_file(m_save.temporaryPath()) {
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw KestrumError::system(
             QStringLiteral("Cannot create the ground-truth file %1: %2").arg(path, m_file.errorString()));
     QByteArray opening = compact(QJsonObject{
@@ -72,8 +80,10 @@ void TruthWriter::commit(int surveyScans) {
               .arg(surveyScans)
               .arg(m_productScans)
               .toLatin1());
-    if (!m_file.commit())
+    if (!m_file.flush())
         failWriting();
+    m_file.close();
+    m_save.commit();
 }
 
 void TruthWriter::write(const QByteArray& bytes) {
@@ -83,7 +93,7 @@ void TruthWriter::write(const QByteArray& bytes) {
 
 void TruthWriter::failWriting() const {
     throw KestrumError::system(QStringLiteral("Cannot write the ground-truth file %1: %2")
-                                   .arg(m_file.fileName(), m_file.errorString()));
+                                   .arg(m_save.destination(), m_file.errorString()));
 }
 
 } // namespace kestrum::simulation

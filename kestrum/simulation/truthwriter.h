@@ -5,8 +5,10 @@
 
 #include "productscansimulator.h"
 
+#include "files/savefile.h"
+
+#include <QFile>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace kestrum::simulation {
@@ -30,7 +32,9 @@ private:
     void write(const QByteArray& bytes);
     [[noreturn]] void failWriting() const;
 
-    QSaveFile m_file;
+    files::SaveFile m_save;
+    QFile m_file; // the save's temporary file
+
     int m_productScans = 0;
 };
 

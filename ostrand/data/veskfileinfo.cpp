@@ -62,7 +62,10 @@ VeskFileInfo::State VeskFileInfo::readState(const QString& fileName, std::int32_
     for (std::int32_t period = 0; period < state.numberOfPeriods; ++period)
         state.maxExperiments = std::max(state.maxExperiments, file->ExperimentCount(sampleIndex, period));
 
-    state.scanType = file->Experiment(sampleIndex, currentPeriod, currentExperiment)->ScanTypeCode();
+    // A sample without a single scan (as from an mzML without spectra) has no experiments: it has
+    // nothing to export, which the export reports, rather than a broken structure.
+    if (file->ExperimentCount(sampleIndex, currentPeriod) > 0)
+        state.scanType = file->Experiment(sampleIndex, currentPeriod, currentExperiment)->ScanTypeCode();
 
     // Only a one-period sample can be a data-dependent run; its first product experiment with a
     // precursor chosen during acquisition decides it.

@@ -103,6 +103,8 @@ void MExportMSMSToSorvex::DoExportPrivate(const QString& filePath, std::int32_t 
     DebugDump(*params);
     m_params = params;
     m_cancelled = false;
+    // Everything below opens the file by its path; all of it reads the one file opened here.
+    const kestrum::VeskFileHold heldFile(filePath);
 
     if (!m_fileInfo)
         m_fileInfo = std::make_shared<VeskFileInfo>();

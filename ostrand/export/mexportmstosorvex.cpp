@@ -31,6 +31,8 @@ MExportMSToSorvex::~MExportMSToSorvex() = default;
 
 void MExportMSToSorvex::DoExportFile(const QString& filePath, std::int32_t sampleIndex,
                                      const Params& params) {
+    // The checks and the export read the one file opened here, whatever happens to its path.
+    const kestrum::VeskFileHold heldFile(filePath);
     const auto file = kestrum::VeskFileOpener().OpenVeskFile(filePath, sampleIndex);
     if (file->PeriodCount(sampleIndex) > 1)
         throw errors::NumberedError::system(QStringLiteral("Cannot process multi-period samples."));
@@ -42,6 +44,7 @@ void MExportMSToSorvex::DoExportFile(const QString& filePath, std::int32_t sampl
 void MExportMSToSorvex::DoExportExperiment(const QString& filePath, std::int32_t sampleIndex,
                                            std::int16_t periodNum, std::int16_t exptNum,
                                            const Params& params) {
+    const kestrum::VeskFileHold heldFile(filePath);
     const auto file = kestrum::VeskFileOpener().OpenVeskFile(filePath, sampleIndex);
     const int cycles = file->CycleCount(sampleIndex, periodNum);
     // The first and last cycle of a run of three or more are left out of the sum.

@@ -205,7 +205,10 @@ QString MSpectrum::GetIonsBlock(std::int16_t charge, std::int64_t& peakLines) co
 
 QString MSpectrum::GetQueryTitle() const {
     QString title = m_params && m_params->getUseOldQueryTitles() ? GetOldQueryTitle() : GetNewQueryTitle();
-    return title.replace(QStringLiteral("\r\n"), QStringLiteral("_"));
+    // A line break of any kind inside the title would end the TITLE= line and break the block.
+    title.replace(QStringLiteral("\r\n"), QStringLiteral("_"));
+    title.replace(u'\r', u'_');
+    return title.replace(u'\n', u'_');
 }
 
 QString MSpectrum::GetNewQueryTitle() const {

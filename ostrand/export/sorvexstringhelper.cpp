@@ -1,9 +1,12 @@
 #include "sorvexstringhelper.h"
 
 #include "errors/numberederror.h"
+#include "files/savefile.h"
 #include "files/tempfiles.h"
 
 #include <QFileInfo>
+
+#include <cerrno>
 
 namespace ostrand {
 
@@ -43,9 +46,10 @@ void SorvexStringHelper::CloseFile() {
         return;
     // Text still buffered reaches the disk here; a full disk shows now rather than never.
     const bool flushed = m_file.flush();
+    const int reason = errno;
     m_file.close();
     if (!flushed)
-        raiseFileError(QStringLiteral("write"));
+        raiseFileError(QStringLiteral("write"), reason);
 }
 
 QString SorvexStringHelper::GetString() {
@@ -77,12 +81,15 @@ void SorvexStringHelper::MakeTempFilename() {
 
 void SorvexStringHelper::write(const QByteArray& bytes) {
     if (m_file.write(bytes) != bytes.size())
-        raiseFileError(QStringLiteral("write"));
+        raiseFileError(QStringLiteral("write"), errno);
 }
 
-void SorvexStringHelper::raiseFileError(const QString& action) const {
+void SorvexStringHelper::raiseFileError(const QString& action, int errorNumber) const {
+    // Qt words a full disk as "Unknown error"; the system's own reason says what to do.
+    const bool diskFull = errorNumber == ENOSPC || errorNumber == EDQUOT;
     throw errors::NumberedError::system(
-        QStringLiteral("Cannot %1 the file %2: %3").arg(action, m_filename, m_file.errorString()));
+        QStringLiteral("Cannot %1 the file %2: %3")
+            .arg(action, m_filename, diskFull ? files::systemErrorText(errorNumber) : m_file.errorString()));
 }
 
 } // namespace ostrand

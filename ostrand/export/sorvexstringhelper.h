@@ -37,7 +37,8 @@ private:
     void OpenForWriting();
     void MakeTempFilename();
     void write(const QByteArray& bytes);
-    [[noreturn]] void raiseFileError(const QString& action) const;
+    // `errorNumber` is errno right after the failure; a full disk is named as such.
+    [[noreturn]] void raiseFileError(const QString& action, int errorNumber = 0) const;
 
     bool m_hasFilename = false;
     QString m_filename;

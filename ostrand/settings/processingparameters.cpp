@@ -20,14 +20,25 @@ ProcessingParameters::ProcessingParameters() {
 }
 
 template <typename Read> void ProcessingParameters::load(Read read) {
+    // A stored value that does not convert is named with its text, so that the user can find it.
+    const auto converted = [&](const QString& name, const QString& fallback, const char* kind, auto convert) {
+        const QString text = read(name, fallback);
+        try {
+            return convert(text);
+        } catch (const errors::NumberedError& error) {
+            throw errors::NumberedError::system(
+                QStringLiteral("The setting %1 holds '%2', which is not %3 (%4)")
+                    .arg(name, text, QLatin1String(kind), error.description()));
+        }
+    };
     const auto integer = [&](const QString& name, const QString& fallback) {
-        return numbers::textToInteger(read(name, fallback));
+        return converted(name, fallback, "a whole number from -32768 to 32767", numbers::textToInteger);
     };
     const auto number = [&](const QString& name, const QString& fallback) {
-        return numbers::textToDouble(read(name, fallback));
+        return converted(name, fallback, "a number", numbers::textToDouble);
     };
     const auto boolean = [&](const QString& name, const QString& fallback) {
-        return numbers::textToBool(read(name, fallback));
+        return converted(name, fallback, "on or off", numbers::textToBool);
     };
     const QString on = QStringLiteral("1");
     const QString off = QStringLiteral("0");

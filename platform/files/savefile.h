@@ -3,7 +3,8 @@
 // everything goes into a temporary file in the destination's folder, which commit() forces to disk
 // and renames over the destination in one step, so readers see the old file or the whole new one.
 // A SaveFile destroyed without commit(), by a failure or an interrupt, removes its temporary file
-// and leaves the destination untouched.
+// and leaves the destination untouched. It replaces only a regular file: a pipe, a device, a
+// folder or a symbolic link at the destination is an error that names it, and is left alone.
 
 #include "platform_export.h"
 
@@ -21,7 +22,8 @@ public:
 
     // Creates the empty temporary file, with the permissions a new file in that folder usually
     // gets. Raises a system error worded by `describe` (and carrying `source`) when the folder is
-    // not writable; later failures of commit() are worded the same way.
+    // not writable; later failures of commit() are worded the same way. Raises a system error of
+    // its own when the destination exists and is not a regular file.
     SaveFile(const QString& destination, Describe describe, QString source = {});
     ~SaveFile();
     SaveFile(const SaveFile&) = delete;
@@ -33,11 +35,13 @@ public:
     const QString& temporaryPath() const { return m_temporaryPath; }
 
     // Flushes the finished temporary file to disk and renames it over the destination. The caller
-    // has closed every handle it wrote through.
-    void commit();
+    // has closed every handle it wrote through. `beforeReplacing` runs between the two, the last
+    // moment at which the caller may still abandon the save by throwing.
+    void commit(const std::function<void()>& beforeReplacing = {});
 
 private:
     [[noreturn]] void raise(Step step, const QString& reason) const;
+    void checkDestination() const;
 
     QString m_destination;
     QString m_temporaryPath;
@@ -45,5 +49,13 @@ private:
     QString m_source;
     bool m_committed = false;
 };
+
+// Whether both paths name one existing file, through symbolic links and hard links alike: the
+// test every writer makes before it replaces a file it also reads.
+PLATFORM_EXPORT bool isSameFile(const QString& first, const QString& second);
+
+// The operating system's reason for the error number, in words a user acts on: a full disk says
+// that the disk is full.
+PLATFORM_EXPORT QString systemErrorText(int errorNumber);
 
 } // namespace files

@@ -66,12 +66,6 @@ TEST(SaveFile, AFailedOrAbandonedSaveLeavesTheDestinationUntouchedAndNoTemporary
     const Case cases[] = {
         {"abandoned before commit",
          [](const QString&, const QString& destination) { writeFile(destination, "old"); }, false, nullptr},
-        {"destination is a folder",
-         [](const QString&, const QString& destination) {
-             QDir().mkpath(destination);
-             writeFile(destination + QStringLiteral("/inside"), "old");
-         },
-         true, "cannot rename ("},
         {"folder is missing", [](const QString& folder, const QString&) { QDir(folder).removeRecursively(); },
          true, "cannot create ("},
     };
@@ -99,4 +93,55 @@ TEST(SaveFile, AFailedOrAbandonedSaveLeavesTheDestinationUntouchedAndNoTemporary
         EXPECT_EQ(entriesOf(folder), before);
         EXPECT_EQ(contentOf(destination), kept);
     }
+}
+
+// rename() would replace whatever is at the destination with a regular file; anything but a
+// regular file there is refused by name and left as it was, and a long but legal name still saves.
+TEST(SaveFile, ReplacesOnlyARegularFileAndTakesAnyLegalName) {
+    QTemporaryDir folder;
+    const QString target = folder.filePath(QStringLiteral("target"));
+    writeFile(target, "old");
+    struct Case {
+        const char* name;
+        std::function<void(const QString& destination)> make;
+        const char* kind;
+    };
+    const Case cases[] = {
+        {"named pipe",
+         [](const QString& at) { ASSERT_EQ(::mkfifo(QFile::encodeName(at).constData(), 0600), 0); },
+         "a named pipe"},
+        {"symbolic link", [&](const QString& at) { ASSERT_TRUE(QFile::link(target, at)); },
+         "a symbolic link"},
+        {"folder", [](const QString& at) { ASSERT_TRUE(QDir().mkpath(at)); }, "a folder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString destination = folder.filePath(QLatin1String(c.name));
+        c.make(destination);
+        struct stat before {};
+        ASSERT_EQ(::lstat(QFile::encodeName(destination).constData(), &before), 0);
+        const QStringList entries = entriesOf(folder.path());
+        try {
+            SaveFile save(destination, describe);
+            writeFile(save.temporaryPath(), "new");
+            save.commit();
+            ADD_FAILURE() << "no error was raised";
+        } catch (const errors::NumberedError& error) {
+            EXPECT_EQ(error.description(),
+                      QStringLiteral("Cannot write '%1': it is %2, not a regular file, and is "
+                                     "left as it is.")
+                          .arg(destination, QLatin1String(c.kind)));
+        }
+        struct stat after {};
+        ASSERT_EQ(::lstat(QFile::encodeName(destination).constData(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(entriesOf(folder.path()), entries);
+    }
+    EXPECT_EQ(contentOf(target), "old");
+
+    const QString longName = folder.filePath(QString(250, u'q') + QStringLiteral(".sxq"));
+    SaveFile save(longName, describe);
+    writeFile(save.temporaryPath(), "new");
+    save.commit();
+    EXPECT_EQ(contentOf(longName), "new");
 }

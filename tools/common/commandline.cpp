@@ -25,6 +25,21 @@ bool parseArguments(QCommandLineParser& parser, const QString& program, const QS
     return false;
 }
 
+namespace {
+
+// The message and the note that follows it ("; no query file was written"). After a message that
+// ends a sentence the note is a sentence of its own: "…file. No query file was written." Line
+// breaks inside the message become plain ones.
+QString withNote(QString message, QString note) {
+    message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (!message.endsWith(u'.') || !note.startsWith(QStringLiteral("; ")))
+        return message + note;
+    note.remove(0, 2);
+    return message + u' ' + note.left(1).toUpper() + note.mid(1) + u'.';
+}
+
+} // namespace
+
 int run(const QString& program, const std::function<int()>& work, const FailureNotes& notes) {
     QTextStream err(stderr);
     try {
@@ -36,9 +51,9 @@ int run(const QString& program, const std::function<int()>& work, const FailureN
         err << program << ": interrupted" << notes.afterInterruption << '\n';
         return ExitCancelled;
     } catch (const errors::NumberedError& error) {
-        err << program << ": " << error.description() << notes.afterError << '\n';
+        err << program << ": " << withNote(error.description(), notes.afterError) << '\n';
     } catch (const std::exception& error) {
-        err << program << ": " << error.what() << notes.afterError << '\n';
+        err << program << ": " << withNote(QString::fromLocal8Bit(error.what()), notes.afterError) << '\n';
     }
     return ExitFailure;
 }

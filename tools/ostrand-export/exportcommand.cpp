@@ -10,11 +10,13 @@
 #include "export/mexportmsmstosorvex.h"
 #include "export/mexportmstosorvex.h"
 #include "export/sorvexstringhelper.h"
+#include "settings/parameterranges.h"
 #include "settings/processingparameters.h"
 #include "web/options4daemon.h"
 
 #include "errors/numberederror.h"
 #include "files/savefile.h"
+#include "kestrum/veskfile.h"
 #include "messages/messageservice.h"
 #include "shared/messageboxpresenter.h"
 
@@ -74,6 +76,45 @@ std::int32_t wholeNumber(const QString& text, const QString& what, std::int32_t 
     return value;
 }
 
+// Every name must be a processing parameter and every value one it may take. The batch search
+// client ends a list of one with a comma, which leaves an empty last item.
+void checkParameterLists(const QStringList& names, const QStringList& texts) {
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const bool closingComma = i == names.size() - 1 && names[i].isEmpty() && texts[i].isEmpty();
+        if (closingComma)
+            continue;
+        if (const QString problem = ostrand::parameterValueProblem(names[i], texts[i]); !problem.isEmpty())
+            throw UsageError(QStringLiteral("--keys and --values: ") + problem);
+    }
+}
+
+// The cycles asked for must exist in every period of every sample the export walks; a range past
+// the end would otherwise fail deep inside the export, or count towards the largest number.
+void checkCycleRange(const ExportRequest& request, const kestrum::VeskFile& file) {
+    if (request.startCycle == -1)
+        return;
+    const int samples = file.SampleCount();
+    const int first = request.sampleIndex == -1 ? 1 : request.sampleIndex;
+    const int last = request.sampleIndex == -1 ? samples : std::min(request.sampleIndex, samples);
+    for (int sample = first; sample <= last; ++sample)
+        for (int period = 0; period < file.PeriodCount(sample); ++period) {
+            const int cycles = file.CycleCount(sample, period);
+            if (request.endCycle < cycles)
+                continue;
+            const QString where = file.PeriodCount(sample) > 1
+                                      ? QStringLiteral("sample %1, period %2").arg(sample).arg(period)
+                                      : QStringLiteral("sample %1").arg(sample);
+            throw UsageError(
+                QStringLiteral("--cycles %1 is outside the run: %2 %3")
+                    .arg(request.startCycle == request.endCycle
+                             ? QString::number(request.startCycle)
+                             : QStringLiteral("%1-%2").arg(request.startCycle).arg(request.endCycle),
+                         where,
+                         cycles == 0 ? QStringLiteral("has no cycles")
+                                     : QStringLiteral("has cycles 0 to %1").arg(cycles - 1)));
+        }
+}
+
 // The request, or nothing when the user asked for the help text, which has then been shown.
 std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -87,7 +128,8 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
         "least two items, or both ending in a comma. They do not change the stored settings. "
         "--print-params prints the normalised lists and --edit-params edits them in the options dialog "
         "first; neither needs an acquisition. Exit status: 0 written, 1 failed, 2 wrong command line, "
-        "3 nothing to search, 130 interrupted; on failure or interruption no query file is left behind."));
+        "3 nothing to search, 130 interrupted; in the last three cases no query file is written and an "
+        "earlier one is kept."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("DATA.vesk"), QStringLiteral("The acquisition to export."));
     const QCommandLineOption output(
@@ -142,12 +184,13 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     if (parser.isSet(keys) != parser.isSet(values))
         throw UsageError(QStringLiteral("--keys and --values go together"));
     if (parser.isSet(keys)) {
-        const qsizetype names = parser.value(keys).split(u',').size();
-        const qsizetype texts = parser.value(values).split(u',').size();
-        if (names != texts)
+        const QStringList names = parser.value(keys).split(u',');
+        const QStringList texts = parser.value(values).split(u',');
+        if (names.size() != texts.size())
             throw UsageError(QStringLiteral("--keys names %1 parameters but --values gives %2 values")
-                                 .arg(names)
-                                 .arg(texts));
+                                 .arg(names.size())
+                                 .arg(texts.size()));
+        checkParameterLists(names, texts);
         request.parameterLists = std::pair(parser.value(keys), parser.value(values));
     }
     if (request.printParams || request.editParams) {
@@ -166,7 +209,7 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
                       ? parser.value(output)
                       : data.absolutePath() + u'/' + data.completeBaseName() + QStringLiteral(".sxq"))
             .absoluteFilePath();
-    if (request.outputPath == request.dataPath)
+    if (request.outputPath == request.dataPath || files::isSameFile(request.outputPath, request.dataPath))
         throw UsageError(QStringLiteral("the query file would replace the acquisition"));
 
     if (parser.isSet(sample))
@@ -333,6 +376,9 @@ ExportOutcome exportSurvey(const ExportRequest& request, const std::shared_ptr<P
 int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err) {
     if (request.printParams || request.editParams)
         return printParameters(request, out, err);
+    // The whole export reads this one file, even if another is renamed into its place meanwhile.
+    const kestrum::VeskFileHold heldFile(request.dataPath);
+    checkCycleRange(request, *kestrum::VeskFile::open(request.dataPath));
     const auto params = loadParameters(request, err);
     // The query file appears only when the export is complete; it is removed otherwise.
     files::SaveFile file(request.outputPath, [&request](files::SaveFile::Step step, const QString& reason) {
@@ -342,6 +388,10 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
     if (request.survey) {
         MExportMSToSorvex exporter;
         exporter.GetQueryStringHelper()->SetFilename(file.temporaryPath());
+        // The survey scans are summed in one step that cannot stop half-way; an interrupt ends it.
+        const InterruptWatch::StopAtOnce stop(
+            file.temporaryPath(),
+            QStringLiteral("ostrand-export: interrupted; %1 was not written\n").arg(request.outputPath));
         outcome = exportSurvey(request, params, exporter);
     } else {
         auto exporter = std::make_shared<MExportMSMSToSorvex>();
@@ -353,15 +403,20 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
         err << "ostrand-export: interrupted; " << request.outputPath << " was not written\n";
         return ExitCancelled;
     }
-    file.commit();
-    const char* what = request.survey ? "peaks" : "spectra";
     if (outcome.written == 0) {
+        // A query file of header lines only is no use to a search; an earlier one is kept.
         err << "ostrand-export: "
             << (request.survey ? QStringLiteral("Sorry, there were no peaks in this data.")
                                : QStringLiteral("Sorry, there were no valid MS/MS spectra in this data."))
-            << " " << request.outputPath << " holds the header lines only\n";
+            << " Nothing to search, so nothing was written"
+            << (QFileInfo::exists(request.outputPath)
+                    ? QStringLiteral("; %1 is left as it was").arg(request.outputPath)
+                    : QString())
+            << "\n";
         return ExitNothingFound;
     }
+    file.commit();
+    const char* what = request.survey ? "peaks" : "spectra";
     out << outcome.written << ' ' << what << " written to " << request.outputPath << '\n';
     if (request.openSearch) {
         out.flush();
@@ -370,6 +425,22 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
     }
     return ExitOk;
 }
+
+// A setting that cannot be stored (a read-only settings folder) ends the command as a failure,
+// instead of a message that would leave the exit status at success.
+class SettingsFailuresFail {
+public:
+    SettingsFailuresFail()
+        : m_previous(messages::setPresenter([](const QString& text, const QString& title) {
+              throw errors::NumberedError::system(QStringLiteral("%1: %2").arg(title, text));
+          })) {}
+    ~SettingsFailuresFail() { messages::setPresenter(m_previous); }
+    SettingsFailuresFail(const SettingsFailuresFail&) = delete;
+    SettingsFailuresFail& operator=(const SettingsFailuresFail&) = delete;
+
+private:
+    messages::Presenter m_previous;
+};
 
 } // namespace
 
@@ -395,6 +466,7 @@ bool ExportCommand::preparePlatform(int argc, char* argv[]) {
 
 int ExportCommand::run(const QStringList& arguments) {
     const InterruptWatch interrupts;
+    const SettingsFailuresFail settingsFailures;
     return commandline::run(QStringLiteral("ostrand-export"),
                             [&arguments] {
                                 QTextStream out(stdout);

@@ -4,6 +4,8 @@
 
 #include "kestrum/import/mzmlexporter.h"
 
+#include "files/savefile.h"
+
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QTextStream>
@@ -42,8 +44,7 @@ int runConvert(const QStringList& arguments) {
     }
     const QString input = parser.positionalArguments().constFirst();
     const QString outputPath = parser.value(output);
-    const QString canonicalOutput = QFileInfo(outputPath).canonicalFilePath();
-    if (!canonicalOutput.isEmpty() && QFileInfo(input).canonicalFilePath() == canonicalOutput) {
+    if (files::isSameFile(input, outputPath)) {
         err << "vesk convert: the output " << outputPath << " would replace the input file\n";
         return ExitUsage;
     }

@@ -5,6 +5,8 @@
 #include "kestrum/import/acquisitionimporter.h"
 #include "kestrum/scantype.h"
 
+#include "files/savefile.h"
+
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QTextStream>
@@ -63,9 +65,8 @@ int runImport(const QStringList& arguments) {
         return ExitUsage;
     }
     const QString outputPath = parser.value(output);
-    const QString canonicalOutput = QFileInfo(outputPath).canonicalFilePath();
     for (const QString& input : inputs)
-        if (!canonicalOutput.isEmpty() && QFileInfo(input).canonicalFilePath() == canonicalOutput) {
+        if (files::isSameFile(input, outputPath)) {
             err << "vesk import: the output " << outputPath << " would replace the input file\n";
             return ExitUsage;
         }

@@ -154,7 +154,8 @@ TEST_F(AcquisitionImporterTest, EachInputBecomesASampleNamedAfterItsFile) {
     EXPECT_EQ(file->SampleName(2), QStringLiteral("second"));
     EXPECT_EQ(file->ExperimentCount(1, 0), 2);
     EXPECT_EQ(file->CycleCount(2, 0), 2);
-    EXPECT_EQ(progress, (std::vector<std::pair<int, qsizetype>>{{0, 1}, {0, 2}, {1, 1}, {1, 2}}));
+    // The last report comes when the finished file is about to replace an older one.
+    EXPECT_EQ(progress, (std::vector<std::pair<int, qsizetype>>{{0, 1}, {0, 2}, {1, 1}, {1, 2}, {1, 2}}));
 }
 
 TEST_F(AcquisitionImporterTest, FailedImportLeavesNoOutputAndKeepsAnOlderFile) {
@@ -174,14 +175,29 @@ TEST_F(AcquisitionImporterTest, FailedImportLeavesNoOutputAndKeepsAnOlderFile) {
               (QStringList{QStringLiteral("good.mzML"), QStringLiteral("run.vesk")}));
 }
 
-TEST_F(AcquisitionImporterTest, AbandonedImportLeavesNothing) {
+// Abandoned at the first spectrum, or while the finished file is about to replace the older one.
+TEST_F(AcquisitionImporterTest, AbandonedImportLeavesNothingAndKeepsAnOlderFile) {
     testfixture::writeMzml(path(QStringLiteral("good.mzML")), {survey(1), survey(2)});
-    struct Stop {};
-    kestrum::AcquisitionImporter importer;
-    importer.reportProgress = [](const kestrum::ImportProgress&) { throw Stop{}; };
-    EXPECT_THROW(importer.importFiles({path(QStringLiteral("good.mzML"))}, path(QStringLiteral("run.vesk"))),
-                 Stop);
-    EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("good.mzML")});
+    const QString output = path(QStringLiteral("run.vesk"));
+    for (const int stopAtReport : {1, 3}) {
+        SCOPED_TRACE(stopAtReport);
+        QFile older(output);
+        ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+        older.write("older results");
+        older.close();
+        struct Stop {};
+        int reports = 0;
+        kestrum::AcquisitionImporter importer;
+        importer.reportProgress = [&](const kestrum::ImportProgress&) {
+            if (++reports == stopAtReport)
+                throw Stop{};
+        };
+        EXPECT_THROW(importer.importFiles({path(QStringLiteral("good.mzML"))}, output), Stop);
+        ASSERT_TRUE(older.open(QIODevice::ReadOnly));
+        EXPECT_EQ(older.readAll(), QByteArray("older results"));
+        EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files),
+                  (QStringList{QStringLiteral("good.mzML"), QStringLiteral("run.vesk")}));
+    }
 }
 
 TEST_F(AcquisitionImporterTest, UnwritableOutputIsReportedWithItsPath) {

@@ -6,7 +6,9 @@
 #include "export/mexportmsmstosorvex.h"
 #include "export/sorvexstringhelper.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using exporttest::cycleList;
@@ -303,3 +305,35 @@ TEST_F(MExportMSMSToSorvexTest, LateBoundCallsReachTheExportAndItsProgressObject
 }
 
 } // namespace
+
+// Another acquisition renamed into the exported one's place halfway through changes nothing: the
+// export reads the file it started with to its end, in every sample.
+TEST_F(MExportMSMSToSorvexTest, AFileRenamedIntoPlaceDuringTheExportIsNotRead) {
+    struct RenameBeforeCycle : PendingEvents {
+        RenameBeforeCycle(QString f, QString t) : from(std::move(f)), to(std::move(t)) {}
+        void process() override {
+            if (calls++ == 3) {
+                EXPECT_EQ(std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()),
+                          0);
+            }
+        }
+        QString from, to;
+        int calls = 0;
+    };
+    DataDependentRun original(6), replacement(6);
+    for (int cycle = 0; cycle < 6; ++cycle) {
+        original.product(cycle, 400.0 + 10 * cycle);
+        replacement.product(cycle, 700.0 + 10 * cycle);
+    }
+    const QString path = write(original, 2);
+    const auto blocksOf = [this](const QString& file, std::shared_ptr<PendingEvents> events) {
+        exporter = std::make_shared<MExportMSMSToSorvex>();
+        exporter->GetQueryStringHelper()->SetFilename(dir.filePath(QStringLiteral("query.txt")));
+        exporter->setPendingEvents(std::move(events));
+        exporter->DoExportRange(file, -1, params, nullptr, -1, -1, nullptr);
+        return exporter->GetResultString();
+    };
+    const QString expected = blocksOf(path, std::make_shared<ostrand::ApplicationPendingEvents>());
+    ASSERT_EQ(parseBlocks(expected).size(), 12u);
+    EXPECT_EQ(blocksOf(path, std::make_shared<RenameBeforeCycle>(write(replacement, 2), path)), expected);
+}

@@ -30,7 +30,7 @@ protected:
         path = dir.filePath(QStringLiteral("run7.vesk"));
         kestrum::VeskWriter writer(path);
         for (const auto& [name, polarity] :
-             {std::pair{QStringLiteral("Digest A"), 0}, std::pair{QStringLiteral("Neg\r\nrun"), 1}}) {
+             {std::pair{QStringLiteral("Digest A"), 0}, std::pair{QStringLiteral("Neg\r\nr\nu\rn"), 1}}) {
             const int sample = writer.addSample(name);
             writer.addPeriod(sample);
             writer.addExperiment(sample, 0, {kestrum::TOFMS, polarity, 0});
@@ -117,7 +117,7 @@ TEST_F(MSpectrumTest, NewTitleNamesFileSampleElutionPeriodAndCycles) {
     negative->AddSpectrum(evenPeaks(3), 0, 30.0, 0, 1);
     EXPECT_EQ(
         negative->GetQueryTitle(),
-        QStringLiteral("File: run7.vesk, Sample: Neg_run (sample number 2), Elution: 0.5 min, Period: 1, "
+        QStringLiteral("File: run7.vesk, Sample: Neg_r_u_n (sample number 2), Elution: 0.5 min, Period: 1, "
                        "Cycle(s): 1 (Experiment 2)"));
 }
 

@@ -147,14 +147,14 @@ TEST_F(SorvexStringHelperTest, AFullDiskIsReportedWhenTheTextReachesIt) {
         buffer.SetFilename(QStringLiteral("/dev/full"));
         buffer.Append(QStringLiteral("abc"));
         EXPECT_EQ(errorOf([&] { buffer.CloseFile(); }),
-                  QStringLiteral("Cannot write the file /dev/full: No space left on device"));
+                  QStringLiteral("Cannot write the file /dev/full: the disk is full"));
         buffer.Append(QStringLiteral("pending"));
     } // The release swallows the error of the text still pending.
     SorvexStringHelper large;
     large.SetFilename(QStringLiteral("/dev/full"));
     EXPECT_TRUE(errorOf([&] {
                     large.Append(QString(1 << 20, QLatin1Char('x')));
-                }).endsWith(QStringLiteral("No space left on device")));
+                }).endsWith(QStringLiteral("the disk is full")));
 }
 
 TEST_F(SorvexStringHelperTest, IsCalledByNameInSlotOrderWithItsArgumentsUntouched) {

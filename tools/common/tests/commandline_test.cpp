@@ -7,6 +7,8 @@
 #include "testsupport/capturedoutput.h"
 
 #include <QCommandLineParser>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -31,7 +33,7 @@ TEST(CommandLine, EveryOutcomeEndsWithItsExitCodeAndMessage) {
          "tool: --sample needs a number\nRun 'tool --help' for the options.\n"},
         {"failed",
          []() -> int { throw errors::NumberedError::system(QStringLiteral("'a.vesk' is not a Vesk file.")); },
-         ExitFailure, "tool: 'a.vesk' is not a Vesk file.; no file was written\n"},
+         ExitFailure, "tool: 'a.vesk' is not a Vesk file. No file was written.\n"},
         {"failed outside the system", []() -> int { throw std::runtime_error("out of memory"); }, ExitFailure,
          "tool: out of memory; no file was written\n"},
         {"interrupted", []() -> int { throw commandline::Interrupted{}; }, ExitCancelled,
@@ -78,10 +80,10 @@ TEST(CommandLine, ParsingShowsHelpUnderTheProgramsNameAndRejectsUnknownOptions) 
 
 // Tests run with stderr in a file, as in a log: one line per tenth, or nothing when asked.
 TEST(CommandLine, CtrlCIsRecordedAsACancelAndProgressInALogKeepsToTenths) {
-    {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         const InterruptWatch watch;
         EXPECT_FALSE(InterruptWatch::requested());
-        std::raise(SIGINT);
+        std::raise(signal);
         EXPECT_TRUE(InterruptWatch::requested()) << "the interrupt only asks the work to stop";
     }
     const QByteArray log = capturedOutput(stderr, [] {
@@ -99,4 +101,25 @@ TEST(CommandLine, CtrlCIsRecordedAsACancelAndProgressInALogKeepsToTenths) {
         progress.update(QStringLiteral("Sample 1"), 5, 10);
     });
     EXPECT_TRUE(silent.isEmpty());
+}
+
+// Work that cannot stop half-way ends at once on an interrupt, during it or from before it,
+// without leaving its half-written file.
+TEST(CommandLineDeathTest, AnInterruptStopsWorkThatCannotStopAtOnceAndRemovesItsFile) {
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("out.txt.part"));
+    for (const bool before : {false, true}) {
+        QFile(file).open(QIODevice::WriteOnly);
+        EXPECT_EXIT(
+            {
+                const InterruptWatch watch;
+                if (before)
+                    std::raise(SIGINT);
+                const InterruptWatch::StopAtOnce stop(file, QStringLiteral("tool: interrupted\n"));
+                std::raise(SIGHUP);
+                std::abort(); // not reached
+            },
+            ::testing::ExitedWithCode(ExitCancelled), "tool: interrupted");
+        EXPECT_FALSE(QFile::exists(file));
+    }
 }

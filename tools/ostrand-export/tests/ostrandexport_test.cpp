@@ -2,12 +2,16 @@
 
 #include "common/exitcodes.h"
 
+#include "kestrum/veskwriter.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <csignal>
 #include <pty.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using exportprogram::GeneratedRunTest;
@@ -74,24 +78,76 @@ TEST_F(OstrandExport, CyclesAndParametersNarrowTheExport) {
     // Titles count cycles from 1, the command line from 0.
     EXPECT_GE(*std::min_element(cycles.begin(), cycles.end()), 6);
     EXPECT_LE(*std::max_element(cycles.begin(), cycles.end()), 21);
+}
 
-    // Parameters that no spectrum can meet leave a query file of header lines and say so.
-    const auto none = runProgram({dataPath(), QStringLiteral("-o"), output, QStringLiteral("--keys"),
-                                  QStringLiteral("MSMSAveNeedXPeaks,iTraq"), QStringLiteral("--values"),
-                                  QStringLiteral("30000,0")});
-    EXPECT_EQ(none.exitCode, ExitNothingFound);
-    EXPECT_TRUE(none.err.contains(QStringLiteral("Sorry, there were no valid MS/MS spectra in this data.")));
-    EXPECT_TRUE(none.err.contains(QStringLiteral("Error: This field must be an integer between 1 and 100.")))
-        << "the options dialog's check of the lists, shown without a dialog";
-    EXPECT_EQ(readText(output), QStringLiteral("SEARCH=MIS\r\nREPTYPE=Peptide\r\n"));
+// Nothing to search writes nothing: a good query file from before is kept, and an acquisition
+// without a single spectrum (as imported from an mzML without spectra) is one more such case.
+TEST_F(OstrandExport, NothingToSearchKeepsTheEarlierQueryFile) {
+    const QString output = outputPath(QStringLiteral("kept.sxq"));
+    ASSERT_EQ(runProgram({dataPath(), QStringLiteral("-o"), output}).exitCode, ExitOk);
+    const QString good = readText(output);
+    const QString empty = outputPath(QStringLiteral("empty.vesk"));
+    {
+        kestrum::VeskWriter writer(empty);
+        writer.addPeriod(writer.addSample(QStringLiteral("no spectra")));
+        writer.commit();
+    }
+    struct Case {
+        QStringList arguments;
+        bool existed;
+    };
+    const Case cases[] = {
+        // Parameters that no spectrum can meet.
+        {{dataPath(), QStringLiteral("--cycles"), QStringLiteral("3"), QStringLiteral("--keys"),
+          QStringLiteral("MSMSAveNeedXPeaks,iTraq"), QStringLiteral("--values"), QStringLiteral("100,0")},
+         true},
+        {{empty}, true},
+        {{empty, QStringLiteral("-o"), outputPath(QStringLiteral("never.sxq"))}, false},
+    };
+    for (const Case& c : cases) {
+        const QStringList arguments =
+            c.existed ? c.arguments + QStringList{QStringLiteral("-o"), output} : c.arguments;
+        const auto none = runProgram(arguments);
+        EXPECT_EQ(none.exitCode, ExitNothingFound) << none.err.toStdString();
+        EXPECT_TRUE(none.err.contains(QStringLiteral("Sorry, there were no valid MS/MS spectra in this data. "
+                                                     "Nothing to search, so nothing was written")))
+            << none.err.toStdString();
+        EXPECT_EQ(none.err.contains(QStringLiteral("is left as it was")), c.existed);
+    }
+    EXPECT_EQ(readText(output), good);
+    EXPECT_FALSE(QFile::exists(outputPath(QStringLiteral("never.sxq"))));
+    EXPECT_FALSE(QFile::exists(outputPath(QStringLiteral("empty.sxq"))));
+}
 
-    // A value the parameters cannot take fails and keeps the earlier query file.
-    const auto bad = runProgram({dataPath(), QStringLiteral("-o"), output, QStringLiteral("--keys"),
-                                 QStringLiteral("MSMSAveNeedXPeaks,iTraq"), QStringLiteral("--values"),
-                                 QStringLiteral("many,0")});
-    EXPECT_EQ(bad.exitCode, ExitFailure);
-    EXPECT_TRUE(bad.err.contains(QStringLiteral("Could not read options from registry.")));
-    EXPECT_EQ(readText(output), QStringLiteral("SEARCH=MIS\r\nREPTYPE=Peptide\r\n"));
+// Stored settings that cannot be read, or cannot be written, fail the export by name.
+TEST_F(OstrandExport, StoredSettingsThatCannotBeReadOrWrittenFailTheExport) {
+    QTemporaryDir settings;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("OSTRAND_SETTINGS_DIR"), settings.path());
+    const QString output = outputPath(QStringLiteral("settings.sxq"));
+    ASSERT_EQ(runProgram({dataPath(), QStringLiteral("-o"), output}, environment).exitCode, ExitOk);
+    // The first run stored the logging switch; a value edited by hand goes beside it.
+    const QString store = settings.filePath(QStringLiteral("current-user.ini"));
+    const QString stored = readText(store);
+    ASSERT_TRUE(stored.contains(QStringLiteral("Debug=0")));
+    QFile edited(store);
+    ASSERT_TRUE(edited.open(QIODevice::WriteOnly));
+    edited.write(QString(stored)
+                     .replace(QStringLiteral("Debug=0"), QStringLiteral("Debug=0\nMSMSAveNeedXPeaks=many"))
+                     .toLocal8Bit());
+    edited.close();
+    const auto unreadable = runProgram({dataPath(), QStringLiteral("-o"), output}, environment);
+    EXPECT_EQ(unreadable.exitCode, ExitFailure);
+    EXPECT_TRUE(unreadable.err.contains(
+        QStringLiteral("The setting MSMSAveNeedXPeaks holds 'many', which is not a whole number")))
+        << unreadable.err.toStdString();
+
+    // A settings folder that cannot be created, even by root: under a file.
+    environment.insert(QStringLiteral("OSTRAND_SETTINGS_DIR"), store + QStringLiteral("/settings"));
+    const auto unwritable = runProgram({dataPath(), QStringLiteral("-o"), output}, environment);
+    EXPECT_EQ(unwritable.exitCode, ExitFailure);
+    EXPECT_TRUE(unwritable.err.contains(QStringLiteral("Failed to create key")))
+        << unwritable.err.toStdString();
 }
 
 TEST_F(OstrandExport, PrintParamsShowsTheNormalisedListsOfTheBatchSearchClient) {
@@ -123,9 +179,9 @@ TEST_F(OstrandExport, PrintParamsShowsTheNormalisedListsOfTheBatchSearchClient) 
         {lists("MSMSAveNeedXPeaks,", "20,"), ExitOk,
          keys + QStringLiteral("1,1,1,0,0,1,1,20,1,10,1,0,2,0,1,1,1,1,1,0\n"), ""},
         {lists("MSMSAveNeedXPeaks,iTraq", "500,0"),
-         ExitFailure,
+         ExitUsage,
          {},
-         "Error: This field must be an integer between 1 and 100."},
+         "MSMSAveNeedXPeaks takes a whole number from 1 to 100, not '500'"},
         {lists("a,b,c", "1,2"), ExitUsage, {}, "--keys names 3 parameters but --values gives 2 values"},
         {{dataPath()}, ExitUsage, {}, "export nothing"},
     };
@@ -150,7 +206,8 @@ TEST_F(OstrandExport, SurveyExportWritesAFingerprintOfOneExperiment) {
     const QString output = outputPath(QStringLiteral("pmf.txt"));
     const auto whole = runProgram({dataPath(), QStringLiteral("--survey"), QStringLiteral("-o"), output});
     EXPECT_EQ(whole.exitCode, ExitFailure);
-    EXPECT_TRUE(whole.err.contains(QStringLiteral("Cannot process multi-experiment samples.")));
+    EXPECT_TRUE(whole.err.contains(
+        QStringLiteral("Cannot process multi-experiment samples. No query file was written.")));
     EXPECT_FALSE(QFile::exists(output));
 
     const auto survey = runProgram({dataPath(), QStringLiteral("--survey"), QStringLiteral("--experiment"),
@@ -173,7 +230,34 @@ TEST_F(OstrandExport, WrongCommandLinesAndInputsAreRefusedClearly) {
         const char* message;
     };
     const QString missing = outputPath(QStringLiteral("missing.vesk"));
+    // A link to the acquisition's folder, and a pipe where the query file would go.
+    const QString link = outputPath(QStringLiteral("link"));
+    QFile::link(folder->path(), link);
+    const QString pipe = outputPath(QStringLiteral("pipe.sxq"));
+    ::mkfifo(QFile::encodeName(pipe).constData(), 0600);
+    const auto parameters = [this](const char* names, const char* values) {
+        return QStringList{dataPath(), QStringLiteral("--keys"), QLatin1String(names),
+                           QStringLiteral("--values"), QLatin1String(values)};
+    };
     const Case cases[] = {
+        {{dataPath(), QStringLiteral("--cycles"), QStringLiteral("2147483647")},
+         ExitUsage,
+         "--cycles 2147483647 is outside the run: sample 1 has cycles 0 to 69"},
+        {{dataPath(), QStringLiteral("--cycles"), QStringLiteral("60-70")},
+         ExitUsage,
+         "--cycles 60-70 is outside the run: sample 1 has cycles 0 to 69"},
+        {parameters("NoSuchKey", "5"), ExitUsage, "there is no processing parameter named 'NoSuchKey'"},
+        {parameters("MSMSAveNeedXPeaks,MSMSCentroidHtPerc", "8,500"), ExitUsage,
+         "MSMSCentroidHtPerc takes a number from 0 to 100, not '500'"},
+        {parameters("MSMSAvePrecursorTol", "-0.5"), ExitUsage,
+         "MSMSAvePrecursorTol takes a number from 0 to 10"},
+        {parameters("MSMSAveNeedXPeaks", "many"), ExitUsage,
+         "MSMSAveNeedXPeaks takes a whole number from 1 to 100"},
+        {parameters("iTraq", "maybe"), ExitUsage, "iTraq is on or off"},
+        {{dataPath(), QStringLiteral("-o"), link + QStringLiteral("/run.vesk")},
+         ExitUsage,
+         "the query file would replace the acquisition"},
+        {{dataPath(), QStringLiteral("-o"), pipe}, ExitFailure, "it is a named pipe, not a regular file"},
         {{}, ExitUsage, "name the acquisition"},
         {{dataPath(), QStringLiteral("--cycles"), QStringLiteral("9-3")}, ExitUsage, "ends before it starts"},
         {{dataPath(), QStringLiteral("--cycles"), QStringLiteral("x")}, ExitUsage, "--cycles needs"},
@@ -192,7 +276,7 @@ TEST_F(OstrandExport, WrongCommandLinesAndInputsAreRefusedClearly) {
          "--period needs a whole number from 0 to 32767"},
         {{dataPath(), QStringLiteral("--sample"), QStringLiteral("2")},
          ExitFailure,
-         "no query file was written"},
+         "query file was written"},
         {{missing}, ExitFailure, "missing.vesk"},
     };
     for (const Case& c : cases) {
@@ -200,7 +284,11 @@ TEST_F(OstrandExport, WrongCommandLinesAndInputsAreRefusedClearly) {
         EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.join(u' ').toStdString();
         EXPECT_TRUE(run.err.contains(QLatin1String(c.message))) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_FALSE(run.err.contains(QStringLiteral(".;"))) << run.err.toStdString();
     }
+    EXPECT_TRUE(QFileInfo(link + QStringLiteral("/run.vesk")).isFile());
+    struct stat status {};
+    EXPECT_TRUE(::lstat(QFile::encodeName(pipe).constData(), &status) == 0 && S_ISFIFO(status.st_mode));
     EXPECT_FALSE(QFile::exists(outputPath(QStringLiteral("missing.sxq"))));
 }
 
@@ -249,16 +337,19 @@ TEST_F(OstrandExport, TerminalShowsProgressAndInterruptCancelsWithoutAFile) {
     }
     ASSERT_TRUE(QFile::remove(output));
 
-    // The bar appears as the first sample starts, before its first cycle: Ctrl+C then cancels.
-    TerminalRun run({dataPath(), QStringLiteral("-o"), output});
-    run.readUntil(QStringLiteral("]"));
-    ::kill(static_cast<pid_t>(run.process().processId()), SIGINT);
-    ASSERT_TRUE(run.process().waitForFinished(60000));
-    EXPECT_EQ(run.process().exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(run.process().exitCode(), ExitCancelled);
-    EXPECT_TRUE(run.readUntil(QStringLiteral("was not written")).contains(QStringLiteral("interrupted")));
-    EXPECT_FALSE(QFile::exists(output));
-    EXPECT_TRUE(QDir(folder->path()).entryList({QStringLiteral("*.part")}).isEmpty());
+    // The bar appears as the first sample starts, before its first cycle: Ctrl+C, or the terminal
+    // going away, then cancels.
+    for (const int signal : {SIGINT, SIGHUP}) {
+        TerminalRun run({dataPath(), QStringLiteral("-o"), output});
+        run.readUntil(QStringLiteral("]"));
+        ::kill(static_cast<pid_t>(run.process().processId()), signal);
+        ASSERT_TRUE(run.process().waitForFinished(60000));
+        EXPECT_EQ(run.process().exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(run.process().exitCode(), ExitCancelled);
+        EXPECT_TRUE(run.readUntil(QStringLiteral("was not written")).contains(QStringLiteral("interrupted")));
+        EXPECT_FALSE(QFile::exists(output));
+        EXPECT_TRUE(QDir(folder->path()).entryList({QStringLiteral("*.part")}).isEmpty());
+    }
 }
 
 } // namespace

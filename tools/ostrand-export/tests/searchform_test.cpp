@@ -62,8 +62,9 @@ TEST_F(OstrandExportSearchForm, SubmitsTheWrittenQueryFileWithItsSearchTitle) {
          {}},
         {"no spectra written: no browser",
          QStringLiteral("/sorvex"),
-         {QStringLiteral("--open-search"), QStringLiteral("--keys"), QStringLiteral("MSMSAveNeedXPeaks,"),
-          QStringLiteral("--values"), QStringLiteral("30000,")},
+         {QStringLiteral("--open-search"), QStringLiteral("--keys"),
+          QStringLiteral("MSMSThresholdInPercent,MSMSThreshold"), QStringLiteral("--values"),
+          QStringLiteral("0,1E+15")},
          ExitNothingFound,
          {},
          QStringLiteral("no valid MS/MS spectra")},
@@ -89,7 +90,8 @@ TEST_F(OstrandExportSearchForm, SubmitsTheWrittenQueryFileWithItsSearchTitle) {
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
         const QString message = c.message.contains(u'%') ? c.message.arg(output) : c.message;
         EXPECT_TRUE(run.err.contains(message)) << run.err.toStdString();
-        EXPECT_TRUE(QFile::exists(output)) << "the query file is kept";
+        EXPECT_EQ(QFile::exists(output), c.exitCode != ExitNothingFound)
+            << "a written query file is kept, and nothing to search writes none";
         const auto uploads = server.uploads();
         if (c.title.isEmpty()) {
             EXPECT_EQ(uploads.size(), uploadsBefore);

@@ -1,0 +1,78 @@
+#include "parameterranges.h"
+
+#include "errors/numberederror.h"
+#include "numbers/numberconversion.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ostrand {
+
+const std::vector<ParameterRange>& processingParameterRanges() {
+    using Kind = ParameterRange::Kind;
+    // A switch stored as 0 or 1.
+    const auto flag = [](const char* name) {
+        return ParameterRange{QLatin1String(name), Kind::WholeNumber, 0, 1};
+    };
+    const auto boolean = [](const char* name) { return ParameterRange{QLatin1String(name), Kind::Boolean}; };
+    static const std::vector<ParameterRange> ranges = {
+        flag("strDefaultChargeState1"),
+        flag("strDefaultChargeState2"),
+        flag("strDefaultChargeState3"),
+        flag("strDefaultChargeState4"),
+        flag("strDefaultChargeState5"),
+        flag("strDiscardHighChargeStates"),
+        {QStringLiteral("DDESurveyHtPerc"), Kind::Number, 0, 100},
+        {QStringLiteral("DDESurveyMergeDist"), Kind::Number, 0, 1000},
+        boolean("DDEMergeDistInPPM"),
+        flag("DDEAutoDetermineCharge"),
+        flag("MSMSCentroidEnable"),
+        boolean("MSMSSmoothCentroid"),
+        {QStringLiteral("MSMSCentroidHtPerc"), Kind::Number, 0, 100},
+        {QStringLiteral("MSMSCentroidMergeDist"), Kind::Number, 0, 1000},
+        boolean("MSMSMergeDistInPPM"),
+        {QStringLiteral("MSMSThreshold"), Kind::Number, 0, 1e15},
+        boolean("MSMSThresholdInPercent"),
+        boolean("MSMSDeisotope"),
+        boolean("MSMSReportPeakArea"),
+        {QStringLiteral("RemoveNearParent"), Kind::WholeNumber, 0, 300},
+        boolean("iTraq"),
+        {QStringLiteral("MSMSAveNeedXPeaks"), Kind::WholeNumber, 1, 100},
+        {QStringLiteral("MSMSAvePrecursorTol"), Kind::Number, 0, 10},
+        {QStringLiteral("MSMSAveMaxCycBetween"), Kind::WholeNumber, 0, 1000},
+        {QStringLiteral("MSMSAveMinCyclesPerGroup"), Kind::WholeNumber, 1, 100},
+        boolean("UseOldQueryTitles"),
+        // Not a processing parameter, but the batch search client's lists carry the server choice.
+        {QStringLiteral("SorvexURLOption"), Kind::WholeNumber, 0, 3},
+    };
+    return ranges;
+}
+
+QString parameterValueProblem(const QString& name, const QString& text) {
+    const auto& ranges = processingParameterRanges();
+    const auto range = std::find_if(ranges.begin(), ranges.end(), [&name](const ParameterRange& known) {
+        return known.name.compare(name, Qt::CaseInsensitive) == 0;
+    });
+    if (range == ranges.end())
+        return QStringLiteral("there is no processing parameter named '%1'").arg(name);
+    double value = 0;
+    try {
+        value = numbers::textToDouble(text);
+    } catch (const errors::NumberedError&) {
+        value = std::nan("");
+    }
+    if (range->kind == ParameterRange::Kind::Boolean) {
+        if (std::isnan(value))
+            return QStringLiteral("%1 is on or off (1 or 0, True or False), not '%2'").arg(name, text);
+        return {};
+    }
+    const bool whole = range->kind == ParameterRange::Kind::WholeNumber;
+    if (std::isnan(value) || value < range->lowest || value > range->highest ||
+        (whole && value != std::floor(value)))
+        return QStringLiteral("%1 takes a %2 from %3 to %4, not '%5'")
+            .arg(name, whole ? QStringLiteral("whole number") : QStringLiteral("number"),
+                 numbers::numberText(range->lowest, 15), numbers::numberText(range->highest, 15), text);
+    return {};
+}
+
+} // namespace ostrand

@@ -1,0 +1,25 @@
+#pragma once
+// The values each processing parameter may take, in one table: the options window checks its
+// fields against it, and so does every other way of handing parameters to an export by name.
+
+#include <QString>
+#include <vector>
+
+namespace ostrand {
+
+struct ParameterRange {
+    enum class Kind { WholeNumber, Number, Boolean };
+    QString name; // the stored value's name, as "MSMSAveNeedXPeaks"
+    Kind kind;
+    double lowest = 0; // for numbers: the range, both ends included
+    double highest = 0;
+};
+
+// Every processing parameter, in the order the parameters are read.
+const std::vector<ParameterRange>& processingParameterRanges();
+
+// What is wrong with `text` as the value of the parameter `name`, naming both and the values it
+// takes; empty when the value is allowed. An unknown name is wrong too.
+QString parameterValueProblem(const QString& name, const QString& text);
+
+} // namespace ostrand

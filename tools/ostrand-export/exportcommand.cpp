@@ -1,5 +1,6 @@
 #include "exportcommand.h"
 
+#include "batchsearchclientlists.h"
 #include "searchformstep.h"
 #include "terminalprogressbar.h"
 
@@ -12,15 +13,13 @@
 #include "export/sorvexstringhelper.h"
 #include "settings/parameterranges.h"
 #include "settings/processingparameters.h"
-#include "web/options4daemon.h"
+#include "settings/registryfuncs.h"
 
 #include "errors/numberederror.h"
 #include "files/savefile.h"
 #include "kestrum/veskfile.h"
 #include "messages/messageservice.h"
-#include "shared/messageboxpresenter.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -256,55 +255,51 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
 // Hands the given lists to the batch search client's interface, as the client does; it keeps
 // them in memory and leaves the stored settings untouched. A single pair has no comma, which
 // that interface takes as no lists at all, so the user is told.
-void setParameterLists(Options4Daemon& daemon, const ExportRequest& request, QTextStream& err) {
+void setParameterLists(BatchSearchClientLists& lists, const ExportRequest& request, QTextStream& err) {
     const auto& [names, texts] = *request.parameterLists;
     if (!names.contains(u','))
         err << "ostrand-export: a single name and value are not taken (the lists need a comma, as the batch "
                "search client gives them), so every parameter is at its default; end both lists with a "
                "comma to set one parameter\n";
     err.flush();
-    daemon.Set_Params_Strings(names, texts);
+    lists.setLists(names, texts);
 }
 
-// The processing parameters: the stored settings, or those of the given lists.
+// The processing parameters: the stored settings, or those of the given lists. The lists come
+// back from the batch search client's interface checked, complete and in order, and this
+// program's export reads them from its own in-memory store, as the interface's parameter object
+// reads them from the library's.
 std::shared_ptr<ProcessingParameters> loadParameters(const ExportRequest& request, QTextStream& err) {
     if (request.parameterLists) {
-        Options4Daemon daemon;
-        setParameterLists(daemon, request, err);
-        return daemon.Get_Params_Object();
+        BatchSearchClientLists lists;
+        setParameterLists(lists, request, err);
+        const QStringList names = lists.keys().split(u',');
+        const QStringList texts = lists.values().split(u',');
+        RegistryFuncs::SetUseParamStore(true);
+        RegistryFuncs::ParamStore().clear();
+        for (qsizetype i = 0; i < names.size() && i < texts.size(); ++i)
+            RegistryFuncs::ParamStore().add(names[i], texts[i]);
     }
     auto params = std::make_shared<ProcessingParameters>();
     params->SetInfoFromRegistry();
     return params;
 }
 
-// Messages appear in a box while the options dialog is open, where the user looks, and on
-// standard error otherwise.
-void showMessage(const QString& text, const QString& title) {
-    if (QApplication::activeModalWidget())
-        messages::showMessageBox(text, title);
-    else
-        messages::writeToStandardError(text, title);
-}
-
 // --print-params and --edit-params: the normalised lists, names on one line and values on the next.
 int printParameters(const ExportRequest& request, QTextStream& out, QTextStream& err) {
-    Options4Daemon daemon;
+    BatchSearchClientLists lists(request.editParams);
     if (request.parameterLists)
-        setParameterLists(daemon, request, err);
+        setParameterLists(lists, request, err);
     else
-        daemon.Set_Params_String_Defaults();
-    if (request.editParams) {
-        const auto previous = messages::setPresenter(showMessage);
-        daemon.Options_Form_Show();
-        messages::setPresenter(previous);
-    }
-    if (daemon.Params_Keys().isEmpty()) {
+        lists.setDefaults();
+    if (request.editParams)
+        lists.editInDialog();
+    if (lists.keys().isEmpty()) {
         err << "ostrand-export: the options dialog refused these parameters, so there are no lists to "
                "print\n";
         return ExitFailure;
     }
-    out << daemon.Params_Keys() << '\n' << daemon.Params_Values() << '\n';
+    out << lists.keys() << '\n' << lists.values() << '\n';
     return ExitOk;
 }
 
@@ -462,6 +457,17 @@ bool ExportCommand::preparePlatform(int argc, char* argv[]) {
         return false;
     }
     return true;
+}
+
+bool ExportCommand::usesBatchInterface(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        for (const QString& option : {QStringLiteral("keys"), printParamsOption, editParamsOption})
+            if (argument == QStringLiteral("--") + option ||
+                argument.startsWith(QStringLiteral("--%1=").arg(option)))
+                return true;
+    }
+    return false;
 }
 
 int ExportCommand::run(const QStringList& arguments) {

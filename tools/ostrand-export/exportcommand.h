@@ -13,6 +13,10 @@ public:
     // when the dialog is to be shown and there is no display.
     static bool preparePlatform(int argc, char* argv[]);
 
+    // Whether the command line hands parameter lists to the batch search client's interface,
+    // which brings its own widget application: the program then starts none of its own.
+    static bool usesBatchInterface(int argc, char* argv[]);
+
     // Runs the whole command (arguments with the program name first) and returns its exit code;
     // results go to stdout, progress and errors to stderr. Ctrl+C cancels the export.
     int run(const QStringList& arguments);

@@ -3,12 +3,19 @@
 
 #include "common/exitcodes.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+
+#include <memory>
 
 int main(int argc, char* argv[]) {
     if (!ExportCommand::preparePlatform(argc, argv))
         return ExitUsage;
-    QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ostrand-export"));
-    return ExportCommand().run(QCoreApplication::arguments());
+    std::unique_ptr<QCoreApplication> application;
+    if (!ExportCommand::usesBatchInterface(argc, argv))
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return ExportCommand().run(arguments);
 }

@@ -14,6 +14,19 @@
 
 #include <functional>
 
+namespace {
+
+// A batch search client without an application object of its own gets one for the window, as
+// an in-process server brings what its windows need; it lives as long as the process.
+void startWidgetApplication() {
+    static int argc = 1;
+    static char name[] = "ostrand";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+}
+
+} // namespace
+
 OptionsFormVirus& OptionsFormVirus::instance() {
     static OptionsFormVirus window;
     return window;
@@ -40,6 +53,8 @@ void OptionsFormVirus::SetSearchParameters(bool singleSpectrum, bool ddeData, bo
 OptionsWindow& OptionsFormVirus::controls() {
     if (m_window)
         return *m_window;
+    if (!QCoreApplication::instance())
+        startWidgetApplication();
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         throw automation::AutomationError::system(
             QStringLiteral("The options dialog needs a program with windows (a widget application), and this "

@@ -1,0 +1,51 @@
+#include "batchsearchclientlists.h"
+
+#include "automation/automationerror.h"
+#include "automation/dispatch.h"
+#include "messages/messageservice.h"
+
+#include "host/scriptloader.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString scriptLibraryBesideProgram() {
+    // There may be no application object yet to ask for the program's folder.
+    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return QDir(QFileInfo(program).absolutePath()).absoluteFilePath(QStringLiteral("../lib/libostrand.so"));
+}
+
+BatchSearchClientLists::BatchSearchClientLists(bool showsDialog) {
+    // Loading the library points messages at its message boxes, which only a shown dialog has a
+    // user to answer.
+    const messages::Presenter before = messages::setPresenter(messages::writeToStandardError);
+    host::ScriptLoader loader;
+    m_daemon = loader.CreateScriptObject(scriptLibraryBesideProgram(), QStringLiteral("Options4Daemon"));
+    if (!showsDialog)
+        messages::setPresenter(before);
+    if (!m_daemon)
+        throw automation::AutomationError::system(
+            QStringLiteral("The batch search client's parameter lists are not available: %1")
+                .arg(loader.lastError()));
+}
+
+void BatchSearchClientLists::setLists(const QString& keys, const QString& values) {
+    automation::Arguments lists{keys, values};
+    m_daemon->call(QStringLiteral("Set_Params_Strings"), lists);
+}
+
+void BatchSearchClientLists::setDefaults() {
+    m_daemon->call(QStringLiteral("Set_Params_String_Defaults"));
+}
+
+void BatchSearchClientLists::editInDialog() {
+    m_daemon->call(QStringLiteral("Options_Form_Show"));
+}
+
+QString BatchSearchClientLists::keys() const {
+    return m_daemon->call(QStringLiteral("Params_Keys")).toString();
+}
+
+QString BatchSearchClientLists::values() const {
+    return m_daemon->call(QStringLiteral("Params_Values")).toString();
+}

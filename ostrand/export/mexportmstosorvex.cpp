@@ -1,6 +1,5 @@
 #include "mexportmstosorvex.h"
 
-#include "data/hostspectrum.h"
 #include "dispatcharguments.h"
 #include "mmathutils.h"
 #include "script/mlogger.h"
@@ -8,6 +7,7 @@
 #include "settings/processingparameters.h"
 
 #include "automation/memberbinding.h"
+#include "kestrum/automation/hostspectrum.h"
 #include "kestrum/filespectrum.h"
 #include "kestrum/veskfile.h"
 

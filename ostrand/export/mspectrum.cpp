@@ -1,12 +1,12 @@
 #include "mspectrum.h"
 
 #include "automation/memberbinding.h"
-#include "data/hostspectrum.h"
 #include "data/veskfileinfo.h"
 #include "mmathutils.h"
 #include "script/mlogger.h"
 #include "settings/processingparameters.h"
 
+#include "kestrum/automation/hostspectrum.h"
 #include "kestrum/centroidablespectrum.h"
 
 #include <cmath>

@@ -8,6 +8,7 @@
 #include "export/mexportmsmstosorvex.h"
 #include "export/mexportmstosorvex.h"
 #include "export/mspectrum.h"
+#include "kestrum/automation/creatableclasses.h"
 #include "script/processclass.h"
 #include "settings/processingparameters.h"
 #include "shared/messageboxpresenter.h"
@@ -33,6 +34,8 @@ const bool classesRegistered = [] {
     registerCreatable<MSpectrum>();
     registerCreatable<MExportMSMSToSorvex>();
     registerCreatable<MExportMSToSorvex>();
+    // Clients that reach everything by name load spectra through Kestrum's classes.
+    kestrumautomation::registerCreatableClasses();
     messages::installMessageBoxPresenter();
     return true;
 }();

@@ -1,4 +1,4 @@
-#include "data/hostspectrum.h"
+#include "kestrum/automation/hostspectrum.h"
 #include "export/mexportmstosorvex.h"
 #include "script/sorvexstringhelper.h"
 #include "settings/processingparameters.h"

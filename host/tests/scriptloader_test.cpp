@@ -1,5 +1,7 @@
 #include "automation/dispatch.h"
+#include "host/hostapplication.h"
 #include "host/scriptloader.h"
+#include "messages/messagecapture.h"
 #include "messages/messageservice.h"
 #include "modaldriver.h"
 #include "registry/registrykey.h"
@@ -44,7 +46,6 @@ TEST(ScriptLoader, CreatesProcessClassFromTheLibraryAndCallsItsHooksByName) {
     script->call(QStringLiteral("SampleEnd"), named);
     EXPECT_EQ(named[0].toString(), QStringLiteral("/data/run1.vesk"));
     EXPECT_EQ(named[1].toInteger(), 2);
-    script->call(QStringLiteral("ProcessActive"), none);
 }
 
 TEST(ScriptLoader, ProcessClassPublishesItsHooksInSlotOrder) {
@@ -61,7 +62,7 @@ TEST(ScriptLoader, ProcessClassPublishesItsHooksInSlotOrder) {
     }
 }
 
-TEST(ScriptLoader, ProcessActiveLogsItsStepsBesideTheLoadedLibrary) {
+TEST(ScriptLoader, ProcessActiveWithoutAGraphWindowLogsBesideTheLoadedLibraryAndShowsNoDialog) {
     // A copy of the library in a folder of its own, so that its log file is the test's alone.
     QTemporaryDir dir;
     const QString library = dir.filePath(QStringLiteral("libsearch.so"));
@@ -70,19 +71,23 @@ TEST(ScriptLoader, ProcessActiveLogsItsStepsBesideTheLoadedLibrary) {
                                      QStringLiteral("SOFTWARE\\Brenlow\\Corvana\\Scripts\\Sorvex"));
     ASSERT_TRUE(key.has_value());
     ASSERT_EQ(key->setValue(QStringLiteral("Debug"), QStringLiteral("1")), registry::NoError);
+    modaldriver::ensureApplication();
+    host::registerHostClasses();
+    host::HostApplication::instance().setActiveGraphWindow(nullptr);
 
     host::ScriptLoader loader;
     auto script = loader.CreateScriptObject(library, QStringLiteral("ProcessClass"));
     ASSERT_NE(script, nullptr) << loader.lastError().toStdString();
+    const messages::MessageCapture shown;
     script->call(QStringLiteral("ProcessActive"));
     script->call(QStringLiteral("ProcessActive"));
 
+    EXPECT_EQ(shown.shown().size(), 2u);
     QFile log(dir.filePath(QStringLiteral("libsearch.debug")));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = log.readAll().split('\n');
-    const QList<QByteArray> expected{"ProcessClass.ProcessActive - start\r",
-                                     "ProcessClass.ProcessActive - about to show main form\r",
-                                     "ProcessClass.ProcessActive - main form done\r"};
+    const QList<QByteArray> expected{"ProcessClass.ProcessActive - start\r", "MainForm.Form_Load - start\r",
+                                     "MainForm.Form_Load - error: A graph window must be active.\r"};
     ASSERT_EQ(lines.size(), 7) << "two runs of three lines each, then the end of the file";
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(lines[i].indexOf('\t'), 14) << "a 14-character timestamp, then a tab";

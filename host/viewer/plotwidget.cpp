@@ -54,6 +54,19 @@ QString superscript(int number) {
     return text;
 }
 
+// Points further apart than this are not neighbours of one profile: several times the usual
+// spacing of the trace's points.
+double gapWidth(const std::vector<double>& x) {
+    if (x.size() < 3)
+        return std::numeric_limits<double>::infinity();
+    std::vector<double> spacing(x.size() - 1);
+    for (std::size_t i = 1; i < x.size(); ++i)
+        spacing[i - 1] = x[i] - x[i - 1];
+    const auto middle = spacing.begin() + std::ptrdiff_t(spacing.size() / 2);
+    std::nth_element(spacing.begin(), middle, spacing.end());
+    return 4 * *middle;
+}
+
 } // namespace
 
 PlotWidget::PlotWidget(QWidget* parent) : QWidget(parent) {
@@ -276,12 +289,18 @@ void PlotWidget::drawTrace(QPainter& painter, const QRectF& area, double yMax) c
     }
     // Profile data and traces: a line through the points, one point per pixel column at most (its
     // highest), so that dense spectra keep their peaks; the neighbours outside the view join it.
+    // Profile spectra store only the stretches around peaks: across a gap the line drops to zero.
+    const double gap = gapWidth(x);
     QPolygonF line;
     const std::size_t from = first > 0 ? first - 1 : first;
     const std::size_t to = std::min(x.size(), last + 1);
     int column = std::numeric_limits<int>::min();
     for (std::size_t i = from; i < to; ++i) {
         const double px = widgetXOf(x[i]);
+        if (i > from && x[i] - x[i - 1] > gap) {
+            line << QPointF(widgetXOf(x[i - 1]), area.bottom()) << QPointF(px, area.bottom());
+            column = std::numeric_limits<int>::min();
+        }
         const int pixel = static_cast<int>(std::floor(px));
         if (pixel == column && !line.isEmpty()) {
             if (py(y[i]) < line.back().y())
@@ -315,6 +334,7 @@ void PlotWidget::mouseReleaseEvent(QMouseEvent* event) {
         return;
     const Qt::MouseButton button = m_dragButton;
     m_dragButton = Qt::NoButton;
+    m_dragNow = std::clamp(event->position().x(), plotArea().left(), plotArea().right());
     const bool dragged = std::abs(m_dragNow - m_dragStart) >= clickTolerance;
     const double from = xAt(std::min(m_dragStart, m_dragNow));
     const double to = xAt(std::max(m_dragStart, m_dragNow));

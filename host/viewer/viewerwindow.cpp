@@ -97,6 +97,11 @@ ViewerWindow::ViewerWindow(QWidget* parent)
     layout->addWidget(panes, 1);
     setCentralWidget(central);
     statusBar()->addWidget(m_status, 1);
+    auto* usage = new QLabel(
+        QStringLiteral("Click: spectrum \u2022 Drag: select \u2022 Right-drag or wheel: zoom \u2022 "
+                       "Double-click: all"));
+    usage->setEnabled(false);
+    statusBar()->addPermanentWidget(usage);
 
     buildMenus();
     connect(m_sampleChoice, &QComboBox::currentIndexChanged, this, [this] {
@@ -273,7 +278,7 @@ void ViewerWindow::showSpectrumAt(double minutes) {
                                      .arg(seconds / 60.0, 0, 'f', 3));
             m_spectrumStatus.clear();
         } else {
-            m_spectrumStatus = QStringLiteral("Spectrum of cycle %1 at %2 min: %3 %4.")
+            m_spectrumStatus = QStringLiteral("Cycle %1 at %2 min: %3 %4.")
                                    .arg(position.cycle)
                                    .arg(seconds / 60.0, 0, 'f', 3)
                                    .arg(spectrum->PointCount())
@@ -315,14 +320,13 @@ void ViewerWindow::updateStatus() {
     const bool chromatogramActive = m_activePane == m_chromatogram;
     const std::size_t ranges = m_activePane ? m_activePane->ranges().size() : 0;
     QString text = m_spectrumStatus.isEmpty() ? QString() : m_spectrumStatus + QLatin1Char(' ');
-    text += chromatogramActive ? QStringLiteral("Scripts work on the chromatogram")
-                               : QStringLiteral("Scripts work on the spectrum");
+    text += chromatogramActive ? QStringLiteral("Scripts use the chromatogram")
+                               : QStringLiteral("Scripts use the spectrum");
     if (ranges > 0)
         text += QStringLiteral(" and its %1 selected range%2")
                     .arg(ranges)
                     .arg(ranges == 1 ? QString() : QStringLiteral("s"));
-    text += QStringLiteral(". Click to show a spectrum, drag to select, right-drag to zoom.");
-    m_status->setText(text);
+    m_status->setText(text + QLatin1Char('.'));
 }
 
 void ViewerWindow::chooseScriptToRun() {

@@ -2,7 +2,7 @@
 #include "script/mbettersendkeys.h"
 #include "testsupport/environmentoverride.h"
 
-#include "xcbapplicationtest.h"
+#include "testsupport/xcbapplicationtest.h"
 
 #include <QDir>
 #include <QFileInfo>

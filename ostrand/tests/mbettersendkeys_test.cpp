@@ -3,7 +3,7 @@
 #include "script/mbettersendkeys.h"
 #include "testsupport/environmentoverride.h"
 
-#include "xcbapplicationtest.h"
+#include "testsupport/xcbapplicationtest.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

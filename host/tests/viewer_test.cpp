@@ -224,6 +224,15 @@ TEST_F(ViewerSearch, ProductSpectrumOnScreenGivesOneIonQuery) {
     runScript([&](QWidget* dialog) {
         EXPECT_TRUE(child<QAbstractButton>(dialog, QStringLiteral("Radio_Search0"))->isChecked());
         EXPECT_FALSE(child(dialog, QStringLiteral("Radio_Search2"))->isEnabled());
+        QString optionsTitle;
+        modaldriver::onNextModal(
+            [&](QWidget* options) {
+                optionsTitle = options->windowTitle();
+                options->close();
+            },
+            dialog);
+        child<QAbstractButton>(dialog, QStringLiteral("OptionsButton"))->click();
+        EXPECT_EQ(optionsTitle, QStringLiteral("Sorvex Search - Options"));
         child<QAbstractButton>(dialog, QStringLiteral("SearchButton"))->click();
     });
     EXPECT_EQ(messages->shown(), std::vector<messages::ShownMessage>{});

@@ -12,6 +12,7 @@
 #include "script/processclass.h"
 #include "settings/processingparameters.h"
 #include "shared/messageboxpresenter.h"
+#include "web/options4daemon.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ const bool classesRegistered = [] {
     registerCreatable<MSpectrum>();
     registerCreatable<MExportMSMSToSorvex>();
     registerCreatable<MExportMSToSorvex>();
+    registerCreatable<Options4Daemon>();
     // Clients that reach everything by name load spectra through Kestrum's classes.
     kestrumautomation::registerCreatableClasses();
     messages::installMessageBoxPresenter();

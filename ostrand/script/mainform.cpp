@@ -5,6 +5,7 @@
 #include "export/mmathutils.h"
 #include "script/mlogger.h"
 #include "script/sorvexstringhelper.h"
+#include "settings/optionsformvirus.h"
 #include "settings/processingparameters.h"
 
 #include "automation/classregistry.h"
@@ -55,6 +56,12 @@ enum Scope : int { CurrentSpectrum = 0, CurrentSample = 1, SelectedRegions = 2, 
 
 const QString crlf = QStringLiteral("\r\n");
 const QString errorTitle = QStringLiteral("Error");
+
+// The description of an automation error, the message of any other.
+QString errorText(const std::exception& error) {
+    const auto* automationError = dynamic_cast<const AutomationError*>(&error);
+    return automationError ? automationError->description() : QString::fromUtf8(error.what());
+}
 
 void log(const QString& text) {
     MLogger::LogMessage(text);
@@ -253,9 +260,9 @@ bool MainForm::Form_Load() {
             setScopeEnabled(AllSamples, false);
         }
         return true;
-    } catch (const AutomationError& error) {
-        log(QStringLiteral("MainForm.Form_Load - error: ") + error.description());
-        messages::show(error.description(), errorTitle);
+    } catch (const std::exception& error) {
+        log(QStringLiteral("MainForm.Form_Load - error: ") + errorText(error));
+        messages::show(errorText(error), errorTitle);
         return false;
     }
 }
@@ -359,9 +366,9 @@ void MainForm::SearchButton_Click() {
             break;
         }
         done(Accepted);
-    } catch (const AutomationError& error) {
-        log(QStringLiteral("MainForm.SearchButton_Click - error: ") + error.description());
-        messages::show(error.description(), errorTitle);
+    } catch (const std::exception& error) {
+        log(QStringLiteral("MainForm.SearchButton_Click - error: ") + errorText(error));
+        messages::show(errorText(error), errorTitle);
     }
 }
 
@@ -472,7 +479,17 @@ QString MainForm::MakeSampleLabel(bool allSamples) const {
                        : QStringLiteral(" (sample number %1)").arg(m_fileInfo->getSampleIndex()));
 }
 
-void MainForm::OptionsButton_Click() {}
+void MainForm::OptionsButton_Click() {
+    try {
+        OptionsFormVirus& options = OptionsFormVirus::instance();
+        options.SetSearchParameters(m_radioSearch->button(CurrentSpectrum)->isChecked(), m_fileInfo->isDDE(),
+                                    m_fileInfo->isTOFSurveyDDE() || VeskFileInfo::haveEngineDDEChargeState());
+        options.Show(this);
+    } catch (const std::exception& error) {
+        // An error must not leave a window event handler: it would end the host program.
+        messages::show(errorText(error), errorTitle);
+    }
+}
 
 void MainForm::CancelButton_Click() {
     if (m_exporter)

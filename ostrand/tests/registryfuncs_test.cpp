@@ -1,5 +1,7 @@
 #include "settings/registryfuncs.h"
 
+#include "inmemorymode.h"
+
 #include "messages/messagecapture.h"
 #include "registry/registrykey.h"
 #include "testsupport/filesizelimit.h"
@@ -21,11 +23,6 @@ protected:
     void SetUp() override { resetInMemoryMode(); }
     void TearDown() override { resetInMemoryMode(); }
 
-    static void resetInMemoryMode() {
-        RegistryFuncs::SetUseParamStore(false);
-        RegistryFuncs::ParamStore().clear();
-        RegistryFuncs::ClearSavedLists();
-    }
     static std::optional<QString> storedValue(const QString& name) {
         const auto key = registry::Key::open(registry::Hive::CurrentUser, SettingsKey);
         return key ? key->value(name) : std::nullopt;

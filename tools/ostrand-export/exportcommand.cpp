@@ -8,10 +8,13 @@
 #include "export/mexportmstosorvex.h"
 #include "script/sorvexstringhelper.h"
 #include "settings/processingparameters.h"
-#include "settings/registryfuncs.h"
+#include "web/options4daemon.h"
 
 #include "automation/automationerror.h"
+#include "messages/messageservice.h"
+#include "shared/messageboxpresenter.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
@@ -46,8 +49,14 @@ struct ExportRequest {
     bool survey = false;
     std::optional<std::int16_t> period; // survey export of one experiment
     std::optional<std::int16_t> experiment;
-    std::optional<std::pair<QStringList, QStringList>> parameterLists;
+    // The name and value lists as given, for the batch search client's interface.
+    std::optional<std::pair<QString, QString>> parameterLists;
+    bool printParams = false;
+    bool editParams = false;
 };
+
+const QString printParamsOption = QStringLiteral("print-params");
+const QString editParamsOption = QStringLiteral("edit-params");
 
 class UsageError : public std::exception {
 public:
@@ -76,16 +85,16 @@ std::int32_t wholeNumber(const QString& text, const QString& what, std::int32_t 
 std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Writes the query file of a Vesk acquisition for a peptide search: the header lines SEARCH=MIS and "
-        "REPTYPE=Peptide, then one BEGIN IONS block per grouped MS/MS spectrum. With --survey, a peptide "
-        "mass "
-        "fingerprint query instead: SEARCH=PMF, REPTYPE=Protein and the survey-scan peaks of one sample. "
-        "Samples count from 1; cycles, periods and experiments from 0, as 'vesk info' shows them (query "
-        "titles "
-        "count cycles from 1). The processing parameters are the stored settings unless --keys and --values "
-        "name others; they do not change the "
-        "stored settings. Exit status: 0 written, 1 failed, 2 wrong command line, 3 nothing to search, 130 "
-        "interrupted; on failure or interruption no query file is left behind."));
+        "Writes the query file of a Vesk acquisition for a peptide search: the header lines SEARCH=MIS "
+        "and REPTYPE=Peptide, then one BEGIN IONS block per grouped MS/MS spectrum. With --survey, a "
+        "peptide mass fingerprint query instead: SEARCH=PMF, REPTYPE=Protein and the survey-scan peaks of "
+        "one sample. Samples count from 1; cycles, periods and experiments from 0, as 'vesk info' shows "
+        "them (query titles count cycles from 1). The processing parameters are the stored settings "
+        "unless --keys and --values name others, as the batch search client gives them: lists of at "
+        "least two items, or both ending in a comma. They do not change the stored settings. "
+        "--print-params prints the normalised lists and --edit-params edits them in the options dialog "
+        "first; neither needs an acquisition. Exit status: 0 written, 1 failed, 2 wrong command line, "
+        "3 nothing to search, 130 interrupted; on failure or interruption no query file is left behind."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("DATA.vesk"), QStringLiteral("The acquisition to export."));
     const QCommandLineOption output(
@@ -113,7 +122,16 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
         QStringLiteral("experiment"),
         QStringLiteral("With --survey: export this experiment of a multi-experiment sample."),
         QStringLiteral("E"));
-    parser.addOptions({output, sample, cycles, keys, values, survey, period, experiment});
+    const QCommandLineOption printParams(
+        printParamsOption,
+        QStringLiteral(
+            "Print the normalised parameter names on one line and their values on the next (those of "
+            "--keys and --values, or the factory defaults), and export nothing."));
+    const QCommandLineOption editParams(
+        editParamsOption, QStringLiteral("Edit those parameters in the options dialog, then print them as "
+                                         "--print-params does. Needs a display."));
+    parser.addOptions(
+        {output, sample, cycles, keys, values, survey, period, experiment, printParams, editParams});
     if (!parser.parse(arguments))
         throw UsageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -122,7 +140,26 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     }
 
     ExportRequest request;
+    request.printParams = parser.isSet(printParams);
+    request.editParams = parser.isSet(editParams);
     const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(keys) != parser.isSet(values))
+        throw UsageError(QStringLiteral("--keys and --values go together"));
+    if (parser.isSet(keys)) {
+        const qsizetype names = parser.value(keys).split(u',').size();
+        const qsizetype texts = parser.value(values).split(u',').size();
+        if (names != texts)
+            throw UsageError(QStringLiteral("--keys names %1 parameters but --values gives %2 values")
+                                 .arg(names)
+                                 .arg(texts));
+        request.parameterLists = std::pair(parser.value(keys), parser.value(values));
+    }
+    if (request.printParams || request.editParams) {
+        if (!positional.isEmpty())
+            throw UsageError(QStringLiteral("--print-params and --edit-params export nothing; leave out %1")
+                                 .arg(positional.front()));
+        return request;
+    }
     if (positional.size() != 1)
         throw UsageError(positional.isEmpty() ? QStringLiteral("name the acquisition to export (DATA.vesk)")
                                               : QStringLiteral("export one acquisition at a time"));
@@ -152,17 +189,6 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
         if (request.endCycle < request.startCycle)
             throw UsageError(QStringLiteral("--cycles %1 ends before it starts").arg(parser.value(cycles)));
     }
-    if (parser.isSet(keys) != parser.isSet(values))
-        throw UsageError(QStringLiteral("--keys and --values go together"));
-    if (parser.isSet(keys)) {
-        const QStringList names = parser.value(keys).split(u',');
-        const QStringList texts = parser.value(values).split(u',');
-        if (names.size() != texts.size())
-            throw UsageError(QStringLiteral("--keys names %1 parameters but --values gives %2 values")
-                                 .arg(names.size())
-                                 .arg(texts.size()));
-        request.parameterLists = std::pair(names, texts);
-    }
     request.survey = parser.isSet(survey);
     if (!request.survey && (parser.isSet(period) || parser.isSet(experiment)))
         throw UsageError(QStringLiteral("--period and --experiment go with --survey"));
@@ -186,19 +212,59 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     return request;
 }
 
-// The processing parameters: the stored settings, or the given lists through the settings
-// store's in-memory mode, which leaves the stored settings untouched.
-std::shared_ptr<ProcessingParameters> loadParameters(const ExportRequest& request) {
+// Hands the given lists to the batch search client's interface, as the client does; it keeps
+// them in memory and leaves the stored settings untouched. A single pair has no comma, which
+// that interface takes as no lists at all, so the user is told.
+void setParameterLists(Options4Daemon& daemon, const ExportRequest& request, QTextStream& err) {
+    const auto& [names, texts] = *request.parameterLists;
+    if (!names.contains(u','))
+        err << "ostrand-export: a single name and value are not taken (the lists need a comma, as the batch "
+               "search client gives them), so every parameter is at its default; end both lists with a "
+               "comma to set one parameter\n";
+    err.flush();
+    daemon.Set_Params_Strings(names, texts);
+}
+
+// The processing parameters: the stored settings, or those of the given lists.
+std::shared_ptr<ProcessingParameters> loadParameters(const ExportRequest& request, QTextStream& err) {
     if (request.parameterLists) {
-        RegistryFuncs::SetUseParamStore(true);
-        RegistryFuncs::ParamStore().clear();
-        const auto& [names, texts] = *request.parameterLists;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            RegistryFuncs::ParamStore().add(names[i], texts[i]);
+        Options4Daemon daemon;
+        setParameterLists(daemon, request, err);
+        return daemon.Get_Params_Object();
     }
     auto params = std::make_shared<ProcessingParameters>();
     params->SetInfoFromRegistry();
     return params;
+}
+
+// Messages appear in a box while the options dialog is open, where the user looks, and on
+// standard error otherwise.
+void showMessage(const QString& text, const QString& title) {
+    if (QApplication::activeModalWidget())
+        messages::showMessageBox(text, title);
+    else
+        messages::writeToStandardError(text, title);
+}
+
+// --print-params and --edit-params: the normalised lists, names on one line and values on the next.
+int printParameters(const ExportRequest& request, QTextStream& out, QTextStream& err) {
+    Options4Daemon daemon;
+    if (request.parameterLists)
+        setParameterLists(daemon, request, err);
+    else
+        daemon.Set_Params_String_Defaults();
+    if (request.editParams) {
+        const auto previous = messages::setPresenter(showMessage);
+        daemon.Options_Form_Show();
+        messages::setPresenter(previous);
+    }
+    if (daemon.Params_Keys().isEmpty()) {
+        err << "ostrand-export: the options dialog refused these parameters, so there are no lists to "
+               "print\n";
+        return ExitFailure;
+    }
+    out << daemon.Params_Keys() << '\n' << daemon.Params_Values() << '\n';
+    return ExitOk;
 }
 
 // Cancels the export at its next cycle once Ctrl+C has been pressed.
@@ -298,7 +364,9 @@ ExportOutcome exportSurvey(const ExportRequest& request, const std::shared_ptr<P
 }
 
 int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err) {
-    const auto params = loadParameters(request);
+    if (request.printParams || request.editParams)
+        return printParameters(request, out, err);
+    const auto params = loadParameters(request, err);
     PendingQueryFile file(request.outputPath);
     ExportOutcome outcome;
     if (request.survey) {
@@ -329,6 +397,26 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
 }
 
 } // namespace
+
+bool ExportCommand::preparePlatform(int argc, char* argv[]) {
+    const QString editParams = QStringLiteral("--") + editParamsOption;
+    bool showsWindows = false;
+    for (int i = 1; i < argc; ++i)
+        showsWindows = showsWindows || QString::fromLocal8Bit(argv[i]) == editParams;
+    if (!showsWindows) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return true;
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fputs(
+            "ostrand-export: --edit-params shows the options dialog and needs a display (DISPLAY is not "
+            "set)\n",
+            stderr);
+        return false;
+    }
+    return true;
+}
 
 int ExportCommand::run(const QStringList& arguments) {
     QTextStream out(stdout);

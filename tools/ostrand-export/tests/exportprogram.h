@@ -16,8 +16,10 @@ struct Run {
     QString err;
 };
 
-inline Run runProgram(const QStringList& arguments) {
+inline Run runProgram(const QStringList& arguments,
+                      const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(OSTRAND_EXPORT_PROGRAM), arguments);
     process.waitForFinished(120000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,

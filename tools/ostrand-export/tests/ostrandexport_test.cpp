@@ -81,15 +81,69 @@ TEST_F(OstrandExport, CyclesAndParametersNarrowTheExport) {
                                   QStringLiteral("30000,0")});
     EXPECT_EQ(none.exitCode, ExitNothingFound);
     EXPECT_TRUE(none.err.contains(QStringLiteral("Sorry, there were no valid MS/MS spectra in this data.")));
+    EXPECT_TRUE(none.err.contains(QStringLiteral("Error: This field must be an integer between 1 and 100.")))
+        << "the options dialog's check of the lists, shown without a dialog";
     EXPECT_EQ(readText(output), QStringLiteral("SEARCH=MIS\r\nREPTYPE=Peptide\r\n"));
 
     // A value the parameters cannot take fails and keeps the earlier query file.
-    const auto bad =
-        runProgram({dataPath(), QStringLiteral("-o"), output, QStringLiteral("--keys"),
-                    QStringLiteral("MSMSAveNeedXPeaks"), QStringLiteral("--values"), QStringLiteral("many")});
+    const auto bad = runProgram({dataPath(), QStringLiteral("-o"), output, QStringLiteral("--keys"),
+                                 QStringLiteral("MSMSAveNeedXPeaks,iTraq"), QStringLiteral("--values"),
+                                 QStringLiteral("many,0")});
     EXPECT_EQ(bad.exitCode, ExitFailure);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("Could not read options from registry.")));
     EXPECT_EQ(readText(output), QStringLiteral("SEARCH=MIS\r\nREPTYPE=Peptide\r\n"));
+}
+
+TEST_F(OstrandExport, PrintParamsShowsTheNormalisedListsOfTheBatchSearchClient) {
+    const QString keys = QStringLiteral(
+        "strDefaultChargeState1,strDefaultChargeState2,strDefaultChargeState3,strDefaultChargeState4,"
+        "strDefaultChargeState5,strDiscardHighChargeStates,DDEAutoDetermineCharge,MSMSAveNeedXPeaks,"
+        "MSMSAvePrecursorTol,MSMSAveMaxCycBetween,MSMSAveMinCyclesPerGroup,RemoveNearParent,SorvexURLOption,"
+        "MSMSThreshold,MSMSThresholdInPercent,MSMSCentroidEnable,MSMSDeisotope,MSMSReportPeakArea,iTraq,"
+        "UseOldQueryTitles\n");
+    struct Case {
+        QStringList lists;
+        int exitCode;
+        QString out;
+        const char* err;
+    };
+    const auto lists = [](const char* names, const char* texts) {
+        return QStringList{QStringLiteral("--keys"), QString::fromLatin1(names), QStringLiteral("--values"),
+                           QString::fromLatin1(texts)};
+    };
+    const Case cases[] = {
+        {{}, ExitOk, keys + QStringLiteral("1,1,1,0,0,1,1,10,1,10,1,0,2,0,1,1,1,1,1,0\n"), ""},
+        {lists("MSMSAveNeedXPeaks,iTraq,MSMSThreshold", "20,0,12.5"), ExitOk,
+         keys + QStringLiteral("1,1,1,0,0,1,1,20,1,10,1,0,2,12.5,1,1,1,1,0,0\n"), ""},
+        {lists("MSMSThresholdInPercent,MSMSThreshold", "0,1500"), ExitOk,
+         keys + QStringLiteral("1,1,1,0,0,1,1,10,1,10,1,0,2,1.5e+3,0,1,1,1,1,0\n"), ""},
+        {lists("MSMSAveNeedXPeaks", "20"), ExitOk,
+         keys + QStringLiteral("1,1,1,0,0,1,1,10,1,10,1,0,2,0,1,1,1,1,1,0\n"),
+         "a single name and value are not taken"},
+        {lists("MSMSAveNeedXPeaks,", "20,"), ExitOk,
+         keys + QStringLiteral("1,1,1,0,0,1,1,20,1,10,1,0,2,0,1,1,1,1,1,0\n"), ""},
+        {lists("MSMSAveNeedXPeaks,iTraq", "500,0"),
+         ExitFailure,
+         {},
+         "Error: This field must be an integer between 1 and 100."},
+        {lists("a,b,c", "1,2"), ExitUsage, {}, "--keys names 3 parameters but --values gives 2 values"},
+        {{dataPath()}, ExitUsage, {}, "export nothing"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lists.join(u' ').toStdString());
+        const auto run = runProgram(QStringList{QStringLiteral("--print-params")} + c.lists);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_TRUE(run.err.contains(QLatin1String(c.err))) << run.err.toStdString();
+    }
+
+    // Without a display the dialog cannot be shown, and the program says so.
+    QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        noDisplay.remove(QString::fromLatin1(name));
+    const auto edit = runProgram({QStringLiteral("--edit-params")}, noDisplay);
+    EXPECT_EQ(edit.exitCode, ExitUsage);
+    EXPECT_TRUE(edit.err.contains(QStringLiteral("needs a display"))) << edit.err.toStdString();
 }
 
 TEST_F(OstrandExport, SurveyExportWritesAFingerprintOfOneExperiment) {

@@ -55,4 +55,18 @@ TEST_F(ScriptLibraryClasses, LateBoundExportMatchesTheProgram) {
     EXPECT_EQ(late.readAll(), program.readAll());
 }
 
+TEST_F(ScriptLibraryClasses, Options4DaemonWithoutAWidgetApplicationFailsClearly) {
+    // This test program has no application object, as a batch client without windows may have none;
+    // the options dialog behind the parameter lists cannot load, and the call says so.
+    const auto daemon = create(QStringLiteral("Options4Daemon"));
+    try {
+        daemon->call(QStringLiteral("Set_Params_String_Defaults"));
+        ADD_FAILURE() << "the call succeeded";
+    } catch (const automation::AutomationError& error) {
+        EXPECT_TRUE(error.description().contains(QStringLiteral("needs a program with windows")))
+            << error.description().toStdString();
+    }
+    EXPECT_EQ(daemon->call(QStringLiteral("Params_Keys")).toString(), QString());
+}
+
 } // namespace

@@ -1,0 +1,95 @@
+#include "options4daemon.h"
+
+#include "automation/memberbinding.h"
+#include "settings/optionsformvirus.h"
+#include "settings/processingparameters.h"
+#include "settings/registryfuncs.h"
+
+namespace {
+
+// The dialog as the batch client uses it: IDA data, charge to be determined, not one spectrum.
+OptionsFormVirus& dialogForBatchClient() {
+    OptionsFormVirus& form = OptionsFormVirus::instance();
+    form.SetSearchParameters(false, true, true);
+    return form;
+}
+
+QString withoutTrailingComma(const QString& list) {
+    return list.isEmpty() ? QString() : list.chopped(1);
+}
+
+} // namespace
+
+const automation::DispatchTable<Options4Daemon>& Options4Daemon::dispatchTable() {
+    using automation::bindMember;
+    using O = Options4Daemon;
+    // The members in interface slot order.
+    static const auto table =
+        automation::DispatchTable<O>()
+            .method(QStringLiteral("Set_Params_String_Defaults"), bindMember(&O::Set_Params_String_Defaults))
+            .method(QStringLiteral("Options_Form_Show"), bindMember(&O::Options_Form_Show))
+            .propertyGet(QStringLiteral("Params_Values"), bindMember(&O::Params_Values))
+            .propertyGet(QStringLiteral("Params_Keys"), bindMember(&O::Params_Keys))
+            .method(QStringLiteral("Set_Params_Strings"), bindMember(&O::Set_Params_Strings))
+            .method(QStringLiteral("Get_Params_Object"), [](O& self, automation::Arguments&) {
+                return automation::Variant(std::shared_ptr<automation::Dispatch>(self.Get_Params_Object()));
+            });
+    return table;
+}
+
+void Options4Daemon::Set_Params_String_Defaults() {
+    RegistryFuncs::ClearSavedLists();
+    OptionsFormVirus& form = dialogForBatchClient();
+    RegistryFuncs::SetUseParamStore(true);
+    // The dialog loads its controls from the parameter store, where every absent name reads as its
+    // default, and saves them into the lists.
+    form.OK_Click();
+    Set_Params_Strings(RegistryFuncs::SavedKeys(), RegistryFuncs::SavedValues());
+}
+
+void Options4Daemon::Options_Form_Show() {
+    RegistryFuncs::SetUseParamStore(true);
+    const QString keptKeys = RegistryFuncs::SavedKeys();
+    const QString keptValues = RegistryFuncs::SavedValues();
+    RegistryFuncs::ClearSavedLists();
+    OptionsFormVirus& form = dialogForBatchClient();
+    // The server settings are not the batch client's to change. Reaching the controls loads them
+    // from the parameter store.
+    try {
+        form.DisableServerFrameControls();
+    } catch (const automation::AutomationError&) {
+    }
+    form.Show();
+    // Only OK saves, so empty lists mean the user cancelled.
+    if (RegistryFuncs::SavedKeys().isEmpty())
+        RegistryFuncs::SetSavedLists(keptKeys, keptValues);
+    Set_Params_Strings(RegistryFuncs::SavedKeys(), RegistryFuncs::SavedValues());
+}
+
+QString Options4Daemon::Params_Values() const {
+    return withoutTrailingComma(RegistryFuncs::SavedValues());
+}
+
+QString Options4Daemon::Params_Keys() const {
+    return withoutTrailingComma(RegistryFuncs::SavedKeys());
+}
+
+void Options4Daemon::Set_Params_Strings(const QString& keys, const QString& values) {
+    // Copies: the caller may hand over the saved lists themselves, which are emptied below.
+    const QStringList names = keys.split(u',');
+    const QStringList texts = values.split(u',');
+    KeyedTextCollection& store = RegistryFuncs::ParamStore();
+    store.clear();
+    if (keys.contains(u',') && values.contains(u',') && names.size() == texts.size())
+        for (qsizetype i = 0; i < names.size(); ++i)
+            store.add(names[i], texts[i]);
+    RegistryFuncs::SetUseParamStore(true);
+    RegistryFuncs::ClearSavedLists();
+    dialogForBatchClient().OK_Click();
+}
+
+std::shared_ptr<ProcessingParameters> Options4Daemon::Get_Params_Object() const {
+    auto params = std::make_shared<ProcessingParameters>();
+    params->SetInfoFromRegistry();
+    return params;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The batch search client's hold on the processing parameters: two parallel comma-separated
+// lists of value names and values that the client keeps, shows and hands back, turned into a
+// ProcessingParameters object for its exports. Everything runs on the settings store's
+// in-memory mode, so the user's stored settings are never read for the lists nor written; and the
+// options dialog decides which names belong in the lists and in what order, as its OK step saves
+// them. The state is the settings store's, shared by every object of the library in the process.
+
+#include "automation/dispatch.h"
+
+#include <memory>
+
+class ProcessingParameters;
+
+class Options4Daemon : public automation::DispatchObject<Options4Daemon> {
+public:
+    static QString staticClassName() { return QStringLiteral("Options4Daemon"); }
+    static const automation::DispatchTable<Options4Daemon>& dispatchTable();
+
+    // Lists of the current in-memory parameters; on a freshly loaded library the factory defaults.
+    void Set_Params_String_Defaults();
+    // Lets the user edit the lists in the options dialog (without its server frame); a cancel
+    // keeps the lists as they were.
+    void Options_Form_Show();
+    QString Params_Values() const;
+    QString Params_Keys() const;
+    // Replaces the in-memory parameters with the lists (the first of names equal but for case
+    // wins); lists without a comma, or of different lengths, leave every parameter at its
+    // default. Afterwards the lists are normalised: complete and in the dialog's save order.
+    void Set_Params_Strings(const QString& keys, const QString& values);
+    // The parameters of the in-memory store.
+    std::shared_ptr<ProcessingParameters> Get_Params_Object() const;
+};

@@ -10,6 +10,7 @@ packages=("$@"
   libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev zlib1g-dev
   libx11-dev libxtst-dev xvfb xauth x11-utils
+  chromium chromium-driver
   libpwizlite-dev libboost-dev libboost-iostreams-dev libboost-filesystem-dev
   libboost-thread-dev libboost-chrono-dev
   libpwiz-tools

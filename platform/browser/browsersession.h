@@ -1,0 +1,100 @@
+#pragma once
+// One browser window driven over W3C WebDriver: starts the driver program (Debian's chromedriver)
+// on a free loopback port, opens a browser session on it and offers what filling in a web form
+// needs: navigate, the document's ready state, the first form's fields by name, their values,
+// focus, select, click, typing a file path into a file field, and the window to the front.
+//
+// A visible window opens when a display is there; it can be left open with the user when the
+// session object goes. Without a display the browser runs headless and is closed at the end.
+// Every failure raises an automation error that says what went wrong: no driver or browser
+// installed, a driver that does not start in time, a session the driver refuses, or a window the
+// user has closed meanwhile.
+
+#include "platform_browser_export.h"
+
+#include <QJsonArray>
+#include <QJsonValue>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace browser {
+
+class WebDriverConnection;
+
+// Which browser and driver to start, and how. fromEnvironment() reads:
+//   OSTRAND_BROWSER           the browser program (default /usr/bin/chromium)
+//   OSTRAND_WEBDRIVER         the WebDriver program for it (default /usr/bin/chromedriver)
+//   OSTRAND_BROWSER_HEADLESS  set to 1 to run headless even when a display is there
+struct PLATFORM_BROWSER_EXPORT LaunchOptions {
+    QString browserProgram;
+    QString driverProgram;
+    // The name users know the browser by, for messages: "Chromium", or the program's file name.
+    QString browserName;
+    bool visible = false;
+    // With a visible window: the window stays open after the session object goes.
+    bool keepOpen = false;
+    int driverStartTimeoutMs = 20000;
+
+    static LaunchOptions fromEnvironment();
+    // Why the driver or the browser cannot be started (not installed), or "" when both are there.
+    QString missingProgram() const;
+};
+
+class PLATFORM_BROWSER_EXPORT BrowserSession {
+public:
+    // Starts the driver and opens the browser window (blank). Raises an error naming the cause.
+    explicit BrowserSession(const LaunchOptions& options = LaunchOptions::fromEnvironment());
+    // Closes the browser unless it is a visible window kept open, and stops the driver.
+    ~BrowserSession();
+    BrowserSession(const BrowserSession&) = delete;
+    BrowserSession& operator=(const BrowserSession&) = delete;
+
+    const QString& browserName() const { return m_options.browserName; }
+
+    // Starts loading the address and returns at once; readyState() tells when it is there.
+    void navigate(const QString& url);
+    // The document's ready state as a number: 0 uninitialized, 1 loading, 2 loaded,
+    // 3 interactive, 4 complete.
+    int readyState();
+    QString currentUrl();
+    // Marks the document now shown, so that pageIsMarked() tells when another has replaced it.
+    void markPage();
+    bool pageIsMarked();
+
+    // The id of the field named `name` in the document's first form; raises error 438 naming the
+    // field when the page has no form or the form has no such field.
+    QString firstFormElement(const QString& name);
+    QString value(const QString& element);
+    void setValue(const QString& element, const QString& text);
+    void focus(const QString& element);
+    void select(const QString& element);
+    void click(const QString& element);
+    // Types the text into the field as keystrokes; into a file field, a full path attaches that
+    // file, and the field's value then reads "C:\fakepath\" and the file name.
+    void sendKeys(const QString& element, const QString& text);
+
+    // The handle of the browser window, and bringing that window to the front.
+    QString windowHandle();
+    void bringToFront();
+
+private:
+    void startDriver();
+    void openSession();
+    // Stops the driver; a browser it started goes with it unless it was left open with the user.
+    void stopDriver();
+    // Runs a WebDriver command on the session, turning its failures into automation errors.
+    template <typename Command> auto run(const QString& what, Command command);
+    QJsonValue script(const QString& source, const QJsonArray& arguments);
+    QString sessionPath(const QString& tail = {}) const;
+
+    LaunchOptions m_options;
+    QProcess m_driver;
+    QTemporaryDir m_profile;
+    std::unique_ptr<WebDriverConnection> m_connection;
+    QString m_sessionId;
+};
+
+} // namespace browser

@@ -7,6 +7,8 @@
 #include "script/sorvexstringhelper.h"
 #include "settings/optionsformvirus.h"
 #include "settings/processingparameters.h"
+#include "settings/ui/searchfilelocation.h"
+#include "web/sorvexwebsearch.h"
 
 #include "automation/classregistry.h"
 #include "kestrum/automation/hostspectrum.h"
@@ -15,6 +17,7 @@
 
 #include <QButtonGroup>
 #include <QFile>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -136,15 +139,6 @@ private:
     QLabel& m_label;
 };
 
-// Where the query file goes and the search engine's web form.
-QString searchFilePath() {
-    throw AutomationError::system(QStringLiteral("Choosing the query file location is not available yet."));
-}
-
-void openSearchForm(const QString&, const QString&, bool, bool) {
-    throw AutomationError::system(QStringLiteral("Opening the search form is not available yet."));
-}
-
 } // namespace
 
 MainForm::MainForm()
@@ -155,7 +149,8 @@ MainForm::MainForm()
       m_labelDDEData(new QLabel(QStringLiteral("IDA Data"))), m_radioSearch(new QButtonGroup(this)),
       m_searchButton(new QPushButton(QStringLiteral("Search"))),
       m_optionsButton(new QPushButton(QStringLiteral("Options..."))),
-      m_cancelButton(new QPushButton(QStringLiteral("Cancel"))), m_progressBar(new QProgressBar) {
+      m_cancelButton(new QPushButton(QStringLiteral("Cancel"))), m_progressBar(new QProgressBar),
+      m_commonDialog1(new QFileDialog(this)) {
     setWindowTitle(QStringLiteral("Sorvex Search"));
     m_labelCurrentFileName->setObjectName(QStringLiteral("LabelCurrentFileName"));
     m_labelCurrentSampleName->setObjectName(QStringLiteral("LabelCurrentSampleName"));
@@ -166,6 +161,7 @@ MainForm::MainForm()
     m_optionsButton->setObjectName(QStringLiteral("OptionsButton"));
     m_cancelButton->setObjectName(QStringLiteral("CancelButton"));
     m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_commonDialog1->setObjectName(QStringLiteral("CommonDialog1"));
     m_optionsButton->setToolTip(
         QStringLiteral("Click here to set up the web server address and default parameters"));
     m_labelCurrentFileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -374,7 +370,7 @@ void MainForm::SearchButton_Click() {
 
 void MainForm::performSearchOnLoadedSpectrum() {
     log(QStringLiteral("MainForm.performSearchOnLoadedSpectrum - start"));
-    const QString path = searchFilePath();
+    const QString path = SearchFileLocation::GetSearchFile(*m_commonDialog1);
     if (path.isEmpty())
         return;
     const auto window = activeGraphWindow();
@@ -392,7 +388,8 @@ void MainForm::performSearchOnLoadedSpectrum() {
     if (isPeptide) {
         query = QStringLiteral("SEARCH=MIS") + crlf + QStringLiteral("REPTYPE=Peptide") + crlf +
                 QStringLiteral("BEGIN IONS") + crlf;
-        const double precursor = VeskFileInfo::ParseParentMZFromTitle(spectrum->Title());
+        // The title of the spectrum on screen: a centroided copy carries no title of its own.
+        const double precursor = VeskFileInfo::ParseParentMZFromTitle(trace->spectrum()->Title());
         if (precursor == 0)
             throw AutomationError::system(QStringLiteral("Could not get precursor m/z."));
         query += QStringLiteral("PEPMASS=") + text(precursor) + crlf;
@@ -414,7 +411,7 @@ void MainForm::performSearchOnLoadedSpectrum() {
         throw AutomationError::system(
             QStringLiteral("Could not write the query file %1: %2").arg(path, file.errorString()));
     file.close();
-    openSearchForm(MakeSampleLabel(false), path, isPeptide, false);
+    SorvexWebSearch().OpenExplorerWindow(MakeSampleLabel(false), path, isPeptide, false);
 }
 
 bool MainForm::IsMassInSelection(Dispatch& window, double mz) {
@@ -438,7 +435,7 @@ bool MainForm::IsMassInSelection(Dispatch& window, double mz) {
 
 void MainForm::performSearchOnSpectraInFile(bool useRange, bool allSamples, bool doAutoStart) {
     log(QStringLiteral("MainForm.performSearchOnSpectraInFile - start"));
-    const QString path = searchFilePath();
+    const QString path = SearchFileLocation::GetSearchFile(*m_commonDialog1);
     if (path.isEmpty())
         return;
     const std::int32_t sampleIndex = allSamples ? -1 : m_fileInfo->getSampleIndex();
@@ -467,7 +464,7 @@ void MainForm::performSearchOnSpectraInFile(bool useRange, bool allSamples, bool
     if (m_exporter->wasCancelled())
         return;
     if (m_exporter->numSpectraInResult() != 0)
-        openSearchForm(MakeSampleLabel(allSamples), path, true, doAutoStart);
+        SorvexWebSearch().OpenExplorerWindow(MakeSampleLabel(allSamples), path, true, doAutoStart);
     else
         messages::show(QStringLiteral("Sorry, there were no valid MS/MS spectra in this data."),
                        QStringLiteral("Sorvex Export"));

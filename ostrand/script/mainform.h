@@ -11,6 +11,7 @@
 #include <memory>
 
 class QButtonGroup;
+class QFileDialog;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -70,6 +71,8 @@ private:
     QPushButton* m_optionsButton;
     QPushButton* m_cancelButton;
     QProgressBar* m_progressBar;
+    // The save prompt of the search file location step.
+    QFileDialog* m_commonDialog1;
 
     std::shared_ptr<VeskFileInfo> m_fileInfo;
     std::shared_ptr<MExportMSMSToSorvex> m_exporter;

@@ -97,11 +97,6 @@ ViewerWindow::ViewerWindow(QWidget* parent)
     layout->addWidget(panes, 1);
     setCentralWidget(central);
     statusBar()->addWidget(m_status, 1);
-    auto* usage = new QLabel(
-        QStringLiteral("Click: spectrum \u2022 Drag: select \u2022 Right-drag or wheel: zoom \u2022 "
-                       "Double-click: all"));
-    usage->setEnabled(false);
-    statusBar()->addPermanentWidget(usage);
 
     buildMenus();
     connect(m_sampleChoice, &QComboBox::currentIndexChanged, this, [this] {
@@ -115,6 +110,10 @@ ViewerWindow::ViewerWindow(QWidget* parent)
     connect(m_periodChoice, &QComboBox::currentIndexChanged, this, reload);
     connect(m_experimentChoice, &QComboBox::currentIndexChanged, this, reload);
     connect(m_chromatogram, &PlotWidget::clicked, this, &ViewerWindow::showSpectrumAt);
+    const QString usage = QStringLiteral("Drag to select a range, right-drag or turn the wheel to zoom, "
+                                         "double-click to see everything.");
+    m_chromatogram->setToolTip(QStringLiteral("Click to show the spectrum of that cycle. ") + usage);
+    m_spectrum->setToolTip(usage);
     for (PlotWidget* pane : {m_chromatogram, m_spectrum}) {
         connect(pane, &PlotWidget::activated, this, [this, pane] { activatePane(pane); });
         connect(pane, &PlotWidget::rangesChanged, this, &ViewerWindow::updateStatus);
@@ -323,7 +322,7 @@ void ViewerWindow::updateStatus() {
     text += chromatogramActive ? QStringLiteral("Scripts use the chromatogram")
                                : QStringLiteral("Scripts use the spectrum");
     if (ranges > 0)
-        text += QStringLiteral(" and its %1 selected range%2")
+        text += QStringLiteral(" and its %1 range%2")
                     .arg(ranges)
                     .arg(ranges == 1 ? QString() : QStringLiteral("s"));
     m_status->setText(text + QLatin1Char('.'));

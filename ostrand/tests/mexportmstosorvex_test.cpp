@@ -1,8 +1,8 @@
-#include "kestrum/automation/hostspectrum.h"
 #include "export/mexportmstosorvex.h"
 #include "script/sorvexstringhelper.h"
 #include "settings/processingparameters.h"
 
+#include "kestrum/automation/hostspectrum.h"
 #include "kestrum/centroidablespectrum.h"
 #include "kestrum/scantype.h"
 #include "kestrum/veskwriter.h"

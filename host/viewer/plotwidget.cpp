@@ -124,7 +124,8 @@ void PlotWidget::setActive(bool active) {
 void PlotWidget::zoomTo(double start, double end) {
     if (end < start)
         std::swap(start, end);
-    if (end - start < 1e-9)
+    // Far beyond any instrument's resolution, and the axis labels would run out of digits.
+    if (end - start < 1e-6 * std::max(1.0, std::abs(start)))
         return;
     m_xMin = start;
     m_xMax = end;
@@ -240,7 +241,10 @@ void PlotWidget::drawAxes(QPainter& painter, const QRectF& area, double yMax) co
     // X ticks: as many as fit with room for their labels.
     const int wantedX = std::max(2, static_cast<int>(area.width() / 90));
     const Ticks xTicks = niceTicks(m_xMin, m_xMax, wantedX);
-    for (double x = xTicks.first; x <= m_xMax + xTicks.step * 1e-6; x += xTicks.step) {
+    for (int i = 0; i < 1000; ++i) {
+        const double x = xTicks.first + i * xTicks.step;
+        if (x > m_xMax + xTicks.step * 1e-6)
+            break;
         const double px = widgetXOf(x);
         painter.drawLine(QPointF(px, area.bottom()), QPointF(px, area.bottom() + 4));
         const QString label = QString::number(x, 'f', xTicks.decimals);
@@ -255,7 +259,10 @@ void PlotWidget::drawAxes(QPainter& painter, const QRectF& area, double yMax) co
     const double scale = std::pow(10.0, exponent);
     const int wantedY = std::max(2, static_cast<int>(area.height() / 40));
     const Ticks yTicks = niceTicks(0, yMax / scale, wantedY);
-    for (double y = 0; y <= yMax / scale * (1 + 1e-9); y += yTicks.step) {
+    for (int i = 0; i < 1000; ++i) {
+        const double y = i * yTicks.step;
+        if (y > yMax / scale * (1 + 1e-9))
+            break;
         const double py = area.bottom() - y * scale / yMax * area.height();
         painter.drawLine(QPointF(area.left() - 4, py), QPointF(area.left(), py));
         painter.drawText(QRectF(0, py - metrics.height() / 2, area.left() - 7, metrics.height()),

@@ -1,6 +1,9 @@
+#include "automation/classregistry.h"
 #include "automation/dispatch.h"
 #include "host/hostapplication.h"
 #include "host/scriptloader.h"
+#include "kestrum/scantype.h"
+#include "kestrum/veskwriter.h"
 #include "messages/messagecapture.h"
 #include "messages/messageservice.h"
 #include "modaldriver.h"
@@ -158,4 +161,49 @@ TEST(ScriptLoader, LoadedLibraryShowsItsMessagesInMessageBoxes) {
     EXPECT_EQ(testing::internal::GetCapturedStderr().find("Failed to set key"), std::string::npos)
         << "the message went to standard error, not to a box";
     EXPECT_EQ(shown, QStringLiteral("Sorvex search submission error: Failed to set key"));
+}
+
+// An outside client that reaches everything by name: it loads a spectrum through Kestrum's classes,
+// created by programmatic id in the host, and hands it to the script library's survey-scan export.
+TEST(ScriptLoader, KestrumSpectrumCreatedByNameGoesToTheSurveyExport) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("survey.vesk"));
+    {
+        kestrum::VeskWriter writer(path);
+        const int sample = writer.addSample(QStringLiteral("Digest"));
+        writer.addPeriod(sample);
+        writer.addExperiment(sample, 0, {kestrum::TOFMS, 0, 0});
+        writer.addCycle(sample, 0, 0);
+        kestrum::ScanRecord scan;
+        scan.sample = sample;
+        scan.retentionTimeSeconds = 6;
+        scan.centroided = true;
+        scan.mz = {150.5, 550.25, 700};
+        scan.intensity = {20, 50, 80};
+        writer.addScan(scan);
+        writer.commit();
+    }
+    host::ScriptLoader loader;
+    ASSERT_NE(loader.CreateScriptObject(scriptLibrary, QStringLiteral("ProcessClass")), nullptr)
+        << loader.lastError().toStdString();
+    host::registerHostClasses();
+    const auto& registry = automation::ClassRegistry::instance();
+
+    const auto spectrum = registry.create(QStringLiteral("Kestrum.FileSpectrum"));
+    Arguments file{Variant(path)};
+    spectrum->call(QStringLiteral("SetDataFile"), file);
+    Arguments range{Variant(std::int32_t{1}), Variant(std::int32_t{0}), Variant(std::int32_t{0}),
+                    Variant(5.0f), Variant(7.0f)};
+    spectrum->call(QStringLiteral("LoadSpectrum"), range);
+    Arguments point{Variant(std::int32_t{2}), Variant(), Variant()};
+    spectrum->call(QStringLiteral("PointAt"), point);
+    EXPECT_EQ(point[1].toDouble(), 550.25);
+    EXPECT_EQ(point[2].toDouble(), 50);
+
+    const auto exporter = registry.create(QStringLiteral("SorvexForBrenlow.MExportMSToSorvex"));
+    Arguments arguments{Variant(spectrum),
+                        Variant(registry.create(QStringLiteral("SorvexForBrenlow.ProcessingParameters")))};
+    exporter->call(QStringLiteral("DoExportSpectrum"), arguments);
+    EXPECT_EQ(exporter->call(QStringLiteral("GetResultString")).toString(),
+              QStringLiteral("150.5 20\r\n550.25 50\r\n700 80\r\n"));
 }

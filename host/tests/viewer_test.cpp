@@ -26,6 +26,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -205,6 +206,7 @@ TEST_F(ViewerSearch, TwoChromatogramRangesArePreselectedAndSearchWritesExactlyTh
         EXPECT_TRUE(regions->isChecked() && regions->isEnabled());
         EXPECT_FALSE(child(dialog, QStringLiteral("Radio_Search0"))->isEnabled());
         EXPECT_FALSE(child(dialog, QStringLiteral("Radio_Search3"))->isEnabled()) << "one sample only";
+        EXPECT_TRUE(child<QPushButton>(dialog, QStringLiteral("SearchButton"))->isDefault());
         save(dialog, QStringLiteral("search-dialog.png"));
         child<QAbstractButton>(dialog, QStringLiteral("SearchButton"))->click();
     });

@@ -322,8 +322,12 @@ QByteArray encodeIntensityArray(std::span<const double> intensity) {
 bool decodeMzArray(std::span<const unsigned char> data, std::size_t count, std::vector<double>& mz) {
     if (!decodeWords(data, count, mz))
         return false;
-    for (std::size_t i = 1; i < count; ++i)
-        setWordAt(mz, i, wordAt(mz, i) + wordAt(mz, i - 1));
+    // The running sum stays in a register rather than being read back from the value just stored.
+    std::uint64_t running = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        running += wordAt(mz, i);
+        setWordAt(mz, i, running);
+    }
     return true;
 }
 

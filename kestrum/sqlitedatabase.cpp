@@ -2,11 +2,43 @@
 
 #include "automation/automationerror.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
 #include <sqlite3.h>
 
 namespace kestrum {
 
 namespace {
+
+[[noreturn]] void raiseError(const QString& description) {
+    throw automation::AutomationError::system(description, QStringLiteral("Kestrum"));
+}
+
+// Whether the file's header says it is in SQLite's write-ahead-log mode (bytes 18 and 19 are 2).
+bool isInWriteAheadLogMode(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(20);
+    return header.size() == 20 && header[18] == 2 && header[19] == 2;
+}
+
+// A read-only connection cannot read a file in write-ahead-log mode without creating a
+// shared-memory index beside it, which gave only "disk I/O error". Such a file (some other program
+// switched it to that mode) is read as immutable, which needs nothing beside it, unless that
+// program left changes in its log, which reading so would silently miss.
+QByteArray immutableUri(const QString& path) {
+    const QString log = path + QStringLiteral("-wal");
+    if (QFileInfo(log).size() > 0)
+        raiseError(
+            QStringLiteral("Cannot read '%1': it is in SQLite's write-ahead-log mode and changes to it "
+                           "are still in '%2'. Let the program that edits it finish, or run: sqlite3 "
+                           "'%1' 'PRAGMA journal_mode = DELETE'")
+                .arg(path, log));
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?immutable=1";
+}
 
 QString columnTypeName(int type) {
     switch (type) {
@@ -28,14 +60,16 @@ QString columnTypeName(int type) {
 SqliteDatabase::SqliteDatabase(const QString& path, Mode mode) : m_path(path) {
     const int flags =
         mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-    const QByteArray name = path.toUtf8();
-    if (sqlite3_open_v2(name.constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    const bool immutable = mode == Mode::ReadOnly && isInWriteAheadLogMode(path);
+    const QByteArray name = immutable ? immutableUri(path) : path.toUtf8();
+    if (sqlite3_open_v2(name.constData(), &m_db,
+                        flags | SQLITE_OPEN_NOMUTEX | (immutable ? SQLITE_OPEN_URI : 0),
+                        nullptr) != SQLITE_OK) {
         const QString message =
             m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw automation::AutomationError::system(QStringLiteral("Cannot open '%1': %2.").arg(path, message),
-                                                  QStringLiteral("Kestrum"));
+        raiseError(QStringLiteral("Cannot open '%1': %2.").arg(path, message));
     }
     sqlite3_extended_result_codes(m_db, 1);
     if (mode == Mode::ReadOnly) {
@@ -68,8 +102,7 @@ void SqliteDatabase::raise(const QString& what) const {
         reason = QStringLiteral("it is not a Vesk file");
     else if ((code & 0xff) == SQLITE_CORRUPT)
         reason = QStringLiteral("the file is damaged (%1)").arg(reason);
-    throw automation::AutomationError::system(QStringLiteral("'%1': %2: %3.").arg(m_path, what, reason),
-                                              QStringLiteral("Kestrum"));
+    raiseError(QStringLiteral("'%1': %2: %3.").arg(m_path, what, reason));
 }
 
 SqliteStatement::SqliteStatement(SqliteDatabase& db, const char* sql) : m_db(db) {
@@ -175,9 +208,7 @@ void SqliteStatement::raiseBadValue(int column, const char* what, const QString&
     const QString where = table ? QStringLiteral("the %1 of a row of table %2")
                                       .arg(QString::fromUtf8(what), QString::fromUtf8(table))
                                 : QString::fromUtf8(what);
-    throw automation::AutomationError::system(
-        QStringLiteral("'%1' is damaged: %2 %3.").arg(m_db.path(), where, problem),
-        QStringLiteral("Kestrum"));
+    raiseError(QStringLiteral("'%1' is damaged: %2 %3.").arg(m_db.path(), where, problem));
 }
 
 } // namespace kestrum

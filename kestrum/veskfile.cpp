@@ -1,6 +1,8 @@
 #include "kestrum/veskfile.h"
 
+#include "kestrum/plausiblevalues.h"
 #include "kestrum/pointcodec.h"
+#include "kestrum/scanchecksum.h"
 #include "kestrum/sqlitedatabase.h"
 #include "kestrum/veskschema.h"
 
@@ -20,15 +22,10 @@ namespace kestrum {
 
 namespace {
 
-struct ScanEntry {
+// A scan's row without its point arrays.
+struct ScanEntry : StoredScanValues {
     std::int64_t id = 0;
-    int cycle = 0;
-    double retentionTime = 0;
-    std::optional<double> precursorMz;
-    int precursorCharge = 0;
-    bool centroided = false;
-    std::int64_t pointCount = 0;
-    double totalIonCurrent = 0;
+    std::optional<std::uint32_t> checksum; // none in files older than checksums
 };
 
 struct PeriodData {
@@ -40,18 +37,42 @@ struct PeriodData {
 struct SampleData {
     QString name;
     std::vector<PeriodData> periods;
-    bool scansLoaded = false;
 };
 
 constexpr int maxIndex = std::numeric_limits<int>::max();
+
+[[noreturn]] void raise(const QString& description) {
+    throw automation::AutomationError::system(description, QStringLiteral("VeskFile"));
+}
 
 [[noreturn]] void raiseOutOfRange(const QString& description) {
     throw automation::AutomationError(automation::SubscriptOutOfRange, description,
                                       QStringLiteral("VeskFile"));
 }
 
-bool isFiniteNumber(double value) {
-    return std::isfinite(value);
+// What is wrong with a scan's stored values, or empty.
+QString scanValueProblem(const ScanEntry& entry, std::int64_t charge, std::int64_t checksum) {
+    for (const QString& problem : {plausible::timeProblem("retention time", entry.retentionTime),
+                                   plausible::precursorProblem(entry.precursorMz, charge)})
+        if (!problem.isEmpty())
+            return problem;
+    if (!std::isfinite(entry.totalIonCurrent))
+        return QStringLiteral("its total ion current %1 is not a finite number").arg(entry.totalIonCurrent);
+    if (entry.pointCount < 0 || entry.pointCount > schema::maxPointsPerScan)
+        return QStringLiteral("its point count %1 is outside 0 to %2")
+            .arg(entry.pointCount)
+            .arg(schema::maxPointsPerScan);
+    if (checksum < 0 || checksum > std::numeric_limits<std::uint32_t>::max())
+        return QStringLiteral("its checksum %1 is not a 32-bit checksum").arg(checksum);
+    return {};
+}
+
+QString scanName(int sample, int period, int experiment, int cycle) {
+    return QStringLiteral("the scan of sample %1, period %2, experiment %3, cycle %4")
+        .arg(sample)
+        .arg(period)
+        .arg(experiment)
+        .arg(cycle);
 }
 
 } // namespace
@@ -61,24 +82,27 @@ public:
     explicit Private(const QString& filePath);
 
     [[noreturn]] void raiseDamaged(const QString& problem) const {
-        throw automation::AutomationError::system(QStringLiteral("'%1' is damaged: %2.").arg(path, problem),
-                                                  QStringLiteral("VeskFile"));
+        raise(QStringLiteral("'%1' is damaged: %2.").arg(path, problem));
     }
     SampleData& sample(int number);
     PeriodData& period(int sampleNumber, int periodIndex);
     const std::vector<ScanEntry>& scans(int sampleNumber, int periodIndex, int experiment);
     const ScanEntry* findScan(int sampleNumber, int periodIndex, int experiment, int cycle);
     ScanRecord readScan(const ScanEntry& entry, int sampleNumber, int periodIndex, int experiment);
+    // Fills the record's points; what is wrong with them, or empty.
+    QString readPoints(const ScanEntry& entry, ScanRecord& record);
 
     QString path;
     SqliteDatabase db;
     std::vector<SampleData> samples;
     std::unique_ptr<SqliteStatement> selectPoints;
+    bool hasChecksums = false;
+    bool scansLoaded = false; // the scan lists of all samples, read when first needed
 
 private:
     void checkFormat();
     void loadLayout();
-    void loadScans(int sampleNumber, SampleData& data);
+    void loadScans();
     // The rows of each table must number their items 0, 1, 2 ... (samples 1, 2, 3 ...) in order.
     void expectNext(std::int64_t number, std::size_t count, int base, const QString& what) const {
         if (number != static_cast<std::int64_t>(count) + base)
@@ -101,20 +125,18 @@ VeskFile::Private::Private(const QString& filePath)
 
 void VeskFile::Private::checkFormat() {
     if (db.queryInteger("PRAGMA application_id") != schema::applicationId)
-        throw automation::AutomationError::system(QStringLiteral("'%1' is not a Vesk file.").arg(path),
-                                                  QStringLiteral("VeskFile"));
+        raise(QStringLiteral("'%1' is not a Vesk file.").arg(path));
     const std::int64_t version = db.queryInteger("PRAGMA user_version");
     if (version > schema::schemaVersion)
-        throw automation::AutomationError::system(
-            QStringLiteral(
-                "'%1' was written in a newer Vesk format (version %2); this program reads versions up to "
-                "%3. Please update it.")
-                .arg(path)
-                .arg(version)
-                .arg(schema::schemaVersion),
-            QStringLiteral("VeskFile"));
+        raise(QStringLiteral(
+                  "'%1' was written in a newer Vesk format (version %2); this program reads versions "
+                  "up to %3. Please update it.")
+                  .arg(path)
+                  .arg(version)
+                  .arg(schema::schemaVersion));
     if (version < 1)
         raiseDamaged(QStringLiteral("its format version %1 is not valid").arg(version));
+    hasChecksums = version >= schema::firstVersionWithChecksums;
     // A view or anything else under a table's name would run arbitrary queries of the file's choosing.
     SqliteStatement tables(db, "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN "
                                "('sample', 'period', 'experiment', 'cycle', 'scan')");
@@ -127,7 +149,7 @@ void VeskFile::Private::loadLayout() {
     SqliteStatement sampleRows(db, "SELECT sample, name FROM sample ORDER BY sample");
     while (sampleRows.next()) {
         expectNext(sampleRows.integer(0, "sample number"), samples.size(), 1, QStringLiteral("sample"));
-        samples.push_back({sampleRows.text(1, "sample name"), {}, false});
+        samples.push_back({sampleRows.text(1, "sample name"), {}});
     }
     SqliteStatement periodRows(db, "SELECT sample, period FROM period ORDER BY sample, period");
     while (periodRows.next()) {
@@ -146,8 +168,12 @@ void VeskFile::Private::loadLayout() {
         definition.scanTypeCode = experimentRows.integerIn(3, -32768, 32767, "scan type");
         definition.polarity = experimentRows.integerIn(4, 0, 1, "polarity");
         definition.fixedMass = experimentRows.real(5, "fixed mass");
-        if (!isFiniteNumber(definition.fixedMass))
-            raiseDamaged(QStringLiteral("an experiment's fixed mass is not a number"));
+        if (const QString problem = plausible::fixedMassProblem(definition.fixedMass); !problem.isEmpty())
+            raiseDamaged(QStringLiteral("experiment %1 of period %2 of sample %3: %4")
+                             .arg(data.experiments.size())
+                             .arg(experimentRows.integer(1, "period index"))
+                             .arg(experimentRows.integer(0, "sample number"))
+                             .arg(problem));
         data.experiments.push_back(std::make_shared<ExperimentInfo>(definition));
     }
     SqliteStatement cycleRows(
@@ -157,8 +183,12 @@ void VeskFile::Private::loadLayout() {
                                   cycleRows.integerIn(1, 0, maxIndex, "period index"));
         expectNext(cycleRows.integer(2, "cycle index"), data.cycleStarts.size(), 0, QStringLiteral("cycle"));
         const double start = cycleRows.real(3, "cycle start time");
-        if (!isFiniteNumber(start))
-            raiseDamaged(QStringLiteral("a cycle's start time is not a number"));
+        if (const QString problem = plausible::timeProblem("start time", start); !problem.isEmpty())
+            raiseDamaged(QStringLiteral("cycle %1 of period %2 of sample %3: %4")
+                             .arg(data.cycleStarts.size())
+                             .arg(cycleRows.integer(1, "period index"))
+                             .arg(cycleRows.integer(0, "sample number"))
+                             .arg(problem));
         data.cycleStarts.push_back(start);
     }
     for (SampleData& data : samples)
@@ -166,48 +196,69 @@ void VeskFile::Private::loadLayout() {
             periodData.scans.resize(periodData.experiments.size());
 }
 
-void VeskFile::Private::loadScans(int sampleNumber, SampleData& data) {
-    SqliteStatement rows(
-        db, "SELECT id, period, experiment, cycle, retention_time, precursor_mz, precursor_charge, "
-            "centroided, point_count, total_ion_current FROM scan WHERE sample = ? "
-            "ORDER BY period, experiment, cycle");
-    rows.bind(1, std::int64_t{sampleNumber});
+void VeskFile::Private::loadScans() {
+    // All samples' rows in one pass over the table itself, never through the index over sample,
+    // period, experiment and cycle, and every row must belong to a sample: a damaged index entry
+    // or sample number would otherwise hide its scan without a word.
+    const QByteArray query =
+        QByteArrayLiteral("SELECT id, sample, period, experiment, cycle, retention_time, precursor_mz, "
+                          "precursor_charge, centroided, point_count, total_ion_current, ") +
+        (hasChecksums ? "checksum" : "NULL") +
+        " FROM scan NOT INDEXED ORDER BY sample, period, experiment, cycle";
+    SqliteStatement rows(db, query.constData());
+    // A damaged row leaves no scan lists half read, so that asking again gives the same answer.
+    struct ClearOnFailure {
+        std::vector<SampleData>& samples;
+        bool done = false;
+        ~ClearOnFailure() {
+            if (done)
+                return;
+            for (SampleData& data : samples)
+                for (PeriodData& periodData : data.periods)
+                    for (auto& list : periodData.scans)
+                        list.clear();
+        }
+    } clearOnFailure{samples};
     while (rows.next()) {
-        const int periodIndex =
-            rows.integerIn(1, 0, static_cast<int>(data.periods.size()) - 1, "scan period");
-        PeriodData& periodData = data.periods[static_cast<std::size_t>(periodIndex)];
+        const int sampleNumber = rows.integerIn(1, 1, static_cast<int>(samples.size()), "scan sample");
+        auto& periods = samples[static_cast<std::size_t>(sampleNumber - 1)].periods;
+        const int periodIndex = rows.integerIn(2, 0, static_cast<int>(periods.size()) - 1, "scan period");
+        PeriodData& periodData = periods[static_cast<std::size_t>(periodIndex)];
         const int experiment =
-            rows.integerIn(2, 0, static_cast<int>(periodData.experiments.size()) - 1, "scan experiment");
+            rows.integerIn(3, 0, static_cast<int>(periodData.experiments.size()) - 1, "scan experiment");
         auto& experimentScans = periodData.scans[static_cast<std::size_t>(experiment)];
         ScanEntry entry;
         entry.id = rows.integer(0, "scan id");
-        entry.cycle = rows.integerIn(3, 0, static_cast<int>(periodData.cycleStarts.size()) - 1, "scan cycle");
+        entry.sample = sampleNumber;
+        entry.period = periodIndex;
+        entry.experiment = experiment;
+        entry.cycle = rows.integerIn(4, 0, static_cast<int>(periodData.cycleStarts.size()) - 1, "scan cycle");
         if (!experimentScans.empty() && experimentScans.back().cycle >= entry.cycle)
             raiseDamaged(QStringLiteral("experiment %1 of period %2 of sample %3 has two scans in cycle %4")
                              .arg(experiment)
                              .arg(periodIndex)
                              .arg(sampleNumber)
                              .arg(entry.cycle));
-        entry.retentionTime = rows.real(4, "retention time");
-        if (!rows.isNull(5))
-            entry.precursorMz = rows.real(5, "precursor m/z");
-        entry.precursorCharge = rows.integerIn(6, 0, 1000, "precursor charge");
-        entry.centroided = rows.integerIn(7, 0, 1, "centroid flag") == 1;
-        entry.pointCount = rows.integer(8, "point count");
-        entry.totalIonCurrent = rows.real(9, "total ion current");
-        if (!isFiniteNumber(entry.retentionTime) || !isFiniteNumber(entry.precursorMz.value_or(0)) ||
-            !isFiniteNumber(entry.totalIonCurrent) || entry.pointCount < 0 ||
-            entry.pointCount > schema::maxPointsPerScan)
-            raiseDamaged(
-                QStringLiteral("the scan of sample %1, period %2, experiment %3, cycle %4 has an invalid "
-                               "time, precursor, ion current or point count")
-                    .arg(sampleNumber)
-                    .arg(periodIndex)
-                    .arg(experiment)
-                    .arg(entry.cycle));
+        entry.retentionTime = rows.real(5, "retention time");
+        if (!rows.isNull(6))
+            entry.precursorMz = rows.real(6, "precursor m/z");
+        const std::int64_t charge = rows.integer(7, "precursor charge");
+        entry.centroided = rows.integerIn(8, 0, 1, "centroid flag") == 1;
+        entry.pointCount = rows.integer(9, "point count");
+        entry.totalIonCurrent = rows.real(10, "total ion current");
+        std::int64_t checksum = 0;
+        if (hasChecksums)
+            checksum = rows.integer(11, "checksum");
+        if (const QString problem = scanValueProblem(entry, charge, checksum); !problem.isEmpty())
+            raiseDamaged(scanName(sampleNumber, periodIndex, experiment, entry.cycle) + QStringLiteral(": ") +
+                         problem);
+        entry.precursorCharge = static_cast<int>(charge);
+        if (hasChecksums)
+            entry.checksum = static_cast<std::uint32_t>(checksum);
         experimentScans.push_back(entry);
     }
-    data.scansLoaded = true;
+    clearOnFailure.done = true;
+    scansLoaded = true;
 }
 
 SampleData& VeskFile::Private::sample(int number) {
@@ -240,9 +291,8 @@ const std::vector<ScanEntry>& VeskFile::Private::scans(int sampleNumber, int per
                 .arg(path)
                 .arg(experiment)
                 .arg(data.experiments.size()));
-    SampleData& sampleData = sample(sampleNumber);
-    if (!sampleData.scansLoaded)
-        loadScans(sampleNumber, sampleData);
+    if (!scansLoaded)
+        loadScans();
     return data.scans[static_cast<std::size_t>(experiment)];
 }
 
@@ -272,23 +322,31 @@ ScanRecord VeskFile::Private::readScan(const ScanEntry& entry, int sampleNumber,
     record.precursorMz = entry.precursorMz;
     record.precursorCharge = entry.precursorCharge;
     record.centroided = entry.centroided;
-    selectPoints->bind(1, entry.id);
-    const auto count = static_cast<std::size_t>(entry.pointCount);
-    bool valid = selectPoints->next() &&
-                 decodeMzArray(selectPoints->blob(0, "m/z array"), count, record.mz) &&
-                 decodeIntensityArray(selectPoints->blob(1, "intensity array"), count, record.intensity);
-    selectPoints->reset();
-    for (std::size_t i = 0; valid && i < count; ++i)
-        valid = isFiniteNumber(record.mz[i]) && (i == 0 || record.mz[i] >= record.mz[i - 1]);
-    if (!valid)
-        raiseDamaged(
-            QStringLiteral("the points of the scan of sample %1, period %2, experiment %3, cycle %4 cannot "
-                           "be read")
-                .arg(sampleNumber)
-                .arg(periodIndex)
-                .arg(experiment)
-                .arg(entry.cycle));
+    const QString problem = readPoints(entry, record);
+    if (!problem.isEmpty())
+        raiseDamaged(scanName(sampleNumber, periodIndex, experiment, entry.cycle) + QStringLiteral(": ") +
+                     problem);
     return record;
+}
+
+QString VeskFile::Private::readPoints(const ScanEntry& entry, ScanRecord& record) {
+    // The statement is reset however this ends, a damaged column's exception included, so that it
+    // serves the next scan.
+    struct Reset {
+        SqliteStatement& statement;
+        ~Reset() { statement.reset(); }
+    } reset{*selectPoints};
+    selectPoints->bind(1, entry.id);
+    if (!selectPoints->next())
+        return QStringLiteral("its points are missing");
+    const std::span<const unsigned char> mz = selectPoints->blob(0, "m/z array");
+    const std::span<const unsigned char> intensity = selectPoints->blob(1, "intensity array");
+    if (entry.checksum && scanChecksum(entry, mz, intensity) != *entry.checksum)
+        return QStringLiteral("its checksum does not match its contents, which were damaged or edited");
+    const auto count = static_cast<std::size_t>(entry.pointCount);
+    if (!decodeMzArray(mz, count, record.mz) || !decodeIntensityArray(intensity, count, record.intensity))
+        return QStringLiteral("its points cannot be decoded");
+    return plausible::pointProblem(record.mz, record.intensity);
 }
 
 namespace {
@@ -312,11 +370,12 @@ std::shared_ptr<VeskFile> VeskFile::open(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     struct stat status {};
     if (::stat(QFile::encodeName(absolute).constData(), &status) != 0)
-        throw automation::AutomationError::system(
-            QStringLiteral("The file '%1' does not exist.").arg(absolute), QStringLiteral("VeskFile"));
+        raise(QStringLiteral("The file '%1' does not exist.").arg(absolute));
+    if (S_ISDIR(status.st_mode))
+        raise(QStringLiteral("'%1' is a folder, not a Vesk file.").arg(absolute));
+    // Reading a pipe or a device would consume or block on it; a Vesk file is a regular file.
     if (!S_ISREG(status.st_mode))
-        throw automation::AutomationError::system(QStringLiteral("'%1' is not a Vesk file.").arg(absolute),
-                                                  QStringLiteral("VeskFile"));
+        raise(QStringLiteral("'%1' is not a Vesk file but a pipe, device or socket.").arg(absolute));
     const std::int64_t modified =
         std::int64_t{status.st_mtim.tv_sec} * 1'000'000'000 + status.st_mtim.tv_nsec;
 

@@ -8,8 +8,10 @@ namespace kestrum::schema {
 
 // PRAGMA application_id: "Vesk" in ASCII, which tells a Vesk file from any other SQLite database.
 constexpr std::int64_t applicationId = 0x5665736B;
-// PRAGMA user_version: the layout of the tables below.
-constexpr std::int64_t schemaVersion = 1;
+// PRAGMA user_version: the layout of the tables below. Version 2 added the scan checksum; a
+// reader still reads version 1 files, which have none.
+constexpr std::int64_t schemaVersion = 2;
+constexpr std::int64_t firstVersionWithChecksums = 2;
 // More points than this in one scan is taken as damage, not data.
 constexpr std::int64_t maxPointsPerScan = 10'000'000;
 
@@ -53,6 +55,7 @@ CREATE TABLE scan (
     total_ion_current REAL NOT NULL,
     mz BLOB NOT NULL,
     intensity BLOB NOT NULL,
+    checksum INTEGER NOT NULL,
     UNIQUE (sample, period, experiment, cycle)
 ) STRICT;
 )sql";

@@ -1,6 +1,8 @@
 #include "kestrum/veskwriter.h"
 
+#include "kestrum/plausiblevalues.h"
 #include "kestrum/pointcodec.h"
+#include "kestrum/scanchecksum.h"
 #include "kestrum/sqlitedatabase.h"
 #include "kestrum/veskschema.h"
 
@@ -12,7 +14,6 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -34,6 +35,10 @@ struct PeriodLayout {
     int experiments = 0;
     int cycles = 0;
 };
+
+std::span<const unsigned char> asBytes(const QByteArray& data) {
+    return {reinterpret_cast<const unsigned char*>(data.constData()), static_cast<std::size_t>(data.size())};
+}
 
 // Forces a file or folder to disk; false when that is not possible.
 bool syncToDisk(const QString& path) {
@@ -100,8 +105,8 @@ VeskWriter::Private::Private(const QString& destination) : path(QFileInfo(destin
     insertScan =
         std::make_unique<SqliteStatement>(*db, "INSERT INTO scan (sample, period, experiment, cycle, "
                                                "retention_time, precursor_mz, precursor_charge, "
-                                               "centroided, point_count, total_ion_current, mz, intensity) "
-                                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                                               "centroided, point_count, total_ion_current, mz, intensity, "
+                                               "checksum) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
 }
 
 void VeskWriter::Private::checkOpen() const {
@@ -150,23 +155,12 @@ void VeskWriter::Private::checkScan(const ScanRecord& scan) {
         raise(QStringLiteral("Cannot add %1 to '%2': it has more than %3 points.")
                   .arg(where, path)
                   .arg(schema::maxPointsPerScan));
-    if (!std::isfinite(scan.retentionTimeSeconds) || (scan.precursorMz && !std::isfinite(*scan.precursorMz)))
-        raise(QStringLiteral("Cannot add %1 to '%2': its time or precursor m/z is not a number.")
-                  .arg(where, path));
-    if (scan.precursorCharge < 0)
-        raise(QStringLiteral("Cannot add %1 to '%2': precursor charge %3 is negative.")
-                  .arg(where, path)
-                  .arg(scan.precursorCharge));
-    for (std::size_t i = 0; i < scan.mz.size(); ++i) {
-        if (!std::isfinite(scan.mz[i]) || !std::isfinite(scan.intensity[i]))
-            raise(QStringLiteral("Cannot add %1 to '%2': point %3 is not a number.")
-                      .arg(where, path)
-                      .arg(i + 1));
-        if (i > 0 && scan.mz[i] < scan.mz[i - 1])
-            raise(QStringLiteral("Cannot add %1 to '%2': its m/z values do not ascend at point %3.")
-                      .arg(where, path)
-                      .arg(i + 1));
-    }
+    // Whatever a reader would take as damage is refused here, so that every file written reads back.
+    for (const QString& problem : {plausible::timeProblem("retention time", scan.retentionTimeSeconds),
+                                   plausible::precursorProblem(scan.precursorMz, scan.precursorCharge),
+                                   plausible::pointProblem(scan.mz, scan.intensity)})
+        if (!problem.isEmpty())
+            raise(QStringLiteral("Cannot add %1 to '%2': %3.").arg(where, path, problem));
 }
 
 VeskWriter::VeskWriter(const QString& path) : d(std::make_unique<Private>(path)) {}
@@ -218,7 +212,7 @@ int VeskWriter::addExperiment(int sample, int period, const ExperimentDefinition
         raise(
             QStringLiteral("Polarity %1 is neither 0 (positive) nor 1 (negative).").arg(definition.polarity));
     if (definition.scanTypeCode < -32768 || definition.scanTypeCode > 32767 ||
-        !std::isfinite(definition.fixedMass))
+        !plausible::fixedMassProblem(definition.fixedMass).isEmpty())
         raise(
             QStringLiteral("Experiment %1 of period %2 of sample %3 has an invalid scan type or fixed mass.")
                 .arg(layout.experiments)
@@ -236,11 +230,12 @@ int VeskWriter::addExperiment(int sample, int period, const ExperimentDefinition
 
 int VeskWriter::addCycle(int sample, int period, double startTimeSeconds) {
     PeriodLayout& layout = d->period(sample, period);
-    if (!std::isfinite(startTimeSeconds))
-        raise(QStringLiteral("Cycle %1 of period %2 of sample %3 has no valid start time.")
+    if (const QString problem = plausible::timeProblem("start time", startTimeSeconds); !problem.isEmpty())
+        raise(QStringLiteral("Cannot add cycle %1 of period %2 of sample %3 to '%4': %5.")
                   .arg(layout.cycles)
                   .arg(period)
-                  .arg(sample));
+                  .arg(sample)
+                  .arg(d->path, problem));
     d->insertCycle->bind(1, std::int64_t{sample});
     d->insertCycle->bind(2, std::int64_t{period});
     d->insertCycle->bind(3, std::int64_t{layout.cycles});
@@ -263,10 +258,23 @@ void VeskWriter::addScan(const ScanRecord& scan) {
         insert.bindNull(6);
     insert.bind(7, std::int64_t{scan.precursorCharge});
     insert.bind(8, std::int64_t{scan.centroided ? 1 : 0});
-    insert.bind(9, static_cast<std::int64_t>(scan.mz.size()));
-    insert.bind(10, std::accumulate(scan.intensity.begin(), scan.intensity.end(), 0.0));
-    insert.bind(11, encodeMzArray(scan.mz));
-    insert.bind(12, encodeIntensityArray(scan.intensity));
+    const StoredScanValues values{scan.sample,
+                                  scan.period,
+                                  scan.experiment,
+                                  scan.cycle,
+                                  scan.retentionTimeSeconds,
+                                  scan.precursorMz,
+                                  scan.precursorCharge,
+                                  scan.centroided,
+                                  static_cast<std::int64_t>(scan.mz.size()),
+                                  std::accumulate(scan.intensity.begin(), scan.intensity.end(), 0.0)};
+    const QByteArray mz = encodeMzArray(scan.mz);
+    const QByteArray intensity = encodeIntensityArray(scan.intensity);
+    insert.bind(9, values.pointCount);
+    insert.bind(10, values.totalIonCurrent);
+    insert.bind(11, mz);
+    insert.bind(12, intensity);
+    insert.bind(13, std::int64_t{scanChecksum(values, asBytes(mz), asBytes(intensity))});
     insert.run();
     d->scans.insert({scan.sample, scan.period, scan.experiment, scan.cycle});
 }

@@ -1,6 +1,7 @@
 #include "spectrumsource.h"
 
 #include "automation/automationerror.h"
+#include "kestrum/plausiblevalues.h"
 
 #include <pwiz/data/msdata/MSDataFile.hpp>
 
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace kestrum {
@@ -35,6 +37,9 @@ QString unreadableReason(const QFileInfo& file) {
         return QStringLiteral("the file does not exist");
     if (file.isDir())
         return QStringLiteral("this is a folder, not a spectrum file");
+    // A pipe or device has no size and may block; the reader needs a regular file it can seek in.
+    if (!file.isFile())
+        return QStringLiteral("this is a pipe, device or socket, not a regular file");
     if (!file.isReadable())
         return QStringLiteral("the file cannot be read (permission denied)");
     if (file.size() == 0)
@@ -113,6 +118,17 @@ void readPoints(const Spectrum& spectrum, SourceSpectrum& result) {
         throw std::runtime_error("its m/z and intensity arrays differ in length");
     result.mz.assign(mz->data.begin(), mz->data.end());
     result.intensity.assign(intensity->data.begin(), intensity->data.end());
+    // Damaged arrays (stray characters in base64 text, for one) decode to numbers no instrument
+    // records: m/z 0, infinities, subnormal values such as 3.5e-313.
+    QString problem = plausible::pointValueProblem(result.mz, result.intensity);
+    const auto subnormal = std::find_if(result.intensity.begin(), result.intensity.end(),
+                                        [](double value) { return std::fpclassify(value) == FP_SUBNORMAL; });
+    if (problem.isEmpty() && subnormal != result.intensity.end())
+        problem = QStringLiteral("point %1 has intensity %2, which is too small to be a measurement")
+                      .arg(subnormal - result.intensity.begin() + 1)
+                      .arg(*subnormal);
+    if (!problem.isEmpty())
+        throw std::runtime_error(problem.toStdString());
     if (std::is_sorted(result.mz.begin(), result.mz.end()))
         return;
     std::vector<std::size_t> order(result.mz.size());
@@ -202,6 +218,11 @@ SourceSpectrum SpectrumSource::read(qsizetype index) const {
         result.analyzer = *named;
     readPrecursor(*spectrum, result);
     try {
+        for (const QString& problem :
+             {plausible::timeProblem("scan start time", result.retentionTimeSeconds),
+              plausible::precursorProblem(result.precursorMz, result.precursorCharge)})
+            if (!problem.isEmpty())
+                throw std::runtime_error(problem.toStdString());
         readPoints(*spectrum, result);
     } catch (const std::exception& error) {
         throw inputError(

@@ -4,8 +4,21 @@
 #include "kestrum/centroidablespectrum.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kestrum {
+
+namespace {
+
+[[noreturn]] void raise(const QString& description) {
+    throw automation::AutomationError::system(description, QStringLiteral("PeakFinder"));
+}
+
+bool allFinite(const std::vector<double>& values) {
+    return std::all_of(values.begin(), values.end(), [](double value) { return std::isfinite(value); });
+}
+
+} // namespace
 
 PeakFinder::PeakFinder() = default;
 PeakFinder::~PeakFinder() = default;
@@ -13,10 +26,13 @@ PeakFinder::~PeakFinder() = default;
 std::shared_ptr<PeakList> PeakFinder::FindPeaks(int mode, const SpectrumData& spectrum, int maxPeaks,
                                                 double lowMz, double highMz, const QString& options) {
     if (mode != massSpectrumMode)
-        throw automation::AutomationError::system(
-            QStringLiteral("The peak finder has no mode %1; mode 1 finds the peaks of a mass spectrum.")
-                .arg(mode),
-            QStringLiteral("PeakFinder"));
+        raise(QStringLiteral("The peak finder has no mode %1; mode 1 finds the peaks of a mass spectrum.")
+                  .arg(mode));
+    // A NaN never compares higher or lower, so a search over it would never end.
+    if (!allFinite(spectrum.mzValues()) || !allFinite(spectrum.intensities()))
+        raise(
+            QStringLiteral("The peak finder cannot search a spectrum with an m/z or intensity that is not a "
+                           "finite number."));
     // Callers pass the same options for spectrum after spectrum; they are read once.
     if (!m_optionsRead || options != m_optionsText) {
         m_options = PeakFinderOptions::fromText(options);

@@ -5,8 +5,8 @@
 #include "export/mmathutils.h"
 #include "script/mlogger.h"
 #include "script/sorvexstringhelper.h"
-#include "settings/optionsformvirus.h"
 #include "settings/processingparameters.h"
+#include "settings/ui/optionsformvirus.h"
 #include "settings/ui/searchfilelocation.h"
 #include "web/sorvexwebsearch.h"
 

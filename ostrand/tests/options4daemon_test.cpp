@@ -1,9 +1,9 @@
 // The batch search client's parameter lists, called by name as the client calls them: defaults,
 // lists handed back, lists edited in the options dialog, and the user's settings left alone.
-#include "settings/optionsformvirus.h"
-#include "settings/optionswindow.h"
 #include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
+#include "settings/ui/optionsformvirus.h"
+#include "settings/ui/optionswindow.h"
 
 #include "inmemorymode.h"
 #include "web/options4daemon.h"

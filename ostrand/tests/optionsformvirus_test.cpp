@@ -1,9 +1,10 @@
 // The options dialog driven through its controls as a user drives it: what each kind of data
 // enables, what OK validates and writes to the settings, and what a load and save keep.
-#include "settings/optionsformvirus.h"
-#include "settings/optionswindow.h"
 #include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
+#include "settings/ui/optionsformvirus.h"
+#include "settings/ui/optionswindow.h"
+#include "settings/ui/searchfilelocation.h"
 
 #include "inmemorymode.h"
 
@@ -11,6 +12,7 @@
 #include "../../shared/tests/qstringprinting.h"
 #include "messages/messagecapture.h"
 #include "registry/registrykey.h"
+#include "testsupport/environmentoverride.h"
 #include "testsupport/privatesettingsfolder.h"
 
 #include <QApplication>
@@ -496,6 +498,43 @@ TEST_F(OptionsDialog, TheInMemoryModeLeavesTheServerFrameAlone) {
         },
         "Cancel");
     EXPECT_TRUE(storedNames().empty()) << "the in-memory mode writes no setting";
+}
+
+TEST_F(OptionsDialog, TheServerFrameButtonsOpenTheirWindowsOverTheDialog) {
+    // The search file location window, modal over the options dialog.
+    QString locationTitle;
+    showAndPress(
+        {},
+        [&](OptionsWindow& w) {
+            modaldriver::onNextModal(
+                [&](QWidget* modal) {
+                    locationTitle = modal->windowTitle();
+                    EXPECT_NE(qobject_cast<SearchFileLocation*>(modal), nullptr);
+                    qobject_cast<QDialog*>(modal)->reject();
+                },
+                &w);
+            click(w.SearchFileLocation);
+            EXPECT_TRUE(form().isShown()) << "the options dialog stays open";
+        },
+        "Cancel");
+    EXPECT_FALSE(locationTitle.isEmpty());
+
+    // The defaults page goes to the browser; a browser that cannot start is reported in a message
+    // box and the dialog stays open.
+    testsupport::EnvironmentOverride noDriver("OSTRAND_WEBDRIVER", QByteArray("/nonexistent/chromedriver"));
+    bool stayedOpen = false;
+    showAndPress(
+        {},
+        [&](OptionsWindow& w) {
+            click(w.SetSorvexDefaultParams);
+            stayedOpen = form().isShown();
+        },
+        "Cancel");
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(shownMessages.shown().size(), 1U);
+    EXPECT_EQ(shownMessages.shown()[0].title, QStringLiteral("Error"));
+    EXPECT_TRUE(shownMessages.shown()[0].text.startsWith(QStringLiteral("Could not launch")))
+        << shownMessages.shown()[0].text.toStdString();
 }
 
 TEST_F(OptionsDialog, Screenshots) {

@@ -1,9 +1,9 @@
 #include "options4daemon.h"
 
 #include "automation/memberbinding.h"
-#include "settings/optionsformvirus.h"
 #include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
+#include "settings/ui/optionsformvirus.h"
 
 namespace {
 

@@ -117,6 +117,11 @@ QString SorvexWebSearch::GetSorvexOptionsURL(std::int32_t location, const QStrin
     return url;
 }
 
+void SorvexWebSearch::OpenSorvexOptionsPage(std::int32_t location, const QString& serverURL) {
+    const QString url = GetSorvexOptionsURL(location, serverURL);
+    launchBrowser()->navigate(url);
+}
+
 std::shared_ptr<browser::BrowserSession> SorvexWebSearch::launchBrowser() const {
     try {
         return m_openBrowser();

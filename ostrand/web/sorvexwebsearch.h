@@ -40,9 +40,13 @@ public:
     // The chosen location: the stored "SorvexURLOption", or when none is stored 0 if a server is
     // installed here and 2 otherwise. A stored text that is not a number raises a type mismatch.
     std::int32_t GetWebSearchLocation() const;
+    // Whether a search server is installed on this computer (a machine setting "SorvexURL").
+    bool IsLocalSorvexInstalled() const;
     // The default-parameters page of the server at `location`; `serverURL` is the intranet address
     // the options window shows. Raises "Cannot get Sorvex options URL." for Protein Prospector.
     QString GetSorvexOptionsURL(std::int32_t location, const QString& serverURL) const;
+    // Opens a new browser window on that page and leaves it with the user.
+    void OpenSorvexOptionsPage(std::int32_t location, const QString& serverURL);
     // Opens the chosen server's search form, sets the search title to `label` and attaches
     // `queryFile`; with `submit`, presses the form's submit button and returns once the answer
     // page has loaded. Raises "Could not navigate to the web site." when the form does not load
@@ -55,7 +59,6 @@ public:
     static QString CompleteSearchFormURL(const QString& url, bool peptideSearch);
 
 private:
-    bool IsLocalSorvexInstalled() const;
     bool UsesSorvexServer() const;
     QString GetSearchFormURL(bool peptideSearch) const;
     QString GetServerURL(std::int32_t location, const QString& serverURL, const QString& prospectorURL,

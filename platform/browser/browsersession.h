@@ -12,6 +12,7 @@
 
 #include "platform_browser_export.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QProcess>
@@ -92,7 +93,8 @@ private:
 
     LaunchOptions m_options;
     QProcess m_driver;
-    QTemporaryDir m_profile;
+    // A fresh profile for each session, so no earlier session's state or prompts come back.
+    QTemporaryDir m_profile{QDir::tempPath() + QStringLiteral("/ostrand-browser-XXXXXX")};
     std::unique_ptr<WebDriverConnection> m_connection;
     QString m_sessionId;
 };

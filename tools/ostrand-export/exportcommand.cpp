@@ -1,5 +1,6 @@
 #include "exportcommand.h"
 
+#include "searchformstep.h"
 #include "terminalprogressbar.h"
 
 #include "common/exitcodes.h"
@@ -53,6 +54,8 @@ struct ExportRequest {
     std::optional<std::pair<QString, QString>> parameterLists;
     bool printParams = false;
     bool editParams = false;
+    bool openSearch = false; // open the search form on the written file
+    bool submitSearch = false;
 };
 
 const QString printParamsOption = QStringLiteral("print-params");
@@ -130,8 +133,15 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     const QCommandLineOption editParams(
         editParamsOption, QStringLiteral("Edit those parameters in the options dialog, then print them as "
                                          "--print-params does. Needs a display."));
-    parser.addOptions(
-        {output, sample, cycles, keys, values, survey, period, experiment, printParams, editParams});
+    const QCommandLineOption openSearch(
+        QStringLiteral("open-search"),
+        QStringLiteral("Then open the chosen search server's form in the browser, with the search title and "
+                       "the query file filled in."));
+    const QCommandLineOption submit(QStringLiteral("submit"),
+                                    QStringLiteral("Open the search form and submit it; returns once the "
+                                                   "server has received the query file."));
+    parser.addOptions({output, sample, cycles, keys, values, survey, period, experiment, printParams, editParams,
+                       openSearch, submit});
     if (!parser.parse(arguments))
         throw UsageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -190,6 +200,8 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
             throw UsageError(QStringLiteral("--cycles %1 ends before it starts").arg(parser.value(cycles)));
     }
     request.survey = parser.isSet(survey);
+    request.submitSearch = parser.isSet(submit);
+    request.openSearch = request.submitSearch || parser.isSet(openSearch);
     if (!request.survey && (parser.isSet(period) || parser.isSet(experiment)))
         throw UsageError(QStringLiteral("--period and --experiment go with --survey"));
     if (request.survey) {
@@ -393,6 +405,11 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
         return ExitNothingFound;
     }
     out << outcome.written << ' ' << what << " written to " << request.outputPath << '\n';
+    if (request.openSearch) {
+        out.flush();
+        return openSearchForm(request.dataPath, request.sampleIndex, request.outputPath, !request.survey,
+                              request.submitSearch, err);
+    }
     return ExitOk;
 }
 

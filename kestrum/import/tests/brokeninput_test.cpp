@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -45,11 +46,14 @@ TEST(BrokenInputFolder, HoldsTheDeliberatelyBrokenFiles) {
     EXPECT_GE(brokenInputs().size(), 8u);
 }
 
-TEST(BrokenInputKinds, MissingFileAndFolderAreNamedAsSuch) {
+TEST(BrokenInputKinds, MissingFileFolderAndPipeAreNamedAsSuch) {
     QTemporaryDir folder;
     const QString missing = folder.filePath(QStringLiteral("missing.mzML"));
+    const QString pipe = folder.filePath(QStringLiteral("pipe.mzML"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     for (const auto& [input, reason] : {std::pair{missing, QStringLiteral("does not exist")},
-                                        std::pair{folder.path(), QStringLiteral("folder")}}) {
+                                        std::pair{folder.path(), QStringLiteral("folder")},
+                                        std::pair{pipe, QStringLiteral("not a regular file")}}) {
         try {
             kestrum::AcquisitionImporter().importFiles({input}, folder.filePath(QStringLiteral("out.vesk")));
             ADD_FAILURE() << "importing " << input.toStdString() << " succeeded";
@@ -57,7 +61,8 @@ TEST(BrokenInputKinds, MissingFileAndFolderAreNamedAsSuch) {
             EXPECT_TRUE(error.description().contains(reason)) << error.description().toStdString();
         }
     }
-    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::System),
+              QStringList{QStringLiteral("pipe.mzML")});
 }
 
 } // namespace

@@ -10,11 +10,11 @@
 #include "messages/messagecapture.h"
 #include "registry/registrykey.h"
 #include "standinsearchserver.h"
+#include "testsupport/coreapplication.h"
 #include "testsupport/environmentoverride.h"
 #include "testsupport/privatesettingsfolder.h"
 #include "testsupport/xvfbdisplay.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -45,15 +45,6 @@ std::pair<int, QString> errorOf(const std::function<void()>& action) {
         return {error.number(), error.description()};
     }
     return {0, {}};
-}
-
-void ensureApplication() {
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "ostrand_web_tests";
-    static char* argv[] = {name, nullptr};
-    new QCoreApplication(argc, argv);
 }
 
 TEST(SorvexWebSearchAddresses, FollowTheChosenServer) {
@@ -106,7 +97,7 @@ TEST(SorvexWebSearchAddresses, FollowTheChosenServer) {
 }
 
 TEST(SorvexWebSearchAddresses, ABrowserThatCannotBeLaunchedIsNamed) {
-    ensureApplication();
+    testsupport::ensureCoreApplication();
     testsupport::PrivateSettingsFolder settings;
     testsupport::EnvironmentOverride driver("OSTRAND_WEBDRIVER",
                                             QByteArrayLiteral("/nonexistent/chromedriver"));
@@ -123,7 +114,7 @@ TEST(SorvexWebSearchAddresses, ABrowserThatCannotBeLaunchedIsNamed) {
 class SorvexWebSearchInBrowser : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        ensureApplication();
+        testsupport::ensureCoreApplication();
         display = std::make_unique<testsupport::XvfbDisplay>();
         server = std::make_unique<testsupport::StandInSearchServer>();
         whyNot = !display->isRunning()  ? display->whyNot()

@@ -3,8 +3,8 @@
 #include "browser/browsersession.h"
 
 #include "automation/automationerror.h"
+#include "testsupport/coreapplication.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -35,14 +35,7 @@ QString whyNoBrowser() {
 // The driver is reached through Qt's event loop, which needs an application object.
 class BrowserSessionTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (QCoreApplication::instance())
-            return;
-        static int argc = 1;
-        static char name[] = "platform_browser_tests";
-        static char* argv[] = {name, nullptr};
-        new QCoreApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { testsupport::ensureCoreApplication(); }
 };
 
 // The description of the error that `action` raises, or "" when it raises none.

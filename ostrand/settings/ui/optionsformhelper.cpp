@@ -2,8 +2,10 @@
 
 #include "optionsformvirus.h"
 #include "optionswindow.h"
-#include "processingparameters.h"
-#include "registryfuncs.h"
+#include "settings/processingparameters.h"
+#include "settings/registryfuncs.h"
+#include "settings/ui/searchfilelocation.h"
+#include "web/sorvexwebsearch.h"
 
 #include "automation/automationerror.h"
 #include "automation/variant.h"
@@ -48,21 +50,6 @@ QString absoluteThresholdText(double value) {
         }
     }
     return {};
-}
-
-// The stored search server choice: "SorvexURLOption", or without one the server installed on this
-// computer when there is one, else the public server.
-bool isLocalSorvexInstalled() {
-    return !RegistryFuncs::ReadMachineSetting(RegistryFuncs::InstalledServerKey, QStringLiteral("SorvexURL"),
-                                              {})
-                .isEmpty();
-}
-
-std::int32_t webSearchLocation() {
-    const QString stored = ReadSetting(SettingsKey, QStringLiteral("SorvexURLOption"), {});
-    if (!stored.isEmpty())
-        return automation::Variant(stored).toLong();
-    return isLocalSorvexInstalled() ? 0 : 2;
 }
 
 // The index of the first selected server button, or nothing when none is selected.
@@ -117,7 +104,7 @@ void OptionsFormHelper::loadControls() {
     window.ProteinProspectorWebServerURL->setText(
         ReadSetting(SettingsKey, QStringLiteral("ProteinProspectorURL"), {}));
 
-    const std::int32_t location = webSearchLocation();
+    const std::int32_t location = SorvexWebSearch().GetWebSearchLocation();
     if (location < 0 || location >= static_cast<std::int32_t>(window.Radio_WebServer.size()))
         throw AutomationError::standard(automation::SubscriptOutOfRange);
     window.Radio_WebServer[static_cast<std::size_t>(location)]->setChecked(true);
@@ -152,7 +139,7 @@ void OptionsFormHelper::EnableOrDisableDialogItems() {
     SetFrameEnabled(*window.MSMSAveragingFrame, m_ddeData && !m_singleSpectrum);
     // The batch search client disables the server frame itself and keeps it so.
     if (!RegistryFuncs::UseParamStore()) {
-        window.Radio_WebServer[0]->setEnabled(isLocalSorvexInstalled());
+        window.Radio_WebServer[0]->setEnabled(SorvexWebSearch().IsLocalSorvexInstalled());
         if (const auto k = selectedServer(window)) {
             window.LocalSorvexWebServerURL->setEnabled(*k == 1);
             window.ProteinProspectorWebServerURL->setEnabled(*k == 3);
@@ -174,9 +161,21 @@ void OptionsFormHelper::SetFrameEnabled(QGroupBox& frame, bool enable) {
     frame.setEnabled(enable);
 }
 
-void OptionsFormHelper::SetSorvexDefaultParams() {}
+void OptionsFormHelper::SetSorvexDefaultParams() {
+    try {
+        const OptionsWindow& window = m_owningForm->controls();
+        const int location = selectedServer(window).value_or(4);
+        // The dialog stays open beside the browser window.
+        SorvexWebSearch().OpenSorvexOptionsPage(location, window.LocalSorvexWebServerURL->text());
+    } catch (const AutomationError& error) {
+        messages::show(error.description(), errorTitle);
+    }
+}
 
-void OptionsFormHelper::SetSearchFileLocation() {}
+void OptionsFormHelper::SetSearchFileLocation() {
+    SearchFileLocation locationWindow(&m_owningForm->controls());
+    locationWindow.exec();
+}
 
 void OptionsFormHelper::ValidateAndSaveDialogItems() {
     try {

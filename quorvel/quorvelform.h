@@ -1,0 +1,115 @@
+#pragma once
+// The batch driver's window: replays a batch acquisition for a processing script. The user picks
+// a script and a list of Vesk data files; Run creates the script's ProcessClass and calls its
+// hooks BatchStart, SampleStart and SampleEnd for every sample of every file, then BatchEnd, in
+// the order and with the arguments the acquisition host uses. The window remembers its inputs in
+// the application settings of "Acq Quorvel".
+
+#include "quorvel_form_export.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace automation {
+class Dispatch;
+}
+
+class QUORVEL_FORM_EXPORT QuorvelForm : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the window and fills it from the saved settings.
+    explicit QuorvelForm(QWidget* parent = nullptr);
+    ~QuorvelForm() override;
+
+    // Full paths of the listed data files, in list order.
+    const QStringList& files() const { return m_files; }
+    const QString& scriptPath() const { return m_scriptPath; }
+
+    // Appends a data file to the list, whether or not it exists (Run checks that).
+    void AddDataFile(const QString& path);
+    // Adds the .vesk files of a folder (any case of the extension), then those of its sub-folders,
+    // depth first; raises when the folder cannot be listed.
+    void AddFolderRecursive(const QString& folder);
+    // Makes `path` the script and shows its file name.
+    void SetScriptPath(const QString& path);
+    // Empties the file list.
+    void RemoveAllFiles();
+    // Handles paths dropped on the window: folders, data files and scripts; other files are
+    // ignored. An error is shown in a message box and ends the drop.
+    void DropPaths(const QStringList& paths);
+
+    // Checks the inputs, saves them and runs the batch; the description of the error that stopped
+    // it, or "" when the run completed. Shows no message itself.
+    QString Run();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void layOut();
+    void loadSettings();
+
+    void UpdateRangeControls();
+    void AddFolderRecursive(const QString& folder, QSet<QString>& visited);
+    void ValidateInputs();
+    void SaveSettings();
+    void RunBatch();
+    void Call_BatchStart(automation::Dispatch& theScript);
+    void Call_BatchEnd(automation::Dispatch& theScript);
+    void Call_SampleStart(automation::Dispatch& theScript, const QString& filePath, int index);
+    void Call_SampleEnd(automation::Dispatch& theScript, const QString& filePath, int index);
+    // Calls the script's hook by name; a hook the script lacks is skipped, any other error ends
+    // the run with its description.
+    void callHook(automation::Dispatch& theScript, const QString& hook, const QString& filePath = {},
+                  int index = 0);
+
+    void AddFileClicked();
+    void AddFolderClicked();
+    void RemoveSelectedClicked();
+    void SelectScriptClicked();
+    // The file chosen in the open dialog, remembered under `lastFileKey` as the next initial name;
+    // "" when the user cancels or the dialog fails (its error is shown).
+    QString chooseFile(const QString& filter, const QString& lastFileKey, const QString& title);
+    void RunClicked();
+
+    // Shows where the run stands and lets the window repaint; the user's input waits for the run.
+    void showProgress(const QString& text);
+    bool rangeIsLimited() const;
+    // Shows that the run stopped and why; returns the description.
+    QString stopped(const QString& description);
+
+    QStringList m_files;
+    QString m_scriptPath;
+    bool m_running = false;
+    // The sample range ValidateInputs read from the fields.
+    int m_firstSample = 1;
+    int m_lastSample = 1;
+
+    QListWidget* m_fileList;
+    QLineEdit* m_scriptName;
+    QCheckBox* m_sampleRangeCheck;
+    QLabel* m_limitedFromLabel;
+    QLineEdit* m_limitedFromText;
+    QLabel* m_limitedToLabel;
+    QLineEdit* m_limitedToText;
+    QLabel* m_status;
+    QPushButton* m_addFile;
+    QPushButton* m_addFolder;
+    QPushButton* m_removeFile;
+    QPushButton* m_clearFiles;
+    QPushButton* m_selectScript;
+    QPushButton* m_run;
+    QPushButton* m_close;
+};

@@ -1,7 +1,7 @@
 // Costs of the query text buffer, unique temporary files and synthesised typing.
+#include "export/sorvexstringhelper.h"
 #include "files/tempfiles.h"
 #include "script/mbettersendkeys.h"
-#include "script/sorvexstringhelper.h"
 #include "testsupport/xvfbdisplay.h"
 
 #include <QFile>
@@ -28,7 +28,7 @@ long residentKilobytes() {
 
 void QueryBufferAppendLine(benchmark::State& state) {
     QTemporaryDir folder;
-    SorvexStringHelper buffer;
+    ostrand::SorvexStringHelper buffer;
     buffer.SetFilename(folder.filePath(QStringLiteral("query.txt")));
     const long before = residentKilobytes();
     for (auto _ : state)

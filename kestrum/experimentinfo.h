@@ -1,7 +1,9 @@
 #pragma once
 // One experiment of a period: the kind of scan it records each cycle.
 
-#include "kestrum/veskwriter.h"
+#include "kestrum/scanrecord.h"
+
+#include "kestrum_export.h"
 
 #include <cstdint>
 

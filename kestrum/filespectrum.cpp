@@ -4,7 +4,7 @@
 #include "kestrum/scantype.h"
 #include "kestrum/veskfile.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 
 #include <algorithm>
 
@@ -14,9 +14,8 @@ namespace {
 
 std::shared_ptr<VeskFile> openedFile(const SpectrumData& spectrum, const char* className) {
     if (!spectrum.origin().file)
-        throw automation::AutomationError::system(
-            QStringLiteral("No data file is set; call SetDataFile before loading."),
-            QString::fromLatin1(className));
+        throw KestrumError::system(QStringLiteral("No data file is set; call SetDataFile before loading."),
+                                   QString::fromLatin1(className));
     return spectrum.origin().file;
 }
 

@@ -3,7 +3,7 @@
 #include "kestrum/centroidablespectrum.h"
 #include "kestrum/pointmerge.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,8 +26,8 @@ int SpectrumData::PointCount() const {
 
 std::size_t SpectrumData::offsetOf(int index) const {
     if (index < 1 || index > PointCount())
-        throw automation::AutomationError(
-            automation::SubscriptOutOfRange,
+        throw KestrumError(
+            errors::SubscriptOutOfRange,
             QStringLiteral("Point %1 is outside the spectrum's points 1 to %2.").arg(index).arg(PointCount()),
             QStringLiteral("SpectrumData"));
     return static_cast<std::size_t>(index - 1);
@@ -55,9 +55,9 @@ std::pair<double, double> SpectrumData::YRange() const {
 
 void SpectrumData::SetPointCount(int count) {
     if (count < 0)
-        throw automation::AutomationError(automation::SubscriptOutOfRange,
-                                          QStringLiteral("A spectrum cannot have %1 points.").arg(count),
-                                          QStringLiteral("SpectrumData"));
+        throw KestrumError(errors::SubscriptOutOfRange,
+                           QStringLiteral("A spectrum cannot have %1 points.").arg(count),
+                           QStringLiteral("SpectrumData"));
     const auto size = static_cast<std::size_t>(count);
     m_x.resize(size);
     m_y.resize(size);
@@ -78,9 +78,9 @@ void SpectrumData::AppendPoint(double x, double y) {
 
 int SpectrumData::FindPointIndex(double x, int mode) const {
     if (mode != 1)
-        throw automation::AutomationError(
-            automation::SystemError, QStringLiteral("FindPointIndex knows only mode 1, not %1.").arg(mode),
-            QStringLiteral("SpectrumData"));
+        throw KestrumError(errors::SystemError,
+                           QStringLiteral("FindPointIndex knows only mode 1, not %1.").arg(mode),
+                           QStringLiteral("SpectrumData"));
     if (m_x.empty())
         return 0;
     const auto above = std::lower_bound(m_x.begin(), m_x.end(), x);
@@ -117,20 +117,19 @@ void SpectrumData::SetChargeAt(int index, int charge) {
 
 void SpectrumData::ResetFlag(int flag) {
     if (flag != CentroidedFlag)
-        throw automation::AutomationError(automation::SystemError,
-                                          QStringLiteral("Spectrum flag %1 does not exist.").arg(flag),
-                                          QStringLiteral("SpectrumData"));
+        throw KestrumError(errors::SystemError, QStringLiteral("Spectrum flag %1 does not exist.").arg(flag),
+                           QStringLiteral("SpectrumData"));
     setFlag(CentroidedFlag, false);
 }
 
 void SpectrumData::setPoints(std::vector<double> x, std::vector<double> y) {
     if (x.size() != y.size())
-        throw automation::AutomationError(automation::SystemError,
-                                          QStringLiteral("A spectrum needs one intensity per m/z (%1 m/z, %2 "
-                                                         "intensities).")
-                                              .arg(x.size())
-                                              .arg(y.size()),
-                                          QStringLiteral("SpectrumData"));
+        throw KestrumError(errors::SystemError,
+                           QStringLiteral("A spectrum needs one intensity per m/z (%1 m/z, %2 "
+                                          "intensities).")
+                               .arg(x.size())
+                               .arg(y.size()),
+                           QStringLiteral("SpectrumData"));
     m_x = std::move(x);
     m_y = std::move(y);
     m_charges.assign(m_x.size(), 0);

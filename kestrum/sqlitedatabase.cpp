@@ -1,6 +1,6 @@
 #include "kestrum/sqlitedatabase.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,7 +13,7 @@ namespace kestrum {
 namespace {
 
 [[noreturn]] void raiseError(const QString& description) {
-    throw automation::AutomationError::system(description, QStringLiteral("Kestrum"));
+    throw KestrumError::system(description, QStringLiteral("Kestrum"));
 }
 
 // Whether the file's header says it is in SQLite's write-ahead-log mode (bytes 18 and 19 are 2).

@@ -1,6 +1,6 @@
 #pragma once
 // A thin wrapper over one SQLite connection for the Vesk reader and writer: failures become
-// automation errors naming the file, and every column read checks its type, because a Vesk file
+// Kestrum errors naming the file, and every column read checks its type, because a Vesk file
 // may come from anywhere and its content is not trusted.
 
 #include <QByteArray>

@@ -6,7 +6,7 @@
 #include "kestrum/sqlitedatabase.h"
 #include "kestrum/veskschema.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -42,12 +42,11 @@ struct SampleData {
 constexpr int maxIndex = std::numeric_limits<int>::max();
 
 [[noreturn]] void raise(const QString& description) {
-    throw automation::AutomationError::system(description, QStringLiteral("VeskFile"));
+    throw KestrumError::system(description, QStringLiteral("VeskFile"));
 }
 
 [[noreturn]] void raiseOutOfRange(const QString& description) {
-    throw automation::AutomationError(automation::SubscriptOutOfRange, description,
-                                      QStringLiteral("VeskFile"));
+    throw KestrumError(errors::SubscriptOutOfRange, description, QStringLiteral("VeskFile"));
 }
 
 // What is wrong with a scan's stored values, or empty.

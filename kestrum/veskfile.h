@@ -1,11 +1,11 @@
 #pragma once
 // An open Vesk acquisition file, read-only: its samples (from 1), their periods, experiments and
 // cycles (from 0), and the scans recorded in them. Times are seconds. Any index outside the file's
-// counts, and any damage found in the file, raises an automation error that says what and where.
+// counts, and any damage found in the file, raises a Kestrum error that says what and where.
 // One object serves one thread at a time.
 
 #include "kestrum/periodinfo.h"
-#include "kestrum/veskwriter.h"
+#include "kestrum/scanrecord.h"
 
 #include <QString>
 #include <memory>

@@ -6,29 +6,24 @@
 #include "kestrum/sqlitedatabase.h"
 #include "kestrum/veskschema.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
+
+#include "files/savefile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
+#include <cmath>
 #include <numeric>
 #include <set>
-#include <sys/stat.h>
 #include <tuple>
-#include <unistd.h>
 
 namespace kestrum {
 
 namespace {
 
 [[noreturn]] void raise(const QString& description) {
-    throw automation::AutomationError::system(description, QStringLiteral("VeskWriter"));
+    throw KestrumError::system(description, QStringLiteral("VeskWriter"));
 }
 
 struct PeriodLayout {
@@ -40,14 +35,17 @@ std::span<const unsigned char> asBytes(const QByteArray& data) {
     return {reinterpret_cast<const unsigned char*>(data.constData()), static_cast<std::size_t>(data.size())};
 }
 
-// Forces a file or folder to disk; false when that is not possible.
-bool syncToDisk(const QString& path) {
-    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
-    const bool synced = ::fsync(descriptor) == 0;
-    ::close(descriptor);
-    return synced;
+// How a failed save of the file at `path` is reported.
+files::SaveFile::Describe describeFailure(const QString& path) {
+    return [path](files::SaveFile::Step step, const QString& reason) {
+        if (step == files::SaveFile::Step::Create)
+            return QStringLiteral("Cannot write '%1': the folder '%2' is not writable (%3).")
+                .arg(path, QDir::toNativeSeparators(QFileInfo(path).absolutePath()), reason);
+        if (step == files::SaveFile::Step::Sync)
+            return QStringLiteral("Cannot save '%1': writing it to disk failed (%2).").arg(path, reason);
+        return QStringLiteral("Cannot save '%1': renaming the finished file into place failed (%2).")
+            .arg(path, reason);
+    };
 }
 
 } // namespace
@@ -62,29 +60,17 @@ public:
     void closeDatabase();
 
     QString path;
-    QString temporaryPath;
+    files::SaveFile save;
     std::unique_ptr<SqliteDatabase> db;
     std::unique_ptr<SqliteStatement> insertSample, insertPeriod, insertExperiment, insertCycle, insertScan;
     std::vector<std::vector<PeriodLayout>> samples;
     std::set<std::tuple<int, int, int, int>> scans;
 };
 
-VeskWriter::Private::Private(const QString& destination) : path(QFileInfo(destination).absoluteFilePath()) {
-    const QFileInfo info(path);
-    QTemporaryFile temporary(info.absolutePath() + QLatin1Char('/') + info.fileName() +
-                             QStringLiteral(".XXXXXX.part"));
-    temporary.setAutoRemove(false);
-    if (!temporary.open())
-        raise(QStringLiteral("Cannot write '%1': the folder '%2' is not writable (%3).")
-                  .arg(path, QDir::toNativeSeparators(info.absolutePath()), temporary.errorString()));
-    temporaryPath = temporary.fileName();
-    // A temporary file is private to its owner; the finished file gets the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(temporary.handle(), 0666 & ~mask);
-    temporary.close();
-
-    db = std::make_unique<SqliteDatabase>(temporaryPath, SqliteDatabase::Mode::Create);
+VeskWriter::Private::Private(const QString& destination)
+    : path(QFileInfo(destination).absoluteFilePath()),
+      save(path, describeFailure(path), QStringLiteral("VeskWriter")) {
+    db = std::make_unique<SqliteDatabase>(save.temporaryPath(), SqliteDatabase::Mode::Create);
     // The temporary file is thrown away on any failure, so it needs no journal.
     db->execute("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;");
     db->execute(QStringLiteral("PRAGMA application_id = %1; PRAGMA user_version = %2;")
@@ -175,9 +161,8 @@ void VeskWriter::Private::closeDatabase() {
 }
 
 VeskWriter::~VeskWriter() {
+    // The database lets go of the temporary file before the save removes it.
     d->closeDatabase();
-    // After a successful commit the temporary name no longer exists.
-    QFile::remove(d->temporaryPath);
 }
 
 int VeskWriter::addSample(const QString& name) {
@@ -283,17 +268,7 @@ void VeskWriter::commit() {
     d->checkOpen();
     d->db->execute("COMMIT");
     d->closeDatabase();
-    // The finished file must be durable before it replaces anything under its final name.
-    if (!syncToDisk(d->temporaryPath))
-        raise(QStringLiteral("Cannot save '%1': writing it to disk failed (%2).")
-                  .arg(d->path, QString::fromLocal8Bit(std::strerror(errno))));
-    // rename() replaces an existing file atomically, so readers see either the old or the new file.
-    if (std::rename(QFile::encodeName(d->temporaryPath).constData(),
-                    QFile::encodeName(d->path).constData()) != 0)
-        raise(QStringLiteral("Cannot save '%1': renaming the finished file into place failed (%2).")
-                  .arg(d->path, QString::fromLocal8Bit(std::strerror(errno))));
-    // Best effort: the rename itself is already visible to every reader.
-    syncToDisk(QFileInfo(d->path).absolutePath());
+    d->save.commit();
 }
 
 } // namespace kestrum

@@ -24,7 +24,7 @@ public:
     // Called after each spectrum; it may throw to abandon the import, which then leaves nothing.
     std::function<void(const ImportProgress&)> reportProgress;
 
-    // Raises an AutomationError naming the file and the reason when an input cannot be read or the
+    // Raises a KestrumError naming the file and the reason when an input cannot be read or the
     // output cannot be written; on failure no output file is left and an older one is kept.
     void importFiles(const QStringList& inputs, const QString& output) const;
 };

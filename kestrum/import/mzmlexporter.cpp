@@ -1,8 +1,10 @@
 #include "mzmlexporter.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 #include "kestrum/scantype.h"
 #include "kestrum/veskfile.h"
+
+#include "files/savefile.h"
 
 #include <pwiz/data/msdata/MSDataFile.hpp>
 #include <pwiz/data/msdata/SpectrumListBase.hpp>
@@ -12,14 +14,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <QUrl>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <sys/stat.h>
 
 namespace kestrum {
 
@@ -29,7 +28,7 @@ using pwiz::cv::CVID;
 namespace {
 
 [[noreturn]] void raise(const QString& description) {
-    throw automation::AutomationError::system(description);
+    throw KestrumError::system(description);
 }
 
 QString nativePath(const QString& path) {
@@ -202,47 +201,18 @@ void describeDocument(MSData& document, const VeskFile& file, int sample) {
     document.run.defaultSourceFilePtr = sourceFile;
 }
 
-// A file written beside the destination and renamed over it only once it is complete.
-class PendingFile {
-public:
-    explicit PendingFile(const QString& destination)
-        : m_destination(QFileInfo(destination).absoluteFilePath()) {
-        const QFileInfo info(m_destination);
-        QTemporaryFile temporary(info.absolutePath() + QLatin1Char('/') + info.fileName() +
-                                 QStringLiteral(".XXXXXX.part"));
-        temporary.setAutoRemove(false);
-        if (!temporary.open())
-            raise(QStringLiteral("%1: cannot be written, the folder %2 is not writable (%3)")
-                      .arg(nativePath(m_destination), nativePath(info.absolutePath()),
-                           temporary.errorString()));
-        m_temporary = temporary.fileName();
-        // Temporary files are private to their owner; the finished file gets the usual permissions.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(temporary.handle(), 0666 & ~mask);
-    }
-    ~PendingFile() {
-        if (!m_temporary.isEmpty())
-            QFile::remove(m_temporary);
-    }
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-
-    const QString& temporaryPath() const { return m_temporary; }
-
-    void commit() {
-        // The file is derived from the Vesk file and can be written again, so it is not synced to disk.
-        if (std::rename(QFile::encodeName(m_temporary).constData(),
-                        QFile::encodeName(m_destination).constData()) != 0)
-            raise(QStringLiteral("%1: renaming the finished file into place failed (%2)")
-                      .arg(nativePath(m_destination), QString::fromLocal8Bit(std::strerror(errno))));
-        m_temporary.clear();
-    }
-
-private:
-    QString m_destination;
-    QString m_temporary;
-};
+// How a failed save of the converted file is reported.
+files::SaveFile::Describe describeFailure(const QString& destination) {
+    return [destination](files::SaveFile::Step step, const QString& reason) {
+        if (step == files::SaveFile::Step::Create)
+            return QStringLiteral("%1: cannot be written, the folder %2 is not writable (%3)")
+                .arg(nativePath(destination), nativePath(QFileInfo(destination).absolutePath()), reason);
+        if (step == files::SaveFile::Step::Sync)
+            return QStringLiteral("%1: cannot be written (%2)").arg(nativePath(destination), reason);
+        return QStringLiteral("%1: renaming the finished file into place failed (%2)")
+            .arg(nativePath(destination), reason);
+    };
+}
 
 } // namespace
 
@@ -253,7 +223,8 @@ void MzmlExporter::exportSample(const QString& veskPath, int sample, const QStri
                   .arg(nativePath(veskPath))
                   .arg(file->SampleCount())
                   .arg(sample));
-    PendingFile pending(output);
+    const QString destination = QFileInfo(output).absoluteFilePath();
+    files::SaveFile pending(destination, describeFailure(destination));
     MSData document;
     describeDocument(document, *file, sample);
     auto spectra = boost::make_shared<VeskSpectrumList>(file, sample, document, reportProgress);
@@ -270,7 +241,7 @@ void MzmlExporter::exportSample(const QString& veskPath, int sample, const QStri
                          std::ios::binary | std::ios::trunc);
     try {
         MSDataFile::write(document, stream, config);
-    } catch (const automation::AutomationError&) {
+    } catch (const errors::NumberedError&) {
         throw;
     } catch (const std::exception& error) {
         raise(QStringLiteral("%1: cannot be written (%2)")

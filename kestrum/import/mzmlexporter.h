@@ -18,7 +18,7 @@ public:
     // Called after each spectrum; it may throw to abandon the conversion, which then leaves nothing.
     std::function<void(const ConversionProgress&)> reportProgress;
 
-    // Raises an AutomationError naming the file and the reason when the Vesk file cannot be read,
+    // Raises a KestrumError naming the file and the reason when the Vesk file cannot be read,
     // has no such sample, or the output cannot be written; on failure no output file is left and
     // an older one is kept.
     void exportSample(const QString& veskPath, int sample, const QString& output) const;

@@ -1,6 +1,6 @@
 #include "spectrumsource.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 #include "kestrum/plausiblevalues.h"
 
 #include <pwiz/data/msdata/MSDataFile.hpp>
@@ -19,9 +19,8 @@ using pwiz::cv::CVID;
 
 namespace {
 
-automation::AutomationError inputError(const QString& path, const QString& reason) {
-    return automation::AutomationError::system(
-        QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
+KestrumError inputError(const QString& path, const QString& reason) {
+    return KestrumError::system(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 // The reader library prefixes its messages with the throwing function ("[SAXParser::parse()] ...");

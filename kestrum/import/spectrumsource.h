@@ -11,7 +11,7 @@ namespace kestrum {
 
 class SpectrumSource {
 public:
-    // Raises an AutomationError naming the file when it is missing, empty or not mzML/mzXML.
+    // Raises a KestrumError naming the file when it is missing, empty or not mzML/mzXML.
     explicit SpectrumSource(const QString& path);
     ~SpectrumSource();
     SpectrumSource(const SpectrumSource&) = delete;
@@ -20,7 +20,7 @@ public:
     // The run's id, or the file's base name when the run has none.
     QString runName() const;
     qsizetype count() const;
-    // Spectrum `index` (from 0) with its points; raises an AutomationError naming the file and the
+    // Spectrum `index` (from 0) with its points; raises a KestrumError naming the file and the
     // spectrum when its data cannot be read.
     SourceSpectrum read(qsizetype index) const;
     // The MS level alone, without decoding the points.

@@ -1,7 +1,7 @@
 #include "kestrum/peakfinder/peakfinder.h"
 
-#include "automation/automationerror.h"
 #include "kestrum/centroidablespectrum.h"
+#include "kestrum/kestrumerror.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +11,7 @@ namespace kestrum {
 namespace {
 
 [[noreturn]] void raise(const QString& description) {
-    throw automation::AutomationError::system(description, QStringLiteral("PeakFinder"));
+    throw KestrumError::system(description, QStringLiteral("PeakFinder"));
 }
 
 bool allFinite(const std::vector<double>& values) {
@@ -39,6 +39,12 @@ std::shared_ptr<PeakList> PeakFinder::FindPeaks(int mode, const SpectrumData& sp
         m_optionsText = options;
         m_optionsRead = true;
     }
+    return FindPeaks(spectrum, m_options, maxPeaks, lowMz, highMz);
+}
+
+std::shared_ptr<PeakList> PeakFinder::FindPeaks(const SpectrumData& spectrum,
+                                                const PeakFinderOptions& options, int maxPeaks, double lowMz,
+                                                double highMz) {
     const std::vector<double>& x = spectrum.mzValues();
     const auto first = lowMz > 0 ? std::lower_bound(x.begin(), x.end(), lowMz) : x.begin();
     const auto last = highMz > 0 ? std::upper_bound(first, x.end(), highMz) : x.end();
@@ -50,7 +56,7 @@ std::shared_ptr<PeakList> PeakFinder::FindPeaks(int mode, const SpectrumData& sp
     const auto* centroidable = dynamic_cast<const CentroidableSpectrum*>(&spectrum);
     const bool centroided =
         (centroidable && centroidable->IsCentroided()) || !PeakFinderAlgorithm::looksLikeProfile(mz);
-    std::vector<Peak> peaks = m_algorithm.findPeaks(mz, intensity, centroided, m_options);
+    std::vector<Peak> peaks = m_algorithm.findPeaks(mz, intensity, centroided, options);
 
     if (maxPeaks >= 0 && static_cast<std::size_t>(maxPeaks) < peaks.size()) {
         // Keeps the highest peaks, still in ascending m/z.

@@ -27,6 +27,9 @@ public:
     // range searched, 0 leaving that side open. Raises when the options text is malformed.
     std::shared_ptr<PeakList> FindPeaks(int mode, const SpectrumData& spectrum, int maxPeaks, double lowMz,
                                         double highMz, const QString& options);
+    // The same with the options as values, for callers that have no options text.
+    std::shared_ptr<PeakList> FindPeaks(const SpectrumData& spectrum, const PeakFinderOptions& options,
+                                        int maxPeaks = -1, double lowMz = 0, double highMz = 0);
 
 private:
     PeakFinderAlgorithm m_algorithm;

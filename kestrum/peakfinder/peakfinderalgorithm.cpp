@@ -1,6 +1,6 @@
 #include "kestrum/peakfinder/peakfinderalgorithm.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 
 #include <QString>
 
@@ -72,7 +72,7 @@ const std::vector<Peak>& PeakFinderAlgorithm::findPeaks(std::span<const double> 
                                                         std::span<const double> intensity, bool centroided,
                                                         const PeakFinderOptions& options) {
     if (mz.size() != intensity.size())
-        throw automation::AutomationError::system(
+        throw KestrumError::system(
             QStringLiteral("Peak finder: the spectrum has %1 m/z values but %2 intensities.")
                 .arg(mz.size())
                 .arg(intensity.size()),

@@ -1,13 +1,13 @@
 #include "kestrum/peakfinder/peakfinderfactory.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 
 namespace kestrum {
 
 std::shared_ptr<PeakFinder> PeakFinderFactory::CreatePeakFinder(QString& options, int kind,
                                                                 int version) const {
     if (kind != massSpectrumKind || version != currentVersion)
-        throw automation::AutomationError::system(
+        throw KestrumError::system(
             QStringLiteral(
                 "There is no peak finder of kind %1, version %2; kind 1, version 1 finds the peaks "
                 "of mass spectra.")

@@ -1,6 +1,6 @@
 #include "kestrum/peakfinder/peakfinderoptions.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 
 #include <QStringList>
 
@@ -15,7 +15,7 @@ namespace {
 constexpr int highestSupportedCharge = 10;
 
 [[noreturn]] void rejectField(int field, const QString& value, const QString& expected) {
-    throw automation::AutomationError::system(
+    throw KestrumError::system(
         QStringLiteral("Peak finder options: field %1 (\"%2\") must be %3.").arg(field).arg(value, expected),
         QStringLiteral("PeakFinderOptions"));
 }
@@ -45,6 +45,12 @@ QString PeakFinderOptions::toText() const {
         .arg(maxCharge);
 }
 
+void PeakFinderOptions::setChargeState(int charge) {
+    // Precursors may carry more charges than a fragment cluster can show; such a bound means
+    // "any charge we can tell apart".
+    chargeState = std::min(charge, highestSupportedCharge);
+}
+
 PeakFinderOptions PeakFinderOptions::fromText(const QString& text) {
     PeakFinderOptions options;
     if (text.trimmed().isEmpty())
@@ -55,12 +61,9 @@ PeakFinderOptions PeakFinderOptions::fromText(const QString& text) {
     const int charges = highestSupportedCharge;
     options.heightPercent =
         numericField<double>(fields, 1, 1, 99, QStringLiteral("a percentage from 1 to 99"));
-    // Precursors may carry more charges than a fragment cluster can show; such a bound means
-    // "any charge we can tell apart".
     if (fields.size() >= 2)
-        options.chargeState = std::min(numericField<int>(fields, 2, 0, std::numeric_limits<int>::max(),
-                                                         QStringLiteral("a charge state of 0 or more")),
-                                       charges);
+        options.setChargeState(numericField<int>(fields, 2, 0, std::numeric_limits<int>::max(),
+                                                 QStringLiteral("a charge state of 0 or more")));
     if (fields.size() >= 3)
         options.minSignalToNoise =
             numericField<double>(fields, 3, 0, 1e6, QStringLiteral("a ratio of 0 or more"));

@@ -20,9 +20,12 @@ struct KESTRUM_PEAKFINDER_EXPORT PeakFinderOptions {
 
     // The highest charge an isotope cluster may be given under these options.
     int chargeLimit() const { return chargeState > 0 ? chargeState : maxCharge; }
+    // Searches charges 1 to `charge` only (0: determines charges), at most the highest charge the
+    // finder tells apart.
+    void setChargeState(int charge);
 
     QString toText() const;
-    // Raises an AutomationError naming the field when the text is malformed; missing trailing
+    // Raises a KestrumError naming the field when the text is malformed; missing trailing
     // fields keep their defaults.
     static PeakFinderOptions fromText(const QString& text);
 };

@@ -1,6 +1,6 @@
 #include "kestrum/peakfinder/peaklist.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 
 namespace kestrum {
 
@@ -18,8 +18,8 @@ int PeakList::PeakCount() const {
 
 const Peak& PeakList::peakAt(int index) const {
     if (index < 1 || index > PeakCount())
-        throw automation::AutomationError(
-            automation::SubscriptOutOfRange,
+        throw KestrumError(
+            errors::SubscriptOutOfRange,
             QStringLiteral("Peak %1 is outside the peak list's peaks 1 to %2.").arg(index).arg(PeakCount()),
             source);
     return m_peaks[static_cast<std::size_t>(index - 1)];
@@ -39,24 +39,18 @@ double PeakList::PeakField(int index, int field) const {
     case MonoisotopicMzField:
         return peak.monoisotopicMz;
     default:
-        throw automation::AutomationError(
-            automation::SubscriptOutOfRange,
-            QStringLiteral("A peak has no field %1; fields are 0, 1, 2, 4 and 6.").arg(field), source);
+        throw KestrumError(errors::SubscriptOutOfRange,
+                           QStringLiteral("A peak has no field %1; fields are 0, 1, 2, 4 and 6.").arg(field),
+                           source);
     }
 }
 
-automation::Variant PeakList::PeakProperty(int index, int property) const {
-    const Peak& peak = peakAt(index);
-    switch (property) {
-    case ChargeProperty:
-        return automation::Variant(static_cast<std::int16_t>(peak.charge));
-    case StandsForItselfProperty:
-        return automation::Variant(peak.standsForItself);
-    default:
-        throw automation::AutomationError(
-            automation::SubscriptOutOfRange,
-            QStringLiteral("A peak has no property %1; properties are 3 and 8.").arg(property), source);
-    }
+int PeakList::PeakCharge(int index) const {
+    return peakAt(index).charge;
+}
+
+bool PeakList::StandsForItself(int index) const {
+    return peakAt(index).standsForItself;
 }
 
 std::pair<double, double> PeakList::PeakValue(int index) const {

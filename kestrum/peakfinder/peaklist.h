@@ -1,10 +1,10 @@
 #pragma once
 // The peaks a PeakFinder found in one spectrum, in ascending m/z, numbered from 1. Callers read a
-// peak's numbers through PeakField and PeakValue and its cluster membership through PeakProperty.
+// peak's numbers through PeakField and PeakValue and its cluster membership through PeakCharge and
+// StandsForItself.
 
 #include "kestrum/peakfinder/peak.h"
 
-#include "automation/variant.h"
 #include "kestrum_peakfinder_export.h"
 
 #include <utility>
@@ -21,17 +21,16 @@ public:
         AreaField = 4,
         MonoisotopicMzField = 6,
     };
-    enum Property : int {
-        ChargeProperty = 3,         // Integer, 0 when unknown
-        StandsForItselfProperty = 8 // Boolean: a monoisotopic or lone peak
-    };
 
     explicit PeakList(std::vector<Peak> peaks);
 
     int PeakCount() const;
-    // Index from 1; fields and properties other than those above raise an error that names them.
+    // Index from 1; fields other than those above raise an error that names them.
     double PeakField(int index, int field) const;
-    automation::Variant PeakProperty(int index, int property) const;
+    // The charge of the peak's isotope cluster, 0 when unknown.
+    int PeakCharge(int index) const;
+    // A monoisotopic or lone peak, as opposed to a heavier isotope of a cluster.
+    bool StandsForItself(int index) const;
     // The centroid m/z and the height.
     std::pair<double, double> PeakValue(int index) const;
 

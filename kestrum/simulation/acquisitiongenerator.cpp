@@ -1,6 +1,6 @@
 #include "acquisitiongenerator.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 #include "sampleruns.h"
 
 #include <QFile>
@@ -19,8 +19,7 @@ QString outputBase(const QString& acquisitionPath) {
 }
 
 [[noreturn]] void rejectOption(const QString& reason) {
-    throw automation::AutomationError::system(
-        QStringLiteral("Cannot generate the acquisition: %1").arg(reason));
+    throw KestrumError::system(QStringLiteral("Cannot generate the acquisition: %1").arg(reason));
 }
 
 QJsonObject settingsJson(const GenerationOptions& options) {
@@ -52,7 +51,7 @@ void writeFastaFile(const QString& path) {
         if (file.commit())
             return;
     }
-    throw automation::AutomationError::system(
+    throw KestrumError::system(
         QStringLiteral("Cannot write the protein list %1: %2").arg(path, file.errorString()));
 }
 

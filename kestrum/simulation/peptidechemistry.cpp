@@ -1,6 +1,6 @@
 #include "peptidechemistry.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 
 #include <algorithm>
 #include <array>
@@ -49,7 +49,7 @@ const ResidueProperties& residue(QChar letter) {
     const char c = letter.toLatin1();
     if (c >= 'A' && c <= 'Z' && residueTable()[c - 'A'].mass > 0)
         return residueTable()[c - 'A'];
-    throw automation::AutomationError::system(
+    throw KestrumError::system(
         QStringLiteral("'%1' is not the one-letter code of an amino acid.").arg(letter));
 }
 

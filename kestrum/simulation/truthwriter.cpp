@@ -1,6 +1,6 @@
 #include "truthwriter.h"
 
-#include "automation/automationerror.h"
+#include "kestrum/kestrumerror.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -50,7 +50,7 @@ QJsonObject scanEntry(const ProductScanTruth& truth) {
 
 TruthWriter::TruthWriter(const QString& path, const TruthHeader& header) : m_file(path) {
     if (!m_file.open(QIODevice::WriteOnly))
-        throw automation::AutomationError::system(
+        throw KestrumError::system(
             QStringLiteral("Cannot create the ground-truth file %1: %2").arg(path, m_file.errorString()));
     QByteArray opening = compact(QJsonObject{
         {QStringLiteral("settings"), header.settings},
@@ -82,8 +82,8 @@ void TruthWriter::write(const QByteArray& bytes) {
 }
 
 void TruthWriter::failWriting() const {
-    throw automation::AutomationError::system(QStringLiteral("Cannot write the ground-truth file %1: %2")
-                                                  .arg(m_file.fileName(), m_file.errorString()));
+    throw KestrumError::system(QStringLiteral("Cannot write the ground-truth file %1: %2")
+                                   .arg(m_file.fileName(), m_file.errorString()));
 }
 
 } // namespace kestrum::simulation

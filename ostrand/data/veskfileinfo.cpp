@@ -1,19 +1,17 @@
 #include "veskfileinfo.h"
 
-#include "automation/memberbinding.h"
+#include "diagnostics/mlogger.h"
+
 #include "kestrum/scantype.h"
 #include "kestrum/veskfile.h"
-#include "script/mlogger.h"
+#include "numbers/numberconversion.h"
 
 #include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
 
-using automation::argumentAt;
-using automation::Arguments;
-using automation::bindMember;
-using automation::Variant;
+namespace ostrand {
 
 namespace {
 
@@ -23,8 +21,8 @@ std::optional<double> numberBeforeClosingParenthesis(const QString& title, qsize
     if (closing <= from)
         return std::nullopt;
     try {
-        return automation::parseNumber(title.mid(from, closing - from));
-    } catch (const automation::AutomationError&) {
+        return numbers::parseNumber(title.mid(from, closing - from));
+    } catch (const errors::NumberedError&) {
         return std::nullopt;
     }
 }
@@ -59,7 +57,7 @@ VeskFileInfo::State VeskFileInfo::readState(const QString& fileName, std::int32_
     state.numberOfPeriods = file->PeriodCount(sampleIndex);
     state.cyclesInFirstPeriod = file->CycleCount(sampleIndex, 0);
     // The count is kept in 16 bits; a larger one raises an overflow.
-    state.numberOfSamples = Variant(std::int32_t{file->SampleCount()}).toInteger();
+    state.numberOfSamples = numbers::checkedRound<std::int16_t>(file->SampleCount());
 
     for (std::int32_t period = 0; period < state.numberOfPeriods; ++period)
         state.maxExperiments = std::max(state.maxExperiments, file->ExperimentCount(sampleIndex, period));
@@ -120,7 +118,7 @@ void VeskFileInfo::GetParentMZAndCharge(const std::shared_ptr<kestrum::VeskFile>
                                         std::int16_t /*theSampleIndex*/, std::int16_t /*thePeriod*/,
                                         std::int16_t /*theExpt*/, std::int32_t /*theCycle*/,
                                         double& /*parentMZ*/, std::int16_t& /*chargeState*/) {
-    throw automation::AutomationError::system(
+    throw errors::NumberedError::system(
         QStringLiteral("Could not obtain charge state in GetParentMZAndCharge."));
 }
 
@@ -141,86 +139,4 @@ bool VeskFileInfo::IsPositive(std::int32_t periodNum, std::int32_t experimentNum
     return file->Experiment(m_state.sampleIndex, periodNum, experimentNum)->Polarity() == 0;
 }
 
-QString VeskFileInfo::helpString(const QString& member) {
-    static const std::array<std::pair<const char*, const char*>, 15> texts = {{
-        {"getScanTypeText", "Returns the scan type as a text string"},
-        {"GetFilename", "The full path name of the file"},
-        {"getSampleIndex", "Not generally useful. Note that the first sample is sample number 1"},
-        {"getNumberOfSamples", "Returns the number of Samples - note that sample indexes start at 1"},
-        {"getSampleName", "Returns the name of the current sample"},
-        {"getNumPeriods", "Returns the number of periods. Note that for DDE, there is only one period"},
-        {"getScanType", "Returns the scan type - one of MRM_SCAN, NEUTRAL_LOSS_SCAN etc."},
-        {"getMaxExperiments", "Returns the maximum number of experiments for any cycle in the file"},
-        {"getNumCyclesInFirstPeriod",
-         "The number of cycles in the first period. Note that for DDE, there is only one period"},
-        {"isDDE", "Returns TRUE if it is a DDE experiment"},
-        {"getCurrentPeriod", "Not generally useful"},
-        {"getCurrentExperiment", "Not generally useful"},
-        {"isMSMSButNotDDE", "Returns TRUE if there is MSMS data in the file."},
-        {"isThisScanMSMS", "Not generally useful, but returns true if the current scan is MSMS"},
-        {"isDataBeingAcquired", "Returns TRUE if data is still being acquired. However, there seems to be "
-                                "something dodgy here - don't recommend using this yet."},
-    }};
-    for (const auto& [name, text] : texts)
-        if (member.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
-            return QString::fromLatin1(text);
-    return {};
-}
-
-const automation::DispatchTable<VeskFileInfo>& VeskFileInfo::dispatchTable() {
-    using Self = VeskFileInfo;
-    // The rules that need no file are static; their entries convert the arguments themselves.
-    static const auto table =
-        automation::DispatchTable<Self>()
-            .propertyGet(QStringLiteral("DllVersion"),
-                         [](Self&, Arguments&) { return Variant(DllVersion()); })
-            .method(QStringLiteral("setFileNameAndIndex"), bindMember(&Self::setFileNameAndIndex))
-            .method(QStringLiteral("getScanTypeText"), bindMember(&Self::getScanTypeText))
-            .method(QStringLiteral("GetFilename"), bindMember(&Self::GetFilename))
-            .method(QStringLiteral("getSampleIndex"), bindMember(&Self::getSampleIndex))
-            .method(QStringLiteral("getNumberOfSamples"), bindMember(&Self::getNumberOfSamples))
-            .method(QStringLiteral("getSampleName"), bindMember(&Self::getSampleName))
-            .method(QStringLiteral("getNumPeriods"), bindMember(&Self::getNumPeriods))
-            .method(QStringLiteral("getScanType"), bindMember(&Self::getScanType))
-            .method(QStringLiteral("getMaxExperiments"), bindMember(&Self::getMaxExperiments))
-            .method(QStringLiteral("getNumCyclesInFirstPeriod"), bindMember(&Self::getNumCyclesInFirstPeriod))
-            .method(QStringLiteral("isDDE"), bindMember(&Self::isDDE))
-            .method(QStringLiteral("getCurrentPeriod"), bindMember(&Self::getCurrentPeriod))
-            .method(QStringLiteral("getCurrentExperiment"), bindMember(&Self::getCurrentExperiment))
-            .method(QStringLiteral("getCurrentCycle"), bindMember(&Self::getCurrentCycle))
-            .method(QStringLiteral("isMSMS"), bindMember(&Self::isMSMS))
-            .method(QStringLiteral("isThisScanMSMS"),
-                    [](Self&, Arguments& args) {
-                        return Variant(isThisScanMSMS(argumentAt(args, 0).toInteger()));
-                    })
-            .method(QStringLiteral("isDataBeingAcquired"), bindMember(&Self::isDataBeingAcquired))
-            .method(QStringLiteral("isTOFSurveyDDE"), bindMember(&Self::isTOFSurveyDDE))
-            .method(QStringLiteral("haveEngineDDEChargeState"),
-                    [](Self&, Arguments&) { return Variant(haveEngineDDEChargeState()); })
-            .method(QStringLiteral("isMSMSButNotDDE"), bindMember(&Self::isMSMSButNotDDE))
-            .method(QStringLiteral("isThisScanMSCubed"),
-                    [](Self&, Arguments& args) {
-                        return Variant(isThisScanMSCubed(argumentAt(args, 0).toInteger()));
-                    })
-            .method(QStringLiteral("isThisScanDDEProduct"),
-                    [](Self&, Arguments& args) {
-                        return Variant(isThisScanDDEProduct(argumentAt(args, 0).toInteger(),
-                                                            argumentAt(args, 1).toDouble()));
-                    })
-            .method(QStringLiteral("GetParentMZAndCharge"),
-                    [](Self&, Arguments& args) -> Variant {
-                        // The data-file object does not cross as a Kestrum file; the call raises
-                        // once its arguments have been checked as the interface types them.
-                        double parentMz = argumentAt(args, 5).toDouble();
-                        std::int16_t chargeState = argumentAt(args, 6).toInteger();
-                        GetParentMZAndCharge(nullptr, argumentAt(args, 1).toInteger(),
-                                             argumentAt(args, 2).toInteger(), argumentAt(args, 3).toInteger(),
-                                             argumentAt(args, 4).toLong(), parentMz, chargeState);
-                    })
-            .method(QStringLiteral("ParseParentMZFromTitle"),
-                    [](Self&, Arguments& args) {
-                        return Variant(ParseParentMZFromTitle(argumentAt(args, 0).toString()));
-                    })
-            .method(QStringLiteral("IsPositive"), bindMember(&Self::IsPositive));
-    return table;
-}
+} // namespace ostrand

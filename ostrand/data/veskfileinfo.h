@@ -5,8 +5,6 @@
 // precursor m/z out of a spectrum title. The search dialog and the export engine fill one with
 // setFileNameAndIndex and ask it how to treat the data.
 
-#include "automation/dispatch.h"
-
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -15,14 +13,10 @@ namespace kestrum {
 class VeskFile;
 }
 
-class VeskFileInfo : public automation::DispatchObject<VeskFileInfo> {
-public:
-    static QString staticClassName() { return QStringLiteral("VeskFileInfo"); }
-    // The public members in interface slot order.
-    static const automation::DispatchTable<VeskFileInfo>& dispatchTable();
-    // The help text the type library gives a member; empty for a member without one.
-    static QString helpString(const QString& member);
+namespace ostrand {
 
+class VeskFileInfo {
+public:
     static QString DllVersion() { return QStringLiteral("1.6b25"); }
 
     // Reads everything below from the file for the sample and keeps the caller's scan position.
@@ -95,3 +89,5 @@ private:
 
     State m_state;
 };
+
+} // namespace ostrand

@@ -1,24 +1,21 @@
 #include "mexportmsmstosorvex.h"
 
 #include "data/veskfileinfo.h"
-#include "dispatcharguments.h"
+#include "diagnostics/mlogger.h"
+#include "diagnostics/parameterdump.h"
 #include "exportprogress.h"
 #include "mmathutils.h"
 #include "mspectrum.h"
-#include "script/mlogger.h"
-#include "script/sorvexstringhelper.h"
 #include "settings/processingparameters.h"
+#include "sorvexstringhelper.h"
 
-#include "automation/memberbinding.h"
+#include "errors/numberederror.h"
 #include "kestrum/filespectrum.h"
 #include "kestrum/veskfile.h"
 
 #include <cmath>
 
-using automation::argumentAt;
-using automation::Arguments;
-using automation::Variant;
-using exportarguments::objectArgument;
+namespace ostrand {
 
 namespace {
 
@@ -40,72 +37,14 @@ void advance(ExportProgress* progress) {
         progress->setValue(progress->Value() + 1);
 }
 
-CycleSelection cycleSelectionArgument(Arguments& args, std::size_t index) {
-    const automation::VariantArray& array = argumentAt(args, index).toArray();
-    CycleSelection selection{array.lowerBound, {}};
-    selection.flags.reserve(array.items.size());
-    for (const Variant& flag : array.items)
-        selection.flags.push_back(flag.toBool());
-    return selection;
-}
-
 } // namespace
 
 bool CycleSelection::isSelected(std::int32_t cycle) const {
     if (cycle == -1 || cycle > upperBound())
         return true;
     if (cycle < lowerBound)
-        throw automation::AutomationError::standard(automation::SubscriptOutOfRange);
+        throw errors::NumberedError::standard(errors::SubscriptOutOfRange);
     return flags[static_cast<std::size_t>(cycle - lowerBound)];
-}
-
-const automation::DispatchTable<MExportMSMSToSorvex>& MExportMSMSToSorvex::dispatchTable() {
-    using M = MExportMSMSToSorvex;
-    const auto params = [](Arguments& args) { return objectArgument<ProcessingParameters>(args, 2); };
-    const auto progress = [](Arguments& args) { return progressArgument(argumentAt(args, 3)); };
-    static const auto table =
-        automation::DispatchTable<M>()
-            .method(QStringLiteral("DoExport"),
-                    [=](M& self, Arguments& args) {
-                        self.DoExport(argumentAt(args, 0).toString(), argumentAt(args, 1).toLong(),
-                                      params(args), progress(args).get(), argumentAt(args, 4).toLong());
-                        return Variant();
-                    })
-            .method(QStringLiteral("GetResultString"), bindMember(&M::GetResultString))
-            .method(QStringLiteral("DoExportRange"),
-                    [=](M& self, Arguments& args) {
-                        self.DoExportRange(argumentAt(args, 0).toString(), argumentAt(args, 1).toLong(),
-                                           params(args), progress(args).get(), argumentAt(args, 4).toLong(),
-                                           argumentAt(args, 5).toLong(),
-                                           labelArgument(argumentAt(args, 6)).get());
-                        return Variant();
-                    })
-            .method(QStringLiteral("CancelExport"), bindMember(&M::CancelExport))
-            .method(QStringLiteral("wasCancelled"), bindMember(&M::wasCancelled))
-            .method(QStringLiteral("numSpectraInResult"), bindMember(&M::numSpectraInResult))
-            .method(QStringLiteral("GetQueryStringHelper"),
-                    [](M& self, Arguments&) {
-                        return Variant(
-                            std::static_pointer_cast<automation::Dispatch>(self.GetQueryStringHelper()));
-                    })
-            .method(QStringLiteral("DoExportSpecificCycles"),
-                    [=](M& self, Arguments& args) {
-                        self.DoExportSpecificCycles(
-                            argumentAt(args, 0).toString(), argumentAt(args, 1).toLong(), params(args),
-                            progress(args).get(), labelArgument(argumentAt(args, 4)).get(),
-                            cycleSelectionArgument(args, 5));
-                        return Variant();
-                    })
-            .method(QStringLiteral("DoExportPrivate"),
-                    [=](M& self, Arguments& args) {
-                        self.DoExportPrivate(
-                            argumentAt(args, 0).toString(), argumentAt(args, 1).toLong(), params(args),
-                            progress(args).get(), argumentAt(args, 4).toLong(), argumentAt(args, 5).toLong(),
-                            labelArgument(argumentAt(args, 6)).get(), cycleSelectionArgument(args, 7));
-                        return Variant();
-                    })
-            .method(QStringLiteral("GetResultFilename"), bindMember(&M::GetResultFilename));
-    return table;
 }
 
 MExportMSMSToSorvex::MExportMSMSToSorvex() : m_pendingEvents(std::make_shared<ApplicationPendingEvents>()) {}
@@ -160,8 +99,8 @@ void MExportMSMSToSorvex::DoExportPrivate(const QString& filePath, std::int32_t 
     logValue("startCycle", startCycle);
     logValue("endCycle", endCycle);
     if (!params)
-        throw automation::AutomationError::standard(automation::TypeMismatch);
-    params->DebugDump();
+        throw errors::NumberedError::standard(errors::TypeMismatch);
+    DebugDump(*params);
     m_params = params;
     m_cancelled = false;
 
@@ -355,3 +294,5 @@ void MExportMSMSToSorvex::FlushGroups(std::int32_t cycle) {
     m_groups.FlushGroups(cycle, m_params->getMSMSAveMaxCycBetween(),
                          [this](const QString& text) { writeQuery(text); });
 }
+
+} // namespace ostrand

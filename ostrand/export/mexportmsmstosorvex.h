@@ -5,9 +5,9 @@
 // come back for a set number of cycles. Fixed-precursor runs: one query per MS/MS experiment and
 // period, per cycle or summed over the run. The search dialog and the batch search client use it.
 
-#include "automation/dispatch.h"
 #include "precursorgroups.h"
 
+#include <QString>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -17,6 +17,9 @@ class FileChromatogram;
 class FileSpectrum;
 class VeskFile;
 } // namespace kestrum
+
+namespace ostrand {
+
 class ExportProgress;
 class PendingEvents;
 class ProcessingParameters;
@@ -35,15 +38,14 @@ struct CycleSelection {
     bool isSelected(std::int32_t cycle) const;
 };
 
-class MExportMSMSToSorvex : public automation::DispatchObject<MExportMSMSToSorvex> {
+class MExportMSMSToSorvex {
 public:
-    static QString staticClassName() { return QStringLiteral("MExportMSMSToSorvex"); }
-    static const automation::DispatchTable<MExportMSMSToSorvex>& dispatchTable();
-
     using Params = std::shared_ptr<ProcessingParameters>;
 
     MExportMSMSToSorvex();
-    ~MExportMSMSToSorvex() override;
+    ~MExportMSMSToSorvex();
+    MExportMSMSToSorvex(const MExportMSMSToSorvex&) = delete;
+    MExportMSMSToSorvex& operator=(const MExportMSMSToSorvex&) = delete;
 
     // Exports the one cycle `startCycle` of the sample (sample -1: every sample; cycle -1: every cycle).
     void DoExport(const QString& filePath, std::int32_t sampleIndex, const Params& params,
@@ -95,3 +97,5 @@ private:
     std::vector<std::shared_ptr<kestrum::FileChromatogram>> m_experimentTraces;
     std::shared_ptr<PendingEvents> m_pendingEvents;
 };
+
+} // namespace ostrand

@@ -1,21 +1,16 @@
 #include "mexportmstosorvex.h"
 
-#include "dispatcharguments.h"
+#include "diagnostics/mlogger.h"
 #include "mmathutils.h"
-#include "script/mlogger.h"
-#include "script/sorvexstringhelper.h"
 #include "settings/processingparameters.h"
+#include "sorvexstringhelper.h"
 
-#include "automation/memberbinding.h"
-#include "kestrum/automation/hostspectrum.h"
+#include "errors/numberederror.h"
 #include "kestrum/filespectrum.h"
 #include "kestrum/veskfile.h"
+#include "numbers/numberconversion.h"
 
-using automation::argumentAt;
-using automation::Arguments;
-using automation::AutomationError;
-using automation::Variant;
-using exportarguments::objectArgument;
+namespace ostrand {
 
 namespace {
 
@@ -25,45 +20,10 @@ constexpr int unthinnedPeakCount = 50;
 constexpr double lowestMz = 100;
 
 QString roundedText(double value) {
-    return automation::numberText(automation::roundHalfEven(value * 1e4) / 1e4, 15);
+    return numbers::numberText(numbers::roundHalfEven(value * 1e4) / 1e4, 15);
 }
 
 } // namespace
-
-const automation::DispatchTable<MExportMSToSorvex>& MExportMSToSorvex::dispatchTable() {
-    using M = MExportMSToSorvex;
-    static const auto table =
-        automation::DispatchTable<M>()
-            .method(QStringLiteral("SetMSMS"), automation::bindMember(&M::SetMSMS))
-            .method(QStringLiteral("DoExportFile"),
-                    [](M& self, Arguments& args) {
-                        self.DoExportFile(argumentAt(args, 0).toString(), argumentAt(args, 1).toLong(),
-                                          objectArgument<ProcessingParameters>(args, 2));
-                        return Variant();
-                    })
-            .method(QStringLiteral("DoExportExperiment"),
-                    [](M& self, Arguments& args) {
-                        self.DoExportExperiment(argumentAt(args, 0).toString(), argumentAt(args, 1).toLong(),
-                                                argumentAt(args, 2).toInteger(),
-                                                argumentAt(args, 3).toInteger(),
-                                                objectArgument<ProcessingParameters>(args, 4));
-                        return Variant();
-                    })
-            .method(QStringLiteral("DoExportSpectrum"),
-                    [](M& self, Arguments& args) {
-                        self.DoExportSpectrum(*objectArgument<HostSpectrum>(args, 0)->spectrum(),
-                                              objectArgument<ProcessingParameters>(args, 1));
-                        return Variant();
-                    })
-            .method(QStringLiteral("GetQueryStringHelper"),
-                    [](M& self, Arguments&) {
-                        return Variant(
-                            std::static_pointer_cast<automation::Dispatch>(self.GetQueryStringHelper()));
-                    })
-            .method(QStringLiteral("GetResultString"), automation::bindMember(&M::GetResultString))
-            .method(QStringLiteral("GetResultFilename"), automation::bindMember(&M::GetResultFilename));
-    return table;
-}
 
 MExportMSToSorvex::MExportMSToSorvex() : m_queryHelper(std::make_shared<SorvexStringHelper>()) {}
 
@@ -73,9 +33,9 @@ void MExportMSToSorvex::DoExportFile(const QString& filePath, std::int32_t sampl
                                      const Params& params) {
     const auto file = kestrum::VeskFileOpener().OpenVeskFile(filePath, sampleIndex);
     if (file->PeriodCount(sampleIndex) > 1)
-        throw AutomationError::system(QStringLiteral("Cannot process multi-period samples."));
+        throw errors::NumberedError::system(QStringLiteral("Cannot process multi-period samples."));
     if (file->ExperimentCount(sampleIndex, 0) > 1)
-        throw AutomationError::system(QStringLiteral("Cannot process multi-experiment samples."));
+        throw errors::NumberedError::system(QStringLiteral("Cannot process multi-experiment samples."));
     DoExportExperiment(filePath, sampleIndex, 0, 0, params);
 }
 
@@ -131,3 +91,5 @@ void MExportMSToSorvex::WritePeakLines(const kestrum::CentroidableSpectrum& peak
             m_queryHelper->AppendLine(roundedText(mz[i]) + QLatin1Char(' ') + roundedText(intensity[i]));
     }
 }
+
+} // namespace ostrand

@@ -4,26 +4,27 @@
 // text buffer. It writes no header lines; the caller writes them into the same buffer first.
 // Used by the batch search client.
 
-#include "automation/dispatch.h"
-
+#include <QString>
 #include <cstdint>
 #include <memory>
 
 namespace kestrum {
 class CentroidableSpectrum;
 }
+
+namespace ostrand {
+
 class ProcessingParameters;
 class SorvexStringHelper;
 
-class MExportMSToSorvex : public automation::DispatchObject<MExportMSToSorvex> {
+class MExportMSToSorvex {
 public:
-    static QString staticClassName() { return QStringLiteral("MExportMSToSorvex"); }
-    static const automation::DispatchTable<MExportMSToSorvex>& dispatchTable();
-
     using Params = std::shared_ptr<ProcessingParameters>;
 
     MExportMSToSorvex();
-    ~MExportMSToSorvex() override;
+    ~MExportMSToSorvex();
+    MExportMSToSorvex(const MExportMSToSorvex&) = delete;
+    MExportMSToSorvex& operator=(const MExportMSToSorvex&) = delete;
 
     // From now on every peak is written, unthinned and whatever its m/z.
     void SetMSMS() { m_msmsMode = true; }
@@ -45,3 +46,5 @@ private:
     bool m_msmsMode = false;
     Params m_params;
 };
+
+} // namespace ostrand

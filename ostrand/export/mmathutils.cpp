@@ -1,15 +1,16 @@
 #include "mmathutils.h"
 
-#include "automation/automationerror.h"
-#include "script/mlogger.h"
+#include "diagnostics/mlogger.h"
 
+#include "errors/numberederror.h"
 #include "kestrum/centroidablespectrum.h"
-#include "kestrum/peakfinder/peakfinderfactory.h"
+#include "kestrum/peakfinder/peakfinder.h"
+#include "numbers/numberconversion.h"
 
 #include <cmath>
 
-using automation::AutomationError;
-using automation::numberText;
+using errors::NumberedError;
+using numbers::numberText;
 
 namespace MMathUtils {
 
@@ -44,10 +45,11 @@ void logFailure(const QString& description, bool deisotope, bool useIntensityNot
 void buildPeakList(const kestrum::SpectrumData& spectrum, bool deisotope, bool iTraq,
                    bool useIntensityNotArea, double minIntensity, std::int16_t chargeState,
                    kestrum::CentroidableSpectrum& result) {
-    QString options;
-    const auto finder = kestrum::PeakFinderFactory().CreatePeakFinder(options, 1, 1);
-    options = SetChargeInOptions(options, chargeState);
-    const auto peaks = finder->FindPeaks(1, spectrum, -1, 0, 0, options);
+    // The default options, searching charges 1 to `chargeState` only when one is given.
+    kestrum::PeakFinderOptions options;
+    if (chargeState > 0)
+        options.setChargeState(chargeState);
+    const auto peaks = kestrum::PeakFinder().FindPeaks(spectrum, options);
     const int count = peaks->PeakCount();
     for (int i = 1; i <= count; ++i) {
         const double height = peaks->PeakValue(i).second;
@@ -55,7 +57,7 @@ void buildPeakList(const kestrum::SpectrumData& spectrum, bool deisotope, bool i
             continue;
         bool keep = true;
         if (deisotope) {
-            keep = peaks->PeakProperty(i, kestrum::PeakList::StandsForItselfProperty).toBool();
+            keep = peaks->StandsForItself(i);
             if (iTraq && !keep) {
                 const double mz = peaks->PeakField(i, kestrum::PeakList::CentroidField);
                 keep = mz > reporterRegionLow && mz < reporterRegionHigh;
@@ -65,8 +67,7 @@ void buildPeakList(const kestrum::SpectrumData& spectrum, bool deisotope, bool i
             useIntensityNotArea ? height : peaks->PeakField(i, kestrum::PeakList::AreaField);
         if (keep) {
             result.AppendPoint(peaks->PeakField(i, kestrum::PeakList::CentroidField), intensity);
-            result.SetChargeAt(result.PointCount(),
-                               peaks->PeakProperty(i, kestrum::PeakList::ChargeProperty).toInteger());
+            result.SetChargeAt(result.PointCount(), peaks->PeakCharge(i));
             continue;
         }
         // An isotope peak adds its intensity to the point of its cluster's monoisotopic peak. When
@@ -89,25 +90,12 @@ std::shared_ptr<kestrum::CentroidableSpectrum> DoCentroidNative(const kestrum::S
     result->ResetFlag(0);
     try {
         buildPeakList(spectrum, deisotope, iTraq, useIntensityNotArea, minIntensity, chargeState, *result);
-    } catch (const AutomationError& error) {
+    } catch (const NumberedError& error) {
         logFailure(error.description(), deisotope, useIntensityNotArea, spectrum, *result);
-        throw AutomationError::system(QStringLiteral("Error centroiding data. (") + error.description() +
-                                      QLatin1Char(')'));
+        throw NumberedError::system(QStringLiteral("Error centroiding data. (") + error.description() +
+                                    QLatin1Char(')'));
     }
     result->SetCentroided(true);
-    return result;
-}
-
-QString SetChargeInOptions(const QString& options, std::int16_t chargeState) {
-    if (chargeState <= 0 || options.isEmpty())
-        return options;
-    const qsizetype firstComma = options.indexOf(QLatin1Char(','));
-    if (firstComma <= 0)
-        return options;
-    QString result = options.left(firstComma + 1) + QString::number(chargeState);
-    const qsizetype secondComma = options.indexOf(QLatin1Char(','), firstComma + 1);
-    if (secondComma > firstComma)
-        result += options.mid(secondComma);
     return result;
 }
 

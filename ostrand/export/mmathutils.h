@@ -23,9 +23,6 @@ std::shared_ptr<kestrum::CentroidableSpectrum> DoCentroidNative(const kestrum::S
                                                                 bool useIntensityNotArea, double minIntensity,
                                                                 std::int16_t chargeState);
 
-// The peak finder's options text with its second field set to the charge state when that is above 0.
-QString SetChargeInOptions(const QString& options, std::int16_t chargeState);
-
 // Removes, in place, every point below `percent` per cent of the highest intensity; nothing when
 // `percent` is 0 or less. Charges are not kept.
 void ThresholdByPercent(kestrum::SpectrumData& spectrum, double percent);

@@ -1,22 +1,19 @@
 #include "mspectrum.h"
 
-#include "automation/memberbinding.h"
 #include "data/veskfileinfo.h"
+#include "diagnostics/mlogger.h"
 #include "mmathutils.h"
-#include "script/mlogger.h"
 #include "settings/processingparameters.h"
 
-#include "kestrum/automation/hostspectrum.h"
 #include "kestrum/centroidablespectrum.h"
+#include "numbers/numberconversion.h"
 
 #include <cmath>
 
-using automation::argumentAt;
-using automation::Arguments;
-using automation::AutomationError;
-using automation::bindMember;
-using automation::numberText;
-using automation::Variant;
+namespace ostrand {
+
+using errors::NumberedError;
+using numbers::numberText;
 
 namespace {
 
@@ -30,81 +27,14 @@ QString text(double value) {
 // Rounds to `decimals` decimals, halves to the even neighbour.
 double roundTo(double value, int decimals) {
     const double scale = std::pow(10.0, decimals);
-    return automation::roundHalfEven(value * scale) / scale;
+    return numbers::roundHalfEven(value * scale) / scale;
 }
 
 QString minutes(double seconds, int decimals) {
     return text(roundTo(seconds / 60.0, decimals));
 }
 
-[[noreturn]] void noLongerSupported(const char* operation) {
-    throw AutomationError::system(QLatin1String(operation) + QStringLiteral(" is no longer supported."));
-}
-
-template <class T> std::shared_ptr<T> objectArgument(Arguments& args, std::size_t index) {
-    auto object = std::dynamic_pointer_cast<T>(argumentAt(args, index).toObject());
-    if (!object)
-        throw AutomationError::standard(automation::TypeMismatch);
-    return object;
-}
-
-MSpectrum::Spectrum spectrumArgument(Arguments& args, std::size_t index) {
-    return objectArgument<HostSpectrum>(args, index)->spectrum();
-}
-
 } // namespace
-
-const automation::DispatchTable<MSpectrum>& MSpectrum::dispatchTable() {
-    using M = MSpectrum;
-    static const auto table =
-        automation::DispatchTable<M>()
-            .method(QStringLiteral("SetInfo"),
-                    [](M&, Arguments&) -> Variant { noLongerSupported("SetInfo"); })
-            .method(QStringLiteral("GetParentMZ"), bindMember(&M::GetParentMZ))
-            .method(QStringLiteral("GetChargeState"), bindMember(&M::GetChargeState))
-            .method(QStringLiteral("GetLastCycle"), bindMember(&M::GetLastCycle))
-            .method(QStringLiteral("AddSpectrum"),
-                    [](M& self, Arguments& args) {
-                        self.AddSpectrum(spectrumArgument(args, 0)->CopySpectrum(),
-                                         argumentAt(args, 1).toLong(), argumentAt(args, 2).toDouble(),
-                                         argumentAt(args, 3).toLong(), argumentAt(args, 4).toInteger());
-                        return Variant();
-                    })
-            .method(QStringLiteral("AddSummedSpectrum"),
-                    [](M&, Arguments&) -> Variant { noLongerSupported("AddSummedSpectrum"); })
-            .method(QStringLiteral("getSorvexDataForOneMSMSDataSet"),
-                    bindMember(&M::getSorvexDataForOneMSMSDataSet))
-            .method(QStringLiteral("SetSampleName"),
-                    [](M&, Arguments&) -> Variant { noLongerSupported("SetSampleName"); })
-            .method(QStringLiteral("SetInfo2"),
-                    [](M& self, Arguments& args) {
-                        self.SetInfo2(argumentAt(args, 0).toDouble(), argumentAt(args, 1).toInteger(),
-                                      objectArgument<ProcessingParameters>(args, 2),
-                                      objectArgument<VeskFileInfo>(args, 3));
-                        return Variant();
-                    })
-            .method(QStringLiteral("UpdateChargeState"), bindMember(&M::UpdateChargeState))
-            .method(QStringLiteral("AddSummedSpectrum2"), [](M& self, Arguments& args) {
-                self.AddSummedSpectrum2(spectrumArgument(args, 0)->CopySpectrum(),
-                                        argumentAt(args, 1).toLong(), argumentAt(args, 2).toLong(),
-                                        argumentAt(args, 3).toDouble(), argumentAt(args, 4).toDouble(),
-                                        argumentAt(args, 5).toInteger(), argumentAt(args, 6).toInteger());
-                return Variant();
-            });
-    return table;
-}
-
-void MSpectrum::SetInfo(double, std::int16_t, const std::shared_ptr<ProcessingParameters>&) {
-    noLongerSupported("SetInfo");
-}
-
-void MSpectrum::AddSummedSpectrum() {
-    noLongerSupported("AddSummedSpectrum");
-}
-
-void MSpectrum::SetSampleName(const QString&) {
-    noLongerSupported("SetSampleName");
-}
 
 void MSpectrum::SetInfo2(double parentMZ, std::int16_t chargeState,
                          std::shared_ptr<ProcessingParameters> params,
@@ -122,7 +52,7 @@ void MSpectrum::SetInfo2(double parentMZ, std::int16_t chargeState,
 
 void MSpectrum::requireInitialised() const {
     if (!m_params || !m_fileInfo)
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral("MSpectrum: SetInfo2 must be called before spectra are added or written."));
 }
 
@@ -159,14 +89,14 @@ void MSpectrum::AddSummedSpectrum2(Spectrum theSpectrum, std::int32_t firstCycle
 
 void MSpectrum::UpdateChargeState(std::int16_t newCharge) {
     if (m_chargeState != 0)
-        throw AutomationError::system(QStringLiteral("Invalid call to UpdateChargeState."));
+        throw NumberedError::system(QStringLiteral("Invalid call to UpdateChargeState."));
     m_chargeState = newCharge;
 }
 
 void MSpectrum::RecordCycles(bool first, std::int32_t firstCycle, std::int32_t lastCycle,
                              std::int16_t experiment) {
     if (experiment < 0)
-        throw AutomationError::standard(automation::SubscriptOutOfRange);
+        throw NumberedError::standard(errors::SubscriptOutOfRange);
     m_cycleCount += lastCycle - firstCycle + 1;
     const auto needed = static_cast<std::size_t>(experiment) + 1;
     if (first) {
@@ -324,3 +254,5 @@ QString MSpectrum::GetOldQueryTitle() const {
         title += QStringLiteral("(Charge not auto determined)");
     return title;
 }
+
+} // namespace ostrand

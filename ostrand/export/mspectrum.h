@@ -4,8 +4,7 @@
 // When asked for its text it centroids and thresholds the sum, checks it holds enough peaks and
 // writes one query block per charge to be searched.
 
-#include "automation/dispatch.h"
-
+#include <QString>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -13,21 +12,15 @@
 namespace kestrum {
 class CentroidableSpectrum;
 }
+
+namespace ostrand {
+
 class ProcessingParameters;
 class VeskFileInfo;
 
-class MSpectrum : public automation::DispatchObject<MSpectrum> {
+class MSpectrum {
 public:
-    static QString staticClassName() { return QStringLiteral("MSpectrum"); }
-    static const automation::DispatchTable<MSpectrum>& dispatchTable();
-
     using Spectrum = std::shared_ptr<kestrum::CentroidableSpectrum>;
-
-    // Operations of earlier versions that callers may still name; they always fail.
-    void SetInfo(double parentMZ, std::int16_t chargeState,
-                 const std::shared_ptr<ProcessingParameters>& params);
-    void AddSummedSpectrum();
-    void SetSampleName(const QString& name);
 
     double GetParentMZ() const { return m_parentMZ; }
     std::int16_t GetChargeState() const { return m_chargeState; }
@@ -85,3 +78,5 @@ private:
     std::shared_ptr<VeskFileInfo> m_fileInfo;
     bool m_isPositive = true;
 };
+
+} // namespace ostrand

@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+namespace ostrand {
+
 namespace {
 
 // Precursors of this charge and above are beyond what the searches handle well.
@@ -59,3 +61,5 @@ void PrecursorGroups::FlushGroups(std::int32_t cycle, std::int16_t maxCyclesBetw
         m_groups.erase(m_groups.begin() + static_cast<std::ptrdiff_t>(k));
     }
 }
+
+} // namespace ostrand

@@ -14,6 +14,9 @@
 namespace kestrum {
 class CentroidableSpectrum;
 }
+
+namespace ostrand {
+
 class MSpectrum;
 class ProcessingParameters;
 class VeskFileInfo;
@@ -41,3 +44,5 @@ public:
 private:
     std::vector<std::shared_ptr<MSpectrum>> m_groups;
 };
+
+} // namespace ostrand

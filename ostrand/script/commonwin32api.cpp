@@ -1,5 +1,7 @@
 #include "commonwin32api.h"
 
+#include "diagnostics/mlogger.h"
+
 #include "files/tempfiles.h"
 #include "winapi/keystate.h"
 #include "winapi/windowactivation.h"
@@ -20,6 +22,12 @@ QString GetUniqueFileIn(const QString& prefix, const QString& folder) {
 
 bool IsKeyDown(int virtualKey) {
     return winapi::isKeyDown(virtualKey);
+}
+
+void InstallDebugKeysCheck() {
+    constexpr int shiftKey = 16;
+    constexpr int controlKey = 17;
+    MLogger::SetDebugKeysCheck([] { return IsKeyDown(shiftKey) && IsKeyDown(controlKey); });
 }
 
 } // namespace CommonWin32API

@@ -1,10 +1,10 @@
 #include "mainform.h"
 
 #include "data/veskfileinfo.h"
+#include "diagnostics/mlogger.h"
 #include "export/exportprogress.h"
 #include "export/mmathutils.h"
-#include "script/mlogger.h"
-#include "script/sorvexstringhelper.h"
+#include "export/sorvexstringhelper.h"
 #include "settings/processingparameters.h"
 #include "settings/ui/optionsformvirus.h"
 #include "settings/ui/searchfilelocation.h"
@@ -33,6 +33,7 @@ using automation::Arguments;
 using automation::AutomationError;
 using automation::Dispatch;
 using automation::Variant;
+using namespace ostrand;
 
 namespace {
 

@@ -16,7 +16,10 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+
+namespace ostrand {
 class VeskFileInfo;
+}
 
 namespace automation {
 class Dispatch;
@@ -44,7 +47,7 @@ public:
     QString MakeSampleLabel(bool allSamples) const;
 
     // The cycles the ranges selected on the chromatogram cover (upper bound -1 when none).
-    const CycleSelection& selectedCycles() const { return m_useCycles; }
+    const ostrand::CycleSelection& selectedCycles() const { return m_useCycles; }
 
 protected:
     // Escape and closing the window act as Cancel: a running export stops at its next cycle.
@@ -74,8 +77,8 @@ private:
     // The save prompt of the search file location step.
     QFileDialog* m_commonDialog1;
 
-    std::shared_ptr<VeskFileInfo> m_fileInfo;
-    std::shared_ptr<MExportMSMSToSorvex> m_exporter;
+    std::shared_ptr<ostrand::VeskFileInfo> m_fileInfo;
+    std::shared_ptr<ostrand::MExportMSMSToSorvex> m_exporter;
     bool m_spectrumShown = false;
-    CycleSelection m_useCycles;
+    ostrand::CycleSelection m_useCycles;
 };

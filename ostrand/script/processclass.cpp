@@ -1,8 +1,8 @@
 #include "processclass.h"
 
 #include "automation/memberbinding.h"
+#include "diagnostics/mlogger.h"
 #include "mainform.h"
-#include "mlogger.h"
 
 #include <QApplication>
 

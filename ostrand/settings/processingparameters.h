@@ -1,29 +1,23 @@
 #pragma once
 // The processing parameters of one export: default precursor charges, centroiding, thresholding,
-// de-isotoping, MS/MS averaging and the query-title format. A new object loads them from the
-// settings store and falls back silently to the factory defaults when a stored value is unusable.
-// The export engine reads nothing else.
+// de-isotoping, MS/MS averaging and the query-title format. A new object holds the factory
+// defaults and reads nothing; SetInfoFromRegistry loads the stored settings. The export engine
+// reads nothing else.
 
-#include "automation/dispatch.h"
-
+#include <QString>
 #include <array>
 #include <cstdint>
 
-class ProcessingParameters : public automation::DispatchObject<ProcessingParameters> {
-public:
-    static QString staticClassName() { return QStringLiteral("ProcessingParameters"); }
-    static const automation::DispatchTable<ProcessingParameters>& dispatchTable();
-    // The help text of a member, empty for members that have none.
-    static QString helpString(const QString& memberName);
+namespace ostrand {
 
+class ProcessingParameters {
+public:
     ProcessingParameters();
 
     // Reads every value through the settings store. Stops at the first value that does not convert
     // (values read until then are kept) and raises "Could not read options from registry.".
     void SetInfoFromRegistry();
     void SetToFactoryDefault();
-    // Writes the parameters to the diagnostic log.
-    void DebugDump() const;
 
     std::int16_t getDefaultChargeStates(std::int16_t charge) const;
     void setDefaultChargeStates(std::int16_t charge, std::int16_t state);
@@ -102,3 +96,5 @@ private:
     std::int16_t m_MSMSAveMinCyclesPerGp = 0;
     bool m_UseOldQueryTitles = false;
 };
+
+} // namespace ostrand

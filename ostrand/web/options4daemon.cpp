@@ -1,6 +1,7 @@
 #include "options4daemon.h"
 
 #include "automation/memberbinding.h"
+#include "automation/processingparametersface.h"
 #include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
 #include "settings/ui/optionsformvirus.h"
@@ -32,7 +33,8 @@ const automation::DispatchTable<Options4Daemon>& Options4Daemon::dispatchTable()
             .propertyGet(QStringLiteral("Params_Keys"), bindMember(&O::Params_Keys))
             .method(QStringLiteral("Set_Params_Strings"), bindMember(&O::Set_Params_Strings))
             .method(QStringLiteral("Get_Params_Object"), [](O& self, automation::Arguments&) {
-                return automation::Variant(std::shared_ptr<automation::Dispatch>(self.Get_Params_Object()));
+                return automation::Variant(std::shared_ptr<automation::Dispatch>(
+                    std::make_shared<ProcessingParametersFace>(self.Get_Params_Object())));
             });
     return table;
 }
@@ -88,8 +90,8 @@ void Options4Daemon::Set_Params_Strings(const QString& keys, const QString& valu
     dialogForBatchClient().OK_Click();
 }
 
-std::shared_ptr<ProcessingParameters> Options4Daemon::Get_Params_Object() const {
-    auto params = std::make_shared<ProcessingParameters>();
+std::shared_ptr<ostrand::ProcessingParameters> Options4Daemon::Get_Params_Object() const {
+    auto params = std::make_shared<ostrand::ProcessingParameters>();
     params->SetInfoFromRegistry();
     return params;
 }

@@ -10,7 +10,9 @@
 
 #include <memory>
 
+namespace ostrand {
 class ProcessingParameters;
+}
 
 class Options4Daemon : public automation::DispatchObject<Options4Daemon> {
 public:
@@ -29,5 +31,5 @@ public:
     // default. Afterwards the lists are normalised: complete and in the dialog's save order.
     void Set_Params_Strings(const QString& keys, const QString& values);
     // The parameters of the in-memory store.
-    std::shared_ptr<ProcessingParameters> Get_Params_Object() const;
+    std::shared_ptr<ostrand::ProcessingParameters> Get_Params_Object() const;
 };

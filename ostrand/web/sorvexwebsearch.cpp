@@ -1,6 +1,6 @@
 #include "sorvexwebsearch.h"
 
-#include "script/mlogger.h"
+#include "diagnostics/mlogger.h"
 #include "settings/registryfuncs.h"
 
 #include "automation/automationerror.h"

@@ -1,49 +1,15 @@
 #pragma once
-// Errors that cross the automation layer: a number, a description and a source, as the
-// system's callers expect them. The system's own errors use number 1; platform errors keep
-// their classic numbers.
+// Errors that cross the automation layer are the platform's numbered errors: a number, a
+// description and a source, as the system's callers expect them. Callers catch them as
+// AutomationError whichever layer raised them.
 
-#include "platform_export.h"
-
-#include <QByteArray>
-#include <QString>
-#include <exception>
+#include "errors/numberederror.h"
 
 namespace automation {
 
-enum ErrorNumber : int {
-    SystemError = 1,
-    Overflow = 6,
-    SubscriptOutOfRange = 9,
-    TypeMismatch = 13,
-    CannotCreateObject = 429,
-    MemberNotFound = 438,
-    ArgumentNotOptional = 449,
-    CancelSelected = 32755,
-};
-
-class PLATFORM_EXPORT AutomationError : public std::exception {
-public:
-    AutomationError(int number, QString description, QString source = {});
-
-    // An error with the classic description of a platform error number.
-    static AutomationError standard(int number, QString source = {});
-    // The system's own error (number 1) with a user-readable description.
-    static AutomationError system(QString description, QString source = {});
-
-    int number() const { return m_number; }
-    const QString& description() const { return m_description; }
-    const QString& source() const { return m_source; }
-    const char* what() const noexcept override { return m_utf8.constData(); }
-
-private:
-    int m_number;
-    QString m_description;
-    QString m_source;
-    QByteArray m_utf8;
-};
-
-// The description that a platform error number carries when nothing more specific is known.
-PLATFORM_EXPORT QString standardDescription(int number);
+using AutomationError = errors::NumberedError;
+using errors::ErrorNumber;
+using enum errors::ErrorNumber;
+using errors::standardDescription;
 
 } // namespace automation

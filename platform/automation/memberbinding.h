@@ -60,4 +60,19 @@ typename DispatchTable<T>::Handler bindMember(R (T::*member)(A...) const) {
     return [member](T& self, Arguments& args) { return detail::Binder<R, A...>::call(self, member, args); };
 }
 
+// The same for a dispatch face: `member` is called on the plain object that `face.engine()` returns.
+template <class Face, class E, typename R, typename... A>
+typename DispatchTable<Face>::Handler bindEngineMember(R (E::*member)(A...)) {
+    return [member](Face& face, Arguments& args) {
+        return detail::Binder<R, A...>::call(face.engine(), member, args);
+    };
+}
+
+template <class Face, class E, typename R, typename... A>
+typename DispatchTable<Face>::Handler bindEngineMember(R (E::*member)(A...) const) {
+    return [member](Face& face, Arguments& args) {
+        return detail::Binder<R, A...>::call(face.engine(), member, args);
+    };
+}
+
 } // namespace automation

@@ -3,6 +3,7 @@
 // Booleans are -1 when true, 16-bit Integers round halves to even and overflow outside their
 // range, and number text always uses a full stop whatever the locale.
 
+#include "numbers/numberconversion.h"
 #include "platform_export.h"
 
 #include <QString>
@@ -69,13 +70,9 @@ private:
         m_value;
 };
 
-// Number text as the system writes it: the shortest form with at most `significantDigits`
-// significant digits, a full stop as decimal separator and "E+NN" for large or small magnitudes.
-PLATFORM_EXPORT QString numberText(double value, int significantDigits = 15);
-// Parses number text written with a full stop; surrounding blanks are allowed. Raises
-// "Type mismatch" (13) for anything that is not a number.
-PLATFORM_EXPORT double parseNumber(const QString& text);
-// Rounds to the nearest whole number, halves to the even neighbour.
-PLATFORM_EXPORT double roundHalfEven(double value);
+// The number conversions values use, under the names callers of this layer know.
+using numbers::numberText;
+using numbers::parseNumber;
+using numbers::roundHalfEven;
 
 } // namespace automation

@@ -3,13 +3,13 @@
 // run calls, the checks before it, drops, saved settings and the command line.
 
 #include "quorvel/quorvelform.h"
+#include "testsupport/xcbapplicationtest.h"
 
 #include "appsettings/applicationsettings.h"
 #include "kestrum/simulation/acquisitiongenerator.h"
 #include "shared/messageboxpresenter.h"
 #include "testsupport/environmentoverride.h"
 #include "testsupport/privatesettingsfolder.h"
-#include "testsupport/xcbapplicationtest.h"
 
 #include <QCheckBox>
 #include <QDropEvent>

@@ -3,41 +3,40 @@
 #include "searchformstep.h"
 #include "terminalprogressbar.h"
 
+#include "common/commandline.h"
 #include "common/exitcodes.h"
+#include "common/interruptwatch.h"
 #include "data/veskfileinfo.h"
 #include "export/mexportmsmstosorvex.h"
 #include "export/mexportmstosorvex.h"
-#include "script/sorvexstringhelper.h"
+#include "export/sorvexstringhelper.h"
 #include "settings/processingparameters.h"
 #include "web/options4daemon.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
+#include "files/savefile.h"
 #include "messages/messageservice.h"
 #include "shared/messageboxpresenter.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryFile>
 #include <QTextStream>
 
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
-#include <cstring>
 #include <limits>
 #include <optional>
 #include <unistd.h>
 
+using commandline::UsageError;
+using ostrand::MExportMSMSToSorvex;
+using ostrand::MExportMSToSorvex;
+using ostrand::PendingEvents;
+using ostrand::ProcessingParameters;
+using ostrand::SorvexStringHelper;
+using ostrand::VeskFileInfo;
+
 namespace {
-
-volatile std::sig_atomic_t interruptRequested = 0;
-
-extern "C" void requestInterrupt(int) {
-    interruptRequested = 1;
-}
 
 // What the command line asks for. Samples count from 1; cycles, periods and experiments from 0,
 // as the engine and `vesk info` count them.
@@ -60,15 +59,6 @@ struct ExportRequest {
 
 const QString printParamsOption = QStringLiteral("print-params");
 const QString editParamsOption = QStringLiteral("edit-params");
-
-class UsageError : public std::exception {
-public:
-    explicit UsageError(QString message) : m_message(std::move(message)) {}
-    const QString& message() const { return m_message; }
-
-private:
-    QString m_message;
-};
 
 // A whole number from `low` up, as the user wrote it.
 std::int32_t wholeNumber(const QString& text, const QString& what, std::int32_t low,
@@ -140,14 +130,10 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     const QCommandLineOption submit(QStringLiteral("submit"),
                                     QStringLiteral("Open the search form and submit it; returns once the "
                                                    "server has received the query file."));
-    parser.addOptions({output, sample, cycles, keys, values, survey, period, experiment, printParams, editParams,
-                       openSearch, submit});
-    if (!parser.parse(arguments))
-        throw UsageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << parser.helpText();
+    parser.addOptions({output, sample, cycles, keys, values, survey, period, experiment, printParams,
+                       editParams, openSearch, submit});
+    if (!commandline::parseArguments(parser, QStringLiteral("ostrand-export"), arguments))
         return std::nullopt;
-    }
 
     ExportRequest request;
     request.printParams = parser.isSet(printParams);
@@ -284,7 +270,7 @@ class CancelOnInterrupt : public PendingEvents {
 public:
     explicit CancelOnInterrupt(MExportMSMSToSorvex& exporter) : m_exporter(exporter) {}
     void process() override {
-        if (interruptRequested)
+        if (InterruptWatch::requested())
             m_exporter.CancelExport();
     }
 
@@ -292,43 +278,12 @@ private:
     MExportMSMSToSorvex& m_exporter;
 };
 
-// The query file in the making: a temporary file beside the destination, renamed into place
-// only when complete and removed otherwise.
-class PendingQueryFile {
-public:
-    explicit PendingQueryFile(const QString& destination) : m_destination(destination) {
-        QTemporaryFile file(destination + QStringLiteral(".XXXXXX.part"));
-        file.setAutoRemove(false);
-        if (!file.open())
-            throw automation::AutomationError::system(
-                QStringLiteral("Cannot create a file beside %1: %2").arg(destination, file.errorString()));
-        m_path = file.fileName();
-    }
-    ~PendingQueryFile() {
-        if (!m_committed)
-            QFile::remove(m_path);
-    }
-    PendingQueryFile(const PendingQueryFile&) = delete;
-    PendingQueryFile& operator=(const PendingQueryFile&) = delete;
-
-    const QString& path() const { return m_path; }
-    void commit() {
-        // rename() replaces an existing query file in one step.
-        if (std::rename(QFile::encodeName(m_path).constData(),
-                        QFile::encodeName(m_destination).constData()) != 0)
-            throw automation::AutomationError::system(
-                QStringLiteral("Cannot write %1: %2")
-                    .arg(m_destination, QString::fromLocal8Bit(std::strerror(errno))));
-        QFile::setPermissions(m_destination,
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-        m_committed = true;
-    }
-
-private:
-    QString m_destination;
-    QString m_path;
-    bool m_committed = false;
-};
+// How a failed save of the query file is reported.
+QString describeFailure(const QString& destination, files::SaveFile::Step step, const QString& reason) {
+    if (step == files::SaveFile::Step::Create)
+        return QStringLiteral("Cannot create a file beside %1: %2").arg(destination, reason);
+    return QStringLiteral("Cannot write %1: %2").arg(destination, reason);
+}
 
 struct ExportOutcome {
     bool cancelled = false;
@@ -372,23 +327,26 @@ ExportOutcome exportSurvey(const ExportRequest& request, const std::shared_ptr<P
         exporter.DoExportFile(request.dataPath, request.sampleIndex, params);
     // Every line after the two header lines is one peak.
     const std::int32_t peakLines = static_cast<std::int32_t>(exporter.GetResultString().count(u'\n')) - 2;
-    return {interruptRequested != 0, peakLines};
+    return {InterruptWatch::requested(), peakLines};
 }
 
 int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err) {
     if (request.printParams || request.editParams)
         return printParameters(request, out, err);
     const auto params = loadParameters(request, err);
-    PendingQueryFile file(request.outputPath);
+    // The query file appears only when the export is complete; it is removed otherwise.
+    files::SaveFile file(request.outputPath, [&request](files::SaveFile::Step step, const QString& reason) {
+        return describeFailure(request.outputPath, step, reason);
+    });
     ExportOutcome outcome;
     if (request.survey) {
         MExportMSToSorvex exporter;
-        exporter.GetQueryStringHelper()->SetFilename(file.path());
+        exporter.GetQueryStringHelper()->SetFilename(file.temporaryPath());
         outcome = exportSurvey(request, params, exporter);
     } else {
         auto exporter = std::make_shared<MExportMSMSToSorvex>();
         const auto buffer = exporter->GetQueryStringHelper();
-        buffer->SetFilename(file.path());
+        buffer->SetFilename(file.temporaryPath());
         outcome = exportSpectra(request, params, *buffer, *exporter);
     }
     if (outcome.cancelled) {
@@ -436,24 +394,13 @@ bool ExportCommand::preparePlatform(int argc, char* argv[]) {
 }
 
 int ExportCommand::run(const QStringList& arguments) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    interruptRequested = 0;
-    std::signal(SIGINT, requestInterrupt);
-    std::signal(SIGTERM, requestInterrupt);
-    int exitCode = ExitFailure;
-    try {
-        const auto request = parseRequest(arguments);
-        exitCode = request ? exportQuery(*request, out, err) : ExitOk;
-    } catch (const UsageError& error) {
-        err << "ostrand-export: " << error.message() << "\nRun 'ostrand-export --help' for the options.\n";
-        exitCode = ExitUsage;
-    } catch (const automation::AutomationError& error) {
-        err << "ostrand-export: " << error.description() << "; no query file was written\n";
-    } catch (const std::exception& error) {
-        err << "ostrand-export: " << error.what() << "; no query file was written\n";
-    }
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-    return exitCode;
+    const InterruptWatch interrupts;
+    return commandline::run(QStringLiteral("ostrand-export"),
+                            [&arguments] {
+                                QTextStream out(stdout);
+                                QTextStream err(stderr);
+                                const auto request = parseRequest(arguments);
+                                return request ? exportQuery(*request, out, err) : static_cast<int>(ExitOk);
+                            },
+                            {QStringLiteral("; no query file was written"), {}});
 }

@@ -1,29 +1,28 @@
 #pragma once
-// The export's progress as a bar redrawn in place on a terminal's stderr, with the name of the
-// sample being exported beside it.
+// The export's progress and the name of the sample being exported, shown on the terminal's
+// progress bar.
 
+#include "common/terminalprogress.h"
 #include "export/exportprogress.h"
 
-class TerminalProgressBar : public ExportProgress, public SampleLabel {
+class TerminalProgressBar : public ostrand::ExportProgress, public ostrand::SampleLabel {
 public:
     explicit TerminalProgressBar(double max) : m_max(max) {}
-    ~TerminalProgressBar() override;
-    TerminalProgressBar(const TerminalProgressBar&) = delete;
-    TerminalProgressBar& operator=(const TerminalProgressBar&) = delete;
 
     double Max() const override { return m_max; }
     double Value() const override { return m_value; }
-    void setValue(double value) override;
-    void setCaption(const QString& caption) override;
-    // Ends the bar's line, so that later messages start on a line of their own.
-    void finish();
+    void setValue(double value) override {
+        m_value = value;
+        m_bar.update(m_caption, m_value, m_max);
+    }
+    void setCaption(const QString& caption) override {
+        m_caption = caption;
+        m_bar.update(m_caption, m_value, m_max);
+    }
 
 private:
-    void draw();
-
     double m_max;
     double m_value = 0;
     QString m_caption;
-    int m_drawnPercent = -1;
-    bool m_lineOpen = false;
+    TerminalProgress m_bar{TerminalProgress::WhenNotATerminal::ShowNothing};
 };

@@ -1,7 +1,7 @@
 // vesk info: what a Vesk file holds, for people.
 #include "veskcommand.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "kestrum/veskfile.h"
 #include "kestrum/veskfiledescription.h"
 
@@ -28,7 +28,7 @@ int runInfo(const QStringList& arguments) {
     try {
         QTextStream(stdout) << kestrum::describeVeskFile(
             *kestrum::VeskFile::open(parser.positionalArguments().front()));
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         err << "vesk info: " << error.description() << '\n';
         return ExitFailure;
     }

@@ -24,6 +24,9 @@ struct VeskCommandRegistrar {
     explicit VeskCommandRegistrar(VeskCommand command) { veskCommands().push_back(std::move(command)); }
 };
 
+// Runs the vesk program: the command named after the program, with the arguments after it.
+int runVesk(QStringList arguments);
+
 // Parses a command's arguments. When they are wrong (after saying why) or ask for help (after
 // printing it) gives the exit code to end with; nothing when the command goes on.
 std::optional<int> parseCommandLine(QCommandLineParser& parser, const QString& command,

@@ -1,6 +1,7 @@
 #include "kestrum/peakfinder/peakfinderfactory.h"
 
 #include "automation/automationerror.h"
+#include "kestrum/automation/peakproperties.h"
 #include "kestrum/centroidablespectrum.h"
 #include "profilebuilder.h"
 
@@ -10,6 +11,7 @@ using kestrum::CentroidableSpectrum;
 using kestrum::PeakFinder;
 using kestrum::PeakFinderFactory;
 using kestrum::PeakList;
+using kestrum::PeakProperty;
 using kestrum::SpectrumData;
 using kestrum::testing::ProfileBuilder;
 
@@ -57,26 +59,26 @@ TEST(PeakFinder, CentroidedPointsArePeaksWithTheirClusters) {
         EXPECT_DOUBLE_EQ(list->PeakField(i, PeakList::AreaField), spectrum.YAt(i));
         EXPECT_DOUBLE_EQ(list->PeakValue(i).second, spectrum.YAt(i));
     }
-    EXPECT_TRUE(list->PeakProperty(1, 8).toBool());
-    EXPECT_EQ(list->PeakProperty(1, 3).toInteger(), 0);
-    EXPECT_TRUE(list->PeakProperty(2, 8).toBool());
-    EXPECT_EQ(list->PeakProperty(2, 3).toInteger(), 2);
+    EXPECT_TRUE(PeakProperty(*list, 1, 8).toBool());
+    EXPECT_EQ(PeakProperty(*list, 1, 3).toInteger(), 0);
+    EXPECT_TRUE(PeakProperty(*list, 2, 8).toBool());
+    EXPECT_EQ(PeakProperty(*list, 2, 3).toInteger(), 2);
     for (int i : {3, 4}) {
-        EXPECT_FALSE(list->PeakProperty(i, 8).toBool());
+        EXPECT_FALSE(PeakProperty(*list, i, 8).toBool());
         EXPECT_DOUBLE_EQ(list->PeakField(i, PeakList::MonoisotopicMzField), 450.2);
     }
-    EXPECT_EQ(list->PeakProperty(5, 3).toInteger(), 1);
-    EXPECT_FALSE(list->PeakProperty(6, 8).toBool());
+    EXPECT_EQ(PeakProperty(*list, 5, 3).toInteger(), 1);
+    EXPECT_FALSE(PeakProperty(*list, 6, 8).toBool());
     EXPECT_DOUBLE_EQ(list->PeakField(1, PeakList::MonoisotopicMzField), 300.0);
 
     // A charge in the options bounds the charges searched: the charge-2 cluster falls apart, its
     // half-spaced peak standing alone and its third peak read as a charge-1 isotope.
     const auto bounded = finder->FindPeaks(1, spectrum, -1, 0, 0, QStringLiteral("50,1,3,4"));
-    EXPECT_EQ(bounded->PeakProperty(2, 3).toInteger(), 1);
-    EXPECT_TRUE(bounded->PeakProperty(3, 8).toBool());
-    EXPECT_EQ(bounded->PeakProperty(3, 3).toInteger(), 0);
-    EXPECT_FALSE(bounded->PeakProperty(4, 8).toBool());
-    EXPECT_EQ(bounded->PeakProperty(5, 3).toInteger(), 1);
+    EXPECT_EQ(PeakProperty(*bounded, 2, 3).toInteger(), 1);
+    EXPECT_TRUE(PeakProperty(*bounded, 3, 8).toBool());
+    EXPECT_EQ(PeakProperty(*bounded, 3, 3).toInteger(), 0);
+    EXPECT_FALSE(PeakProperty(*bounded, 4, 8).toBool());
+    EXPECT_EQ(PeakProperty(*bounded, 5, 3).toInteger(), 1);
 }
 
 TEST(PeakFinder, ProfileSpectraAreCentroidedAndLeftAsTheyWere) {
@@ -89,8 +91,8 @@ TEST(PeakFinder, ProfileSpectraAreCentroidedAndLeftAsTheyWere) {
     EXPECT_EQ(spectrum.intensities(), profile.intensity);
     ASSERT_EQ(list->PeakCount(), 4);
     EXPECT_NEAR(list->PeakField(1, PeakList::CentroidField), 480.25, 0.002);
-    EXPECT_EQ(list->PeakProperty(1, 3).toInteger(), 2);
-    EXPECT_FALSE(list->PeakProperty(2, 8).toBool());
+    EXPECT_EQ(PeakProperty(*list, 1, 3).toInteger(), 2);
+    EXPECT_FALSE(PeakProperty(*list, 2, 8).toBool());
     EXPECT_DOUBLE_EQ(list->PeakField(3, PeakList::MonoisotopicMzField), list->PeakField(1, 0));
     EXPECT_NEAR(list->PeakField(4, PeakList::CentroidField), 550.5, 0.002);
     EXPECT_GT(list->PeakField(4, PeakList::AreaField), 0);
@@ -113,8 +115,8 @@ TEST(PeakFinder, InterleavedProfileClustersKeepTheirOwnMonoisotopicPeaks) {
     for (int i = 1; i <= 5; ++i) {
         EXPECT_NEAR(list->PeakField(i, PeakList::CentroidField), expected[i - 1], 0.002) << i;
         EXPECT_NEAR(list->PeakField(i, PeakList::MonoisotopicMzField), monoisotopic[i - 1], 0.002) << i;
-        EXPECT_EQ(list->PeakProperty(i, 3).toInteger(), charges[i - 1]) << i;
-        EXPECT_EQ(list->PeakProperty(i, 8).toBool(), i <= 2) << i;
+        EXPECT_EQ(PeakProperty(*list, i, 3).toInteger(), charges[i - 1]) << i;
+        EXPECT_EQ(PeakProperty(*list, i, 8).toBool(), i <= 2) << i;
     }
 }
 
@@ -147,5 +149,5 @@ TEST(PeakFinder, BadRequestsRaiseErrorsThatSayWhat) {
         EXPECT_TRUE(error.description().contains(QStringLiteral("1 to 6")));
     }
     EXPECT_THROW(list->PeakField(1, 5), automation::AutomationError);
-    EXPECT_THROW(list->PeakProperty(1, 4), automation::AutomationError);
+    EXPECT_THROW(PeakProperty(*list, 1, 4), automation::AutomationError);
 }

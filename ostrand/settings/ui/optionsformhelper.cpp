@@ -80,7 +80,7 @@ void OptionsFormHelper::SetupDialogItems() {
 
 void OptionsFormHelper::loadControls() {
     OptionsWindow& window = m_owningForm->controls();
-    ProcessingParameters params;
+    ostrand::ProcessingParameters params;
     try {
         params.SetInfoFromRegistry();
     } catch (const AutomationError&) {

@@ -1,6 +1,6 @@
 #include "searchfilelocation.h"
 
-#include "script/commonwin32api.h"
+#include "export/sorvexstringhelper.h"
 #include "settings/registryfuncs.h"
 
 #include "shared/getdirectoryform.h"
@@ -9,6 +9,7 @@
 #include "appsettings/applicationsettings.h"
 #include "automation/automationerror.h"
 #include "automation/variant.h"
+#include "files/tempfiles.h"
 #include "messages/messageservice.h"
 
 #include <QButtonGroup>
@@ -62,7 +63,7 @@ QString promptForFile(QFileDialog& dialog) {
 QString SearchFileLocation::GetSearchFile(QFileDialog& theSaveDialog) {
     const std::int32_t choice = storedChoice();
     if (choice == TempFolder)
-        return CommonWin32API::GetUniqueTempFile(CommonWin32API::TempFilePrefix);
+        return files::createUniqueFile(files::temporaryFolder(), ostrand::QueryTempFilePrefix);
     // An empty folder part (a file named without a folder) counts as a folder that does not
     // exist: the file would land wherever the host happens to run.
     GetDirectoryForm folders;
@@ -73,7 +74,7 @@ QString SearchFileLocation::GetSearchFile(QFileDialog& theSaveDialog) {
     } else if (choice == FolderOfChoice) {
         const QString folder = readSetting(FolderValue, {});
         if (folders.DoesDirectoryExist(folder))
-            return CommonWin32API::GetUniqueFileIn(CommonWin32API::TempFilePrefix, folder);
+            return files::createUniqueFile(folder, ostrand::QueryTempFilePrefix);
     }
     return promptForFile(theSaveDialog);
 }

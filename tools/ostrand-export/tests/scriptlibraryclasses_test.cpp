@@ -27,10 +27,28 @@ protected:
     QLibrary library;
 };
 
-TEST_F(ScriptLibraryClasses, LateBoundExportMatchesTheProgram) {
-    for (const QString& name : {QStringLiteral("MSpectrum"), QStringLiteral("MExportMSToSorvex")})
+TEST_F(ScriptLibraryClasses, EveryPublicClassIsCreatedByItsIdAndAnswersByName) {
+    for (const QString& name : {QStringLiteral("ProcessClass"), QStringLiteral("ProcessingParameters"),
+                                QStringLiteral("VeskFileInfo"), QStringLiteral("MSpectrum"),
+                                QStringLiteral("MExportMSMSToSorvex"), QStringLiteral("MExportMSToSorvex")})
         EXPECT_EQ(create(name)->className(), name);
 
+    create(QStringLiteral("ProcessClass"))->call(QStringLiteral("BatchStart"));
+    EXPECT_EQ(create(QStringLiteral("ProcessingParameters"))
+                  ->call(QStringLiteral("getMSMSAveNeedXPeaks"))
+                  .toInteger(),
+              10);
+    const auto info = create(QStringLiteral("VeskFileInfo"));
+    Arguments load{dataPath(), std::int32_t{1}, std::int32_t{0}, std::int32_t{0}, std::int32_t{0}};
+    info->call(QStringLiteral("setFileNameAndIndex"), load);
+    EXPECT_EQ(info->call(QStringLiteral("getNumberOfSamples")).toString(), QStringLiteral("1"));
+    EXPECT_EQ(create(QStringLiteral("MSpectrum"))->call(QStringLiteral("GetChargeState")).toInteger(), 0);
+    const auto survey = create(QStringLiteral("MExportMSToSorvex"));
+    EXPECT_EQ(survey->call(QStringLiteral("GetQueryStringHelper")).toObject()->className(),
+              QStringLiteral("SorvexStringHelper"));
+}
+
+TEST_F(ScriptLibraryClasses, LateBoundExportMatchesTheProgram) {
     const auto params = create(QStringLiteral("ProcessingParameters"));
     const auto exporter = create(QStringLiteral("MExportMSMSToSorvex"));
     const auto buffer = exporter->call(QStringLiteral("GetQueryStringHelper")).toObject();

@@ -1,0 +1,305 @@
+#include "exportacquisition.h"
+
+#include "automation/mexportmsmstosorvexface.h"
+#include "automation/processingparametersface.h"
+#include "export/exportprogress.h"
+#include "export/mexportmsmstosorvex.h"
+#include "export/sorvexstringhelper.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using exporttest::cycleList;
+using exporttest::DataDependentRun;
+using exporttest::parseBlocks;
+using exporttest::plainParameters;
+using exporttest::QueryBlock;
+using ostrand::CycleSelection;
+using ostrand::ExportProgress;
+using ostrand::MExportMSMSToSorvex;
+using ostrand::PendingEvents;
+using ostrand::ProcessingParameters;
+using ostrand::SampleLabel;
+
+namespace {
+
+// Records what the export shows; a window's progress bar and label in real use.
+struct RecordingProgress : ExportProgress, SampleLabel {
+    double max = 1000;
+    double value = 0;
+    QStringList captions;
+    double Max() const override { return max; }
+    double Value() const override { return value; }
+    void setValue(double v) override { value = v; }
+    void setCaption(const QString& caption) override { captions << caption; }
+};
+
+// Presses Cancel while the events before the given cycle are processed.
+struct CancelBeforeCycle : PendingEvents {
+    CancelBeforeCycle(MExportMSMSToSorvex& e, int c) : exporter(e), cycle(c) {}
+    void process() override {
+        if (calls++ == cycle)
+            exporter.CancelExport();
+    }
+    MExportMSMSToSorvex& exporter;
+    int cycle;
+    int calls = 0;
+};
+
+class MExportMSMSToSorvexTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    QString write(const DataDependentRun& run, int samples = 1) {
+        const QString path = dir.filePath(QStringLiteral("run%1.vesk").arg(++files));
+        run.write(path, samples);
+        return path;
+    }
+
+    // The query blocks of an export of the whole sample (or of the cycles from start to end).
+    std::vector<QueryBlock> exportBlocks(const QString& path, std::int32_t start = -1,
+                                         std::int32_t end = -1) {
+        exporter = std::make_shared<MExportMSMSToSorvex>();
+        exporter->GetQueryStringHelper()->SetFilename(dir.filePath(QStringLiteral("query.txt")));
+        exporter->DoExportRange(path, 1, params, nullptr, start, end, nullptr);
+        return parseBlocks(exporter->GetResultString());
+    }
+
+    QTemporaryDir dir;
+    int files = 0;
+    std::shared_ptr<ProcessingParameters> params = plainParameters();
+    std::shared_ptr<MExportMSMSToSorvex> exporter;
+};
+
+TEST_F(MExportMSMSToSorvexTest, ScansOfOnePrecursorWithinTheToleranceShareAGroup) {
+    const auto shared = exportBlocks(write(DataDependentRun(3).product(0, 500.20).product(1, 500.95)));
+    ASSERT_EQ(shared.size(), 1u);
+    EXPECT_EQ(shared[0].pepmass, QStringLiteral("500.2"));
+    EXPECT_EQ(cycleList(shared[0].title), QStringLiteral("1-2 (Experiment 2)"));
+    // The summed peaks carry both scans' intensity.
+    EXPECT_EQ(shared[0].peakLines.front(), QStringLiteral("200 200"));
+
+    const auto apart = exportBlocks(write(DataDependentRun(3).product(0, 500.20).product(1, 501.21)));
+    ASSERT_EQ(apart.size(), 2u);
+    EXPECT_EQ(exporter->numSpectraInResult(), 2);
+}
+
+TEST_F(MExportMSMSToSorvexTest, SurveyChargesSplitAndFillGroups) {
+    params->setDDEAutoDetermineCharge(-1);
+    // 2+ in cycle 0, 3+ in cycle 1, no survey peak in cycle 2: the unknown charge joins the 2+ group.
+    const auto split = exportBlocks(write(DataDependentRun(3)
+                                              .surveyCluster(0, 600.0, 2)
+                                              .product(0, 600.0)
+                                              .surveyCluster(1, 600.0, 3)
+                                              .product(1, 600.0)
+                                              .product(2, 600.0)));
+    ASSERT_EQ(split.size(), 2u);
+    std::map<QString, QString> cyclesByCharge;
+    for (const QueryBlock& block : split)
+        cyclesByCharge[block.charge] = cycleList(block.title);
+    EXPECT_EQ(cyclesByCharge[QStringLiteral("2+")], QStringLiteral("1, 3 (Experiment 2)"));
+    EXPECT_EQ(cyclesByCharge[QStringLiteral("3+")], QStringLiteral("2 (Experiment 2)"));
+
+    // A group of unknown charge takes the charge of the first scan that brings one.
+    const auto filled = exportBlocks(
+        write(DataDependentRun(2).product(0, 700.0).surveyCluster(1, 700.0, 2).product(1, 700.0)));
+    ASSERT_EQ(filled.size(), 1u);
+    EXPECT_EQ(filled[0].charge, QStringLiteral("2+"));
+    EXPECT_FALSE(filled[0].title.contains(QStringLiteral("Charge not auto determined")));
+}
+
+TEST_F(MExportMSMSToSorvexTest, NearbySurveyPeakCorrectsThePrecursor) {
+    params->setDDEAutoDetermineCharge(-1);
+    const auto near = exportBlocks(write(DataDependentRun(1).surveyCluster(0, 600.08, 2).product(0, 600.0)));
+    ASSERT_EQ(near.size(), 1u);
+    EXPECT_EQ(near[0].pepmass, QStringLiteral("600.08"));
+    EXPECT_EQ(near[0].charge, QStringLiteral("2+"));
+
+    const auto far = exportBlocks(write(DataDependentRun(1).surveyCluster(0, 600.12, 2).product(0, 600.0)));
+    ASSERT_EQ(far.size(), 1u);
+    EXPECT_EQ(far[0].pepmass, QStringLiteral("600"));
+    EXPECT_TRUE(far[0].title.endsWith(QStringLiteral("(Charge not auto determined)")));
+
+    // Without charge determination the survey is not consulted at all.
+    params->setDDEAutoDetermineCharge(0);
+    const auto off = exportBlocks(write(DataDependentRun(1).surveyCluster(0, 600.08, 2).product(0, 600.0)));
+    ASSERT_EQ(off.size(), 1u);
+    EXPECT_EQ(off[0].pepmass, QStringLiteral("600"));
+}
+
+TEST_F(MExportMSMSToSorvexTest, GroupsCloseAfterTheMaximumCyclesBetweenScans) {
+    const auto joined = exportBlocks(write(DataDependentRun(18).product(5, 500.0).product(16, 500.0)));
+    ASSERT_EQ(joined.size(), 1u);
+    EXPECT_EQ(cycleList(joined[0].title), QStringLiteral("6, 17 (Experiment 2)"));
+
+    const auto closed = exportBlocks(write(DataDependentRun(18).product(5, 500.0).product(17, 500.0)));
+    ASSERT_EQ(closed.size(), 2u);
+    // The first group is written after cycle 16, before the second one exists.
+    EXPECT_EQ(cycleList(closed[0].title), QStringLiteral("6 (Experiment 2)"));
+    EXPECT_EQ(cycleList(closed[1].title), QStringLiteral("18 (Experiment 2)"));
+}
+
+TEST_F(MExportMSMSToSorvexTest, ExportsOnlyTheChosenCycles) {
+    DataDependentRun run(10);
+    for (int cycle = 0; cycle < 10; ++cycle)
+        run.product(cycle, 400.0 + 10 * cycle);
+    const QString path = write(run);
+
+    const auto seventh = exportBlocks(path, 7, 7);
+    ASSERT_EQ(seventh.size(), 1u);
+    EXPECT_EQ(cycleList(seventh[0].title), QStringLiteral("8 (Experiment 2)"));
+
+    // A selection covers the cycles up to its upper bound; here cycles 1 and 3 of 0 ... 3. The
+    // groups still open at the end are written newest first.
+    exporter = std::make_shared<MExportMSMSToSorvex>();
+    exporter->DoExportSpecificCycles(path, 1, params, nullptr, nullptr,
+                                     CycleSelection{0, {false, true, false, true}});
+    std::vector<QString> cycles;
+    for (const QueryBlock& block : parseBlocks(exporter->GetResultString()))
+        cycles.push_back(cycleList(block.title));
+    EXPECT_EQ(cycles,
+              (std::vector<QString>{QStringLiteral("4 (Experiment 2)"), QStringLiteral("2 (Experiment 2)")}));
+
+    // A cycle below a selection's lower bound is outside it.
+    EXPECT_THROW(
+        exporter->DoExportPrivate(path, 1, params, nullptr, 1, 3, nullptr, CycleSelection{2, {true}}),
+        automation::AutomationError);
+}
+
+TEST_F(MExportMSMSToSorvexTest, CancelLeavesOpenGroupsUnwritten) {
+    params->setMSMSAveMaxCycBetween(0);
+    DataDependentRun run(6);
+    for (int cycle = 0; cycle < 6; ++cycle)
+        run.product(cycle, 400.0 + 10 * cycle);
+    const QString path = write(run);
+    exporter = std::make_shared<MExportMSMSToSorvex>();
+    exporter->setPendingEvents(std::make_shared<CancelBeforeCycle>(*exporter, 3));
+    exporter->DoExportRange(path, 1, params, nullptr, -1, -1, nullptr);
+
+    EXPECT_TRUE(exporter->wasCancelled());
+    // Cycles 0 to 2 ran; the groups of cycles 0 and 1 were closed, that of cycle 2 stays open.
+    EXPECT_EQ(exporter->numSpectraInResult(), 2);
+    EXPECT_EQ(parseBlocks(exporter->GetResultString()).size(), 2u);
+}
+
+TEST_F(MExportMSMSToSorvexTest, AllSamplesAdvanceProgressAndShowEachSampleName) {
+    const QString path = write(DataDependentRun(4).product(1, 500.0).product(2, 650.0, 2), 2);
+    RecordingProgress progress;
+    exporter = std::make_shared<MExportMSMSToSorvex>();
+    exporter->DoExportRange(path, -1, params, &progress, -1, -1, &progress);
+    EXPECT_EQ(progress.captions, (QStringList{QStringLiteral("Sample 1"), QStringLiteral("Sample 2")}));
+    EXPECT_EQ(progress.value, 8);
+    EXPECT_EQ(exporter->numSpectraInResult(), 4);
+
+    // Exporting from cycle 3 counts the cycles before it as done; the count stops at its maximum.
+    progress = RecordingProgress();
+    progress.max = 5;
+    exporter->DoExport(path, 2, params, &progress, 3);
+    EXPECT_EQ(progress.value, 4);
+    exporter->DoExport(path, 2, params, &progress, 3);
+    EXPECT_EQ(progress.value, 5);
+}
+
+TEST_F(MExportMSMSToSorvexTest, FixedPrecursorExperimentsAreSummedOverTheRun) {
+    // Two periods with two product experiments of fixed precursors each, five cycles; the scan of
+    // cycle c has intensity c + 1, so a sum over cycles 1 ... 3 gives 9.
+    const QString path = dir.filePath(QStringLiteral("fixed.vesk"));
+    {
+        kestrum::VeskWriter writer(path);
+        const int sample = writer.addSample(QStringLiteral("Fixed"));
+        for (int period = 0; period < 2; ++period) {
+            writer.addPeriod(sample);
+            for (int e = 0; e < 2; ++e)
+                writer.addExperiment(sample, period, {kestrum::ProductScan, 0, 500.0 + 100 * e});
+            for (int cycle = 0; cycle < 5; ++cycle) {
+                writer.addCycle(sample, period, 100 * period + 2 * cycle);
+                for (int e = 0; e < 2; ++e) {
+                    kestrum::ScanRecord scan{
+                        sample,          period, e,    cycle,      100.0 * period + 2 * cycle + e,
+                        500.0 + 100 * e, 0,      true, {200, 300}, {cycle + 1.0, cycle + 1.0}};
+                    writer.addScan(scan);
+                }
+            }
+        }
+        writer.commit();
+    }
+    const auto summed = exportBlocks(path);
+    ASSERT_EQ(summed.size(), 4u);
+    for (const QueryBlock& block : summed) {
+        EXPECT_TRUE(cycleList(block.title).startsWith(QStringLiteral("2-4 (Experiment")));
+        EXPECT_EQ(block.peakLines, (QStringList{QStringLiteral("200 9"), QStringLiteral("300 9")}));
+    }
+    EXPECT_EQ(summed[1].pepmass, QStringLiteral("600"));
+    EXPECT_TRUE(summed[3].title.contains(QStringLiteral("Period: 2")));
+
+    const auto one = exportBlocks(path, 2, 2);
+    ASSERT_EQ(one.size(), 4u);
+    EXPECT_EQ(one[0].peakLines.front(), QStringLiteral("200 3"));
+}
+
+TEST_F(MExportMSMSToSorvexTest, LateBoundCallsReachTheExportAndItsProgressObject) {
+    // A progress bar and a label as a window offers them: properties set and read by name.
+    struct Control : automation::DispatchObject<Control> {
+        static QString staticClassName() { return QStringLiteral("Control"); }
+        static const automation::DispatchTable<Control>& dispatchTable() {
+            using automation::Arguments;
+            using automation::Variant;
+            static const auto table =
+                automation::DispatchTable<Control>()
+                    .propertyGet(QStringLiteral("Max"), [](Control&, Arguments&) { return Variant(100.0); })
+                    .propertyGet(QStringLiteral("Value"),
+                                 [](Control& c, Arguments&) { return Variant(c.value); })
+                    .propertyPut(QStringLiteral("Value"),
+                                 [](Control& c, Arguments& args) {
+                                     c.value = args.at(0).toDouble();
+                                     return Variant();
+                                 })
+                    .propertyPut(QStringLiteral("Caption"), [](Control& c, Arguments& args) {
+                        c.caption = args.at(0).toString();
+                        return Variant();
+                    });
+            return table;
+        }
+        double value = 0;
+        QString caption;
+    };
+    const QString path = write(DataDependentRun(3).product(1, 500.0));
+    auto bar = std::make_shared<Control>();
+    auto label = std::make_shared<Control>();
+    auto object = std::make_shared<MExportMSMSToSorvexFace>();
+    automation::Dispatch& late = *object;
+    const auto lateParams = std::make_shared<ProcessingParametersFace>(params);
+    automation::Variant helper = late.call(QStringLiteral("GetQueryStringHelper"));
+    automation::Arguments name{dir.filePath(QStringLiteral("late.txt"))};
+    helper.toObject()->call(QStringLiteral("SetFilename"), name);
+    automation::Arguments args{path,
+                               std::int32_t{1},
+                               std::static_pointer_cast<automation::Dispatch>(lateParams),
+                               std::static_pointer_cast<automation::Dispatch>(bar),
+                               std::int32_t{-1},
+                               std::int32_t{-1},
+                               std::static_pointer_cast<automation::Dispatch>(label)};
+    late.call(QStringLiteral("DoExportRange"), args);
+    EXPECT_EQ(bar->value, 3);
+    EXPECT_EQ(label->caption, QStringLiteral("Sample 1"));
+    EXPECT_EQ(late.call(QStringLiteral("numSpectraInResult")).toLong(), 1);
+    EXPECT_FALSE(late.call(QStringLiteral("wasCancelled")).toBool());
+    EXPECT_EQ(late.call(QStringLiteral("GetResultFilename")).toString(),
+              dir.filePath(QStringLiteral("late.txt")));
+
+    // A selection crosses as a Boolean array with its own lower bound; no progress is an empty argument.
+    automation::VariantArray cycles{1, {false, true}};
+    automation::Arguments specific{path,
+                                   std::int32_t{1},
+                                   std::static_pointer_cast<automation::Dispatch>(lateParams),
+                                   automation::Variant(),
+                                   automation::Variant(),
+                                   cycles};
+    late.call(QStringLiteral("DoExportSpecificCycles"), specific);
+    EXPECT_EQ(late.call(QStringLiteral("numSpectraInResult")).toLong(), 1);
+    automation::Arguments wrong{path, std::int32_t{1}, automation::Variant(QStringLiteral("params")),
+                                automation::Variant(), std::int32_t{-1}};
+    EXPECT_THROW(late.call(QStringLiteral("DoExport"), wrong), automation::AutomationError);
+}
+
+} // namespace

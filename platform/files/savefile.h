@@ -1,0 +1,49 @@
+#pragma once
+// The one way the system replaces a file it writes (acquisitions, converted spectra, query files):
+// everything goes into a temporary file in the destination's folder, which commit() forces to disk
+// and renames over the destination in one step, so readers see the old file or the whole new one.
+// A SaveFile destroyed without commit(), by a failure or an interrupt, removes its temporary file
+// and leaves the destination untouched.
+
+#include "platform_export.h"
+
+#include <QString>
+#include <functional>
+
+namespace files {
+
+class PLATFORM_EXPORT SaveFile {
+public:
+    // The step of a save that failed, for the caller's own wording of the error.
+    enum class Step { Create, Sync, Rename };
+    // The description of a failed step, given the operating system's reason.
+    using Describe = std::function<QString(Step step, const QString& reason)>;
+
+    // Creates the empty temporary file, with the permissions a new file in that folder usually
+    // gets. Raises a system error worded by `describe` (and carrying `source`) when the folder is
+    // not writable; later failures of commit() are worded the same way.
+    SaveFile(const QString& destination, Describe describe, QString source = {});
+    ~SaveFile();
+    SaveFile(const SaveFile&) = delete;
+    SaveFile& operator=(const SaveFile&) = delete;
+
+    // The destination as an absolute path.
+    const QString& destination() const { return m_destination; }
+    // Where the content is written until commit().
+    const QString& temporaryPath() const { return m_temporaryPath; }
+
+    // Flushes the finished temporary file to disk and renames it over the destination. The caller
+    // has closed every handle it wrote through.
+    void commit();
+
+private:
+    [[noreturn]] void raise(Step step, const QString& reason) const;
+
+    QString m_destination;
+    QString m_temporaryPath;
+    Describe m_describe;
+    QString m_source;
+    bool m_committed = false;
+};
+
+} // namespace files

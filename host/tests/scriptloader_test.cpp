@@ -1,5 +1,10 @@
+#include "automation/classregistry.h"
 #include "automation/dispatch.h"
+#include "host/hostapplication.h"
 #include "host/scriptloader.h"
+#include "kestrum/scantype.h"
+#include "kestrum/veskwriter.h"
+#include "messages/messagecapture.h"
 #include "messages/messageservice.h"
 #include "modaldriver.h"
 #include "registry/registrykey.h"
@@ -44,7 +49,6 @@ TEST(ScriptLoader, CreatesProcessClassFromTheLibraryAndCallsItsHooksByName) {
     script->call(QStringLiteral("SampleEnd"), named);
     EXPECT_EQ(named[0].toString(), QStringLiteral("/data/run1.vesk"));
     EXPECT_EQ(named[1].toInteger(), 2);
-    script->call(QStringLiteral("ProcessActive"), none);
 }
 
 TEST(ScriptLoader, ProcessClassPublishesItsHooksInSlotOrder) {
@@ -61,7 +65,7 @@ TEST(ScriptLoader, ProcessClassPublishesItsHooksInSlotOrder) {
     }
 }
 
-TEST(ScriptLoader, ProcessActiveLogsItsStepsBesideTheLoadedLibrary) {
+TEST(ScriptLoader, ProcessActiveWithoutAGraphWindowLogsBesideTheLoadedLibraryAndShowsNoDialog) {
     // A copy of the library in a folder of its own, so that its log file is the test's alone.
     QTemporaryDir dir;
     const QString library = dir.filePath(QStringLiteral("libsearch.so"));
@@ -70,19 +74,23 @@ TEST(ScriptLoader, ProcessActiveLogsItsStepsBesideTheLoadedLibrary) {
                                      QStringLiteral("SOFTWARE\\Brenlow\\Corvana\\Scripts\\Sorvex"));
     ASSERT_TRUE(key.has_value());
     ASSERT_EQ(key->setValue(QStringLiteral("Debug"), QStringLiteral("1")), registry::NoError);
+    modaldriver::ensureApplication();
+    host::registerHostClasses();
+    host::HostApplication::instance().setActiveGraphWindow(nullptr);
 
     host::ScriptLoader loader;
     auto script = loader.CreateScriptObject(library, QStringLiteral("ProcessClass"));
     ASSERT_NE(script, nullptr) << loader.lastError().toStdString();
+    const messages::MessageCapture shown;
     script->call(QStringLiteral("ProcessActive"));
     script->call(QStringLiteral("ProcessActive"));
 
+    EXPECT_EQ(shown.shown().size(), 2u);
     QFile log(dir.filePath(QStringLiteral("libsearch.debug")));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = log.readAll().split('\n');
-    const QList<QByteArray> expected{"ProcessClass.ProcessActive - start\r",
-                                     "ProcessClass.ProcessActive - about to show main form\r",
-                                     "ProcessClass.ProcessActive - main form done\r"};
+    const QList<QByteArray> expected{"ProcessClass.ProcessActive - start\r", "MainForm.Form_Load - start\r",
+                                     "MainForm.Form_Load - error: A graph window must be active.\r"};
     ASSERT_EQ(lines.size(), 7) << "two runs of three lines each, then the end of the file";
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(lines[i].indexOf('\t'), 14) << "a 14-character timestamp, then a tab";
@@ -153,4 +161,49 @@ TEST(ScriptLoader, LoadedLibraryShowsItsMessagesInMessageBoxes) {
     EXPECT_EQ(testing::internal::GetCapturedStderr().find("Failed to set key"), std::string::npos)
         << "the message went to standard error, not to a box";
     EXPECT_EQ(shown, QStringLiteral("Sorvex search submission error: Failed to set key"));
+}
+
+// An outside client that reaches everything by name: it loads a spectrum through Kestrum's classes,
+// created by programmatic id in the host, and hands it to the script library's survey-scan export.
+TEST(ScriptLoader, KestrumSpectrumCreatedByNameGoesToTheSurveyExport) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("survey.vesk"));
+    {
+        kestrum::VeskWriter writer(path);
+        const int sample = writer.addSample(QStringLiteral("Digest"));
+        writer.addPeriod(sample);
+        writer.addExperiment(sample, 0, {kestrum::TOFMS, 0, 0});
+        writer.addCycle(sample, 0, 0);
+        kestrum::ScanRecord scan;
+        scan.sample = sample;
+        scan.retentionTimeSeconds = 6;
+        scan.centroided = true;
+        scan.mz = {150.5, 550.25, 700};
+        scan.intensity = {20, 50, 80};
+        writer.addScan(scan);
+        writer.commit();
+    }
+    host::ScriptLoader loader;
+    ASSERT_NE(loader.CreateScriptObject(scriptLibrary, QStringLiteral("ProcessClass")), nullptr)
+        << loader.lastError().toStdString();
+    host::registerHostClasses();
+    const auto& registry = automation::ClassRegistry::instance();
+
+    const auto spectrum = registry.create(QStringLiteral("Kestrum.FileSpectrum"));
+    Arguments file{Variant(path)};
+    spectrum->call(QStringLiteral("SetDataFile"), file);
+    Arguments range{Variant(std::int32_t{1}), Variant(std::int32_t{0}), Variant(std::int32_t{0}),
+                    Variant(5.0f), Variant(7.0f)};
+    spectrum->call(QStringLiteral("LoadSpectrum"), range);
+    Arguments point{Variant(std::int32_t{2}), Variant(), Variant()};
+    spectrum->call(QStringLiteral("PointAt"), point);
+    EXPECT_EQ(point[1].toDouble(), 550.25);
+    EXPECT_EQ(point[2].toDouble(), 50);
+
+    const auto exporter = registry.create(QStringLiteral("SorvexForBrenlow.MExportMSToSorvex"));
+    Arguments arguments{Variant(spectrum),
+                        Variant(registry.create(QStringLiteral("SorvexForBrenlow.ProcessingParameters")))};
+    exporter->call(QStringLiteral("DoExportSpectrum"), arguments);
+    EXPECT_EQ(exporter->call(QStringLiteral("GetResultString")).toString(),
+              QStringLiteral("150.5 20\r\n550.25 50\r\n700 80\r\n"));
 }

@@ -1,6 +1,8 @@
 #include "hostspectrum.h"
 
-#include "kestrum/centroidablespectrum.h"
+#include "veskfileobject.h"
+
+#include "kestrum/filespectrum.h"
 
 using automation::argumentAt;
 using automation::Arguments;
@@ -13,6 +15,14 @@ using Spectrum = kestrum::CentroidableSpectrum;
 // A member that reads the spectrum with no arguments.
 template <typename Read> automation::DispatchTable<HostSpectrum>::Handler reading(Read read) {
     return [read](HostSpectrum& self, Arguments&) { return Variant(read(*self.spectrum())); };
+}
+
+// Loading from a file is what a FileSpectrum adds; other spectra do not support it.
+kestrum::FileSpectrum& fileSpectrum(HostSpectrum& self) {
+    auto* loaded = dynamic_cast<kestrum::FileSpectrum*>(self.spectrum().get());
+    if (!loaded)
+        throw automation::AutomationError::standard(automation::MemberNotFound);
+    return *loaded;
 }
 
 } // namespace
@@ -53,9 +63,47 @@ const automation::DispatchTable<HostSpectrum>& HostSpectrum::dispatchTable() {
                         self.spectrum()->SetCentroided(argumentAt(args, 0).toBool());
                         return Variant();
                     })
-            .method(QStringLiteral("CopySpectrum"), [](H& self, Arguments&) {
-                return Variant(std::static_pointer_cast<automation::Dispatch>(
-                    std::make_shared<HostSpectrum>(self.spectrum()->CopySpectrum())));
-            });
+            .method(QStringLiteral("CopySpectrum"),
+                    [](H& self, Arguments&) {
+                        return Variant(std::static_pointer_cast<automation::Dispatch>(
+                            std::make_shared<HostSpectrum>(self.spectrum()->CopySpectrum())));
+                    })
+            // PointAt(index, mz, intensity): the point's values come back in the two arguments.
+            .method(QStringLiteral("PointAt"),
+                    [](H& self, Arguments& args) {
+                        const auto [mz, intensity] = self.spectrum()->PointAt(argumentAt(args, 0).toLong());
+                        argumentAt(args, 1) = Variant(mz);
+                        argumentAt(args, 2) = Variant(intensity);
+                        return Variant();
+                    })
+            .method(QStringLiteral("SetDataFile"),
+                    [](H& self, Arguments& args) {
+                        fileSpectrum(self).SetDataFile(argumentAt(args, 0).toString());
+                        return Variant();
+                    })
+            .method(QStringLiteral("LoadSpectrum"),
+                    [](H& self, Arguments& args) {
+                        fileSpectrum(self).LoadSpectrum(
+                            argumentAt(args, 0).toLong(), argumentAt(args, 1).toLong(),
+                            argumentAt(args, 2).toLong(), argumentAt(args, 3).toSingle(),
+                            argumentAt(args, 4).toSingle());
+                        return Variant();
+                    })
+            // Where the spectrum or trace came from; a spectrum built in memory has no file.
+            .method(QStringLiteral("GetVeskFileObject"),
+                    [](H& self, Arguments&) {
+                        const auto& file = self.spectrum()->origin().file;
+                        return Variant(file ? std::static_pointer_cast<automation::Dispatch>(
+                                                  std::make_shared<VeskFileObject>(file))
+                                            : std::shared_ptr<automation::Dispatch>());
+                    })
+            .method(QStringLiteral("GetSampleNumber"),
+                    reading([](const Spectrum& s) { return std::int32_t{s.origin().sample}; }))
+            .method(QStringLiteral("GetPeriodNumber"),
+                    reading([](const Spectrum& s) { return std::int32_t{s.origin().period}; }))
+            .method(QStringLiteral("GetExperimentNumber"),
+                    reading([](const Spectrum& s) { return std::int32_t{s.origin().experiment}; }))
+            .method(QStringLiteral("GetStartTime"),
+                    reading([](const Spectrum& s) { return s.origin().startTimeSeconds; }));
     return table;
 }

@@ -1,6 +1,10 @@
 #pragma once
 // A data-access spectrum as a late-bound object, so that clients calling by name (the batch
-// search client, scripts) can hand spectra to the public classes and read them back.
+// search client, scripts, the host's graph window) can hand spectra to the public classes and read
+// them back. A spectrum loaded from a file also tells which file, sample, period, experiment and
+// time it came from, as the trace of a graph window does.
+
+#include "kestrum_automation_export.h"
 
 #include "automation/dispatch.h"
 
@@ -10,7 +14,7 @@ namespace kestrum {
 class CentroidableSpectrum;
 }
 
-class HostSpectrum : public automation::DispatchObject<HostSpectrum> {
+class KESTRUM_AUTOMATION_EXPORT HostSpectrum : public automation::DispatchObject<HostSpectrum> {
 public:
     static QString staticClassName() { return QStringLiteral("CentroidableSpectrum"); }
     static const automation::DispatchTable<HostSpectrum>& dispatchTable();

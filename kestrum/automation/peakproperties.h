@@ -3,6 +3,8 @@
 // cluster (an Integer, 0 when unknown), 8 whether it stands for itself (a Boolean: a monoisotopic
 // or lone peak). Peaks count from 1.
 
+#include "kestrum_automation_export.h"
+
 #include "kestrum/peakfinder/peaklist.h"
 
 #include "automation/variant.h"
@@ -15,6 +17,6 @@ enum PeakPropertyNumber : int {
 };
 
 // Raises "Subscript out of range" naming the peak or the property when either does not exist.
-automation::Variant PeakProperty(const PeakList& peaks, int index, int property);
+KESTRUM_AUTOMATION_EXPORT automation::Variant PeakProperty(const PeakList& peaks, int index, int property);
 
 } // namespace kestrum

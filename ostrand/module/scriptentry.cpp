@@ -5,6 +5,7 @@
 // diagnostic log its check of the Shift and Control keys.
 
 #include "automation/publicclasses.h"
+#include "kestrum/automation/creatableclasses.h"
 #include "script/commonwin32api.h"
 #include "script/processclass.h"
 #include "shared/messageboxpresenter.h"
@@ -17,6 +18,8 @@ const bool classesRegistered = [] {
     publicclasses::registerCreatable<ProcessClass>();
     publicclasses::registerEngineClasses();
     publicclasses::registerCreatable<Options4Daemon>();
+    // Clients that reach everything by name load spectra through Kestrum's classes.
+    kestrumautomation::registerCreatableClasses();
     CommonWin32API::InstallDebugKeysCheck();
     messages::installMessageBoxPresenter();
     return true;

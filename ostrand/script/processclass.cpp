@@ -2,6 +2,9 @@
 
 #include "automation/memberbinding.h"
 #include "diagnostics/mlogger.h"
+#include "mainform.h"
+
+#include <QApplication>
 
 using automation::bindMember;
 
@@ -18,6 +21,14 @@ const automation::DispatchTable<ProcessClass>& ProcessClass::dispatchTable() {
 
 void ProcessClass::ProcessActive() {
     MLogger::LogMessage(QStringLiteral("ProcessClass.ProcessActive - start"));
+    // The search dialog needs a host with windows; a program without them gets an error, not a crash.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        throw automation::AutomationError::system(
+            QStringLiteral("The search dialog needs a host program with windows."));
+    MainForm form;
+    if (!form.Form_Load())
+        return;
     MLogger::LogMessage(QStringLiteral("ProcessClass.ProcessActive - about to show main form"));
+    form.exec();
     MLogger::LogMessage(QStringLiteral("ProcessClass.ProcessActive - main form done"));
 }

@@ -56,6 +56,6 @@ protected:
 
     static inline std::unique_ptr<QApplication> application;
     static inline int argc = 1;
-    static inline char name[] = "ostrand_tests";
+    static inline char name[] = "xcb_tests";
     static inline char* argv[] = {name, nullptr};
 };

@@ -57,6 +57,13 @@ std::vector<RecordedUpload> StandInSearchServer::uploads() const {
     }
 }
 
+QStringList StandInSearchServer::pagesServed() const {
+    QFile log(QDir(m_record.path()).filePath(QStringLiteral("pages.log")));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 QString whyNoBrowser() {
     return browser::LaunchOptions::fromEnvironment().missingProgram();
 }

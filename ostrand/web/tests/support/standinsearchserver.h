@@ -13,6 +13,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <vector>
@@ -39,6 +40,8 @@ public:
     QString baseUrl() const;
     // Every upload so far, in the order they arrived.
     std::vector<RecordedUpload> uploads() const;
+    // The address (path and query) of every page asked for so far, in order.
+    QStringList pagesServed() const;
 
 private:
     QTemporaryDir m_record;

@@ -6,7 +6,7 @@ without its file field, and a record of every upload.
 Usage: standinsearchserver.py RECORD_FOLDER
 Listens on 127.0.0.1 on a free port and prints that port on its first line of output. Each upload
 (a multipart POST) is recorded as upload-N.bin (the file's bytes) and upload-N.json (the path, the
-other fields and the file name), the JSON written last.
+other fields and the file name), the JSON written last; every page asked for is a line of pages.log.
 """
 import json
 import os
@@ -65,6 +65,9 @@ class Handler(BaseHTTPRequestHandler):
         self.wfile.write(data)
 
     def do_GET(self):
+        with lock:
+            with open(os.path.join(RECORD, "pages.log"), "a", encoding="utf-8") as log:
+                log.write(self.path + "\n")
         path, _, query = self.path.partition("?")
         search = "PMF" if "SEARCH=PMF" in query else "MIS"
         if path == "/sorvex/cgi/search_form.pl":

@@ -1,0 +1,512 @@
+#include "mainform.h"
+
+#include "data/veskfileinfo.h"
+#include "diagnostics/mlogger.h"
+#include "export/exportprogress.h"
+#include "export/mmathutils.h"
+#include "export/sorvexstringhelper.h"
+#include "settings/processingparameters.h"
+#include "settings/ui/optionsformvirus.h"
+#include "settings/ui/searchfilelocation.h"
+#include "web/sorvexwebsearch.h"
+
+#include "automation/classregistry.h"
+#include "kestrum/automation/hostspectrum.h"
+#include "kestrum/centroidablespectrum.h"
+#include "messages/messageservice.h"
+
+#include <QButtonGroup>
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+using automation::Arguments;
+using automation::AutomationError;
+using automation::Dispatch;
+using automation::Variant;
+using namespace ostrand;
+
+namespace {
+
+// The host's application object, registered by the host program before it runs a script.
+const QString hostApplicationId = QStringLiteral("Corvana.HostApplication");
+
+// Dispatch ids of the host's graph-window objects.
+enum HostId : int {
+    ActiveGraphWindow = 1,
+    WindowPaneList = 2,
+    WindowSelectionList = 3,
+    PaneCount = 12,
+    PaneByIndex = 9,
+    PaneSpectrumData = 5,
+    PaneCentroidThreshold = 9,
+    SelectionCount = 1,
+    SelectionByIndex = 7,
+    RangeStart = 1,
+    RangeEnd = 2,
+    RangeDisabled = 3,
+};
+
+enum Scope : int { CurrentSpectrum = 0, CurrentSample = 1, SelectedRegions = 2, AllSamples = 3 };
+
+const QString crlf = QStringLiteral("\r\n");
+const QString errorTitle = QStringLiteral("Error");
+
+// The description of an automation error, the message of any other.
+QString errorText(const std::exception& error) {
+    const auto* automationError = dynamic_cast<const AutomationError*>(&error);
+    return automationError ? automationError->description() : QString::fromUtf8(error.what());
+}
+
+void log(const QString& text) {
+    MLogger::LogMessage(text);
+}
+
+// A late-bound call by dispatch id; a reference to nothing raises the platform's error 91.
+Variant callById(const std::shared_ptr<Dispatch>& object, int dispatchId, Arguments args = {}) {
+    if (!object)
+        throw AutomationError(91, QStringLiteral("Object variable or With block variable not set"));
+    return object->invoke(dispatchId, automation::InvokeKind::Method, args);
+}
+
+std::shared_ptr<Dispatch> objectById(const std::shared_ptr<Dispatch>& object, int dispatchId,
+                                     Arguments args = {}) {
+    return callById(object, dispatchId, std::move(args)).toObject();
+}
+
+std::shared_ptr<Dispatch> activeGraphWindow() {
+    const auto application = automation::ClassRegistry::instance().create(hostApplicationId);
+    std::shared_ptr<Dispatch> window;
+    try {
+        window = objectById(application, ActiveGraphWindow);
+    } catch (const AutomationError&) {
+        // A host without an active graph window may also fail the call: both mean none.
+    }
+    if (!window)
+        throw AutomationError::system(QStringLiteral("A graph window must be active."));
+    return window;
+}
+
+// The window's last pane: the one whose trace the search reads.
+std::shared_ptr<Dispatch> lastPane(const std::shared_ptr<Dispatch>& window) {
+    const auto panes = objectById(window, WindowPaneList);
+    const std::int32_t count = callById(panes, PaneCount).toLong();
+    return objectById(panes, PaneByIndex, {Variant(count)});
+}
+
+QString text(double value) {
+    return automation::numberText(value, 15);
+}
+
+QString roundedText(double value) {
+    return text(automation::roundHalfEven(value * 1e4) / 1e4);
+}
+
+// The export's progress shown on the dialog's bar, whose bounds are single-precision numbers.
+class BarProgress : public ExportProgress {
+public:
+    BarProgress(QProgressBar& bar, float maximum) : m_bar(bar), m_maximum(maximum) {
+        m_bar.setRange(0, static_cast<int>(std::ceil(maximum)));
+        m_bar.setValue(0);
+    }
+    double Max() const override { return m_maximum; }
+    double Value() const override { return m_value; }
+    void setValue(double value) override {
+        m_value = static_cast<float>(value);
+        m_bar.setValue(static_cast<int>(m_value));
+    }
+
+private:
+    QProgressBar& m_bar;
+    float m_maximum;
+    float m_value = 0;
+};
+
+class LabelCaption : public SampleLabel {
+public:
+    explicit LabelCaption(QLabel& label) : m_label(label) {}
+    void setCaption(const QString& caption) override { m_label.setText(caption); }
+
+private:
+    QLabel& m_label;
+};
+
+} // namespace
+
+MainForm::MainForm()
+    : m_labelCurrentFileName(new QLabel(QStringLiteral("Current filename"))),
+      m_labelCurrentSampleName(new QLabel(QStringLiteral("Current sample name"))),
+      m_labelNumPeriods(new QLabel(QStringLiteral("Number of periods"))),
+      m_labelScanType(new QLabel(QStringLiteral("Scan type"))),
+      m_labelDDEData(new QLabel(QStringLiteral("IDA Data"))), m_radioSearch(new QButtonGroup(this)),
+      m_searchButton(new QPushButton(QStringLiteral("Search"))),
+      m_optionsButton(new QPushButton(QStringLiteral("Options..."))),
+      m_cancelButton(new QPushButton(QStringLiteral("Cancel"))), m_progressBar(new QProgressBar),
+      m_commonDialog1(new QFileDialog(this)) {
+    setWindowTitle(QStringLiteral("Sorvex Search"));
+    m_labelCurrentFileName->setObjectName(QStringLiteral("LabelCurrentFileName"));
+    m_labelCurrentSampleName->setObjectName(QStringLiteral("LabelCurrentSampleName"));
+    m_labelNumPeriods->setObjectName(QStringLiteral("LabelNumPeriods"));
+    m_labelScanType->setObjectName(QStringLiteral("LabelScanType"));
+    m_labelDDEData->setObjectName(QStringLiteral("LabelDDEData"));
+    m_searchButton->setObjectName(QStringLiteral("SearchButton"));
+    m_optionsButton->setObjectName(QStringLiteral("OptionsButton"));
+    m_cancelButton->setObjectName(QStringLiteral("CancelButton"));
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_commonDialog1->setObjectName(QStringLiteral("CommonDialog1"));
+    m_optionsButton->setToolTip(
+        QStringLiteral("Click here to set up the web server address and default parameters"));
+    m_labelCurrentFileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_labelCurrentFileName->setWordWrap(true);
+
+    auto* facts = new QGridLayout;
+    const QStringList captions{QStringLiteral("File:"), QStringLiteral("Sample:"), QStringLiteral("Periods:"),
+                               QStringLiteral("Scan type:")};
+    const QList<QLabel*> values{m_labelCurrentFileName, m_labelCurrentSampleName, m_labelNumPeriods,
+                                m_labelScanType};
+    for (int row = 0; row < captions.size(); ++row) {
+        auto* caption = new QLabel(captions[row]);
+        caption->setObjectName(QStringLiteral("Label%1").arg(row + 1));
+        facts->addWidget(caption, row, 0, Qt::AlignTop);
+        facts->addWidget(values[row], row, 1);
+    }
+    facts->addWidget(m_labelDDEData, 3, 2, Qt::AlignRight);
+    facts->setColumnStretch(1, 1);
+
+    auto* searchFrame = new QGroupBox(QStringLiteral("Search"));
+    searchFrame->setObjectName(QStringLiteral("SearchFrame"));
+    auto* scopes = new QVBoxLayout(searchFrame);
+    const QStringList scopeCaptions{QStringLiteral("The current spectrum"),
+                                    QStringLiteral("All MS/MS spectra for current sample"),
+                                    QStringLiteral("All MS/MS spectra from selected region(s) in TIC"),
+                                    QStringLiteral("All MS/MS spectra from all samples for current file")};
+    for (int scope = 0; scope < scopeCaptions.size(); ++scope) {
+        auto* option = new QRadioButton(scopeCaptions[scope]);
+        option->setObjectName(QStringLiteral("Radio_Search%1").arg(scope));
+        m_radioSearch->addButton(option, scope);
+        scopes->addWidget(option);
+    }
+
+    auto* versionLabel = new QLabel(QStringLiteral("Version xxx"));
+    versionLabel->setObjectName(QStringLiteral("VersionLabel"));
+    versionLabel->setEnabled(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(versionLabel);
+    buttons->addStretch();
+    buttons->addWidget(m_optionsButton);
+    buttons->addWidget(m_searchButton);
+    buttons->addWidget(m_cancelButton);
+    m_searchButton->setDefault(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(facts);
+    layout->addWidget(searchFrame);
+    layout->addWidget(m_progressBar);
+    layout->addLayout(buttons);
+    setMinimumWidth(520);
+
+    connect(m_searchButton, &QPushButton::clicked, this, &MainForm::SearchButton_Click);
+    connect(m_optionsButton, &QPushButton::clicked, this, &MainForm::OptionsButton_Click);
+    connect(m_cancelButton, &QPushButton::clicked, this, &MainForm::CancelButton_Click);
+}
+
+MainForm::~MainForm() = default;
+
+bool MainForm::Form_Load() {
+    try {
+        log(QStringLiteral("MainForm.Form_Load - start"));
+        m_useCycles = CycleSelection();
+        m_fileInfo = std::make_shared<VeskFileInfo>();
+        ReadActiveGraph();
+        setWindowTitle(QStringLiteral("Sorvex Search - version ") + VeskFileInfo::DllVersion());
+        m_labelCurrentFileName->setText(m_fileInfo->GetFilename());
+        m_labelCurrentSampleName->setText(m_fileInfo->getSampleName());
+        m_labelNumPeriods->setText(QString::number(m_fileInfo->getNumPeriods()));
+        m_labelScanType->setText(m_fileInfo->getScanTypeText());
+        if (!m_fileInfo->isDDE())
+            m_labelDDEData->setText(QString());
+        if (m_fileInfo->isMSMS()) {
+            if (m_spectrumShown) {
+                selectScope(CurrentSpectrum);
+            } else {
+                selectScope(CurrentSample);
+                setScopeEnabled(CurrentSpectrum, false);
+            }
+            if (m_useCycles.upperBound() < 0 || m_spectrumShown)
+                setScopeEnabled(SelectedRegions, false);
+            else
+                selectScope(SelectedRegions);
+            if (m_fileInfo->getNumberOfSamples().toInt() == 1)
+                setScopeEnabled(AllSamples, false);
+        } else {
+            if (!m_spectrumShown)
+                throw AutomationError::system(
+                    QStringLiteral("For single MS data you must active a spectrum."));
+            selectScope(CurrentSpectrum);
+            setScopeEnabled(CurrentSample, false);
+            setScopeEnabled(SelectedRegions, false);
+            setScopeEnabled(AllSamples, false);
+        }
+        return true;
+    } catch (const std::exception& error) {
+        log(QStringLiteral("MainForm.Form_Load - error: ") + errorText(error));
+        messages::show(errorText(error), errorTitle);
+        return false;
+    }
+}
+
+void MainForm::ReadActiveGraph() {
+    const auto window = activeGraphWindow();
+    const auto trace = objectById(lastPane(window), PaneSpectrumData);
+    if (!trace)
+        throw AutomationError(91, QStringLiteral("Object variable or With block variable not set"));
+    m_spectrumShown = trace->call(QStringLiteral("XUnits")).toString() != QStringLiteral("min");
+    const auto veskFile = trace->call(QStringLiteral("GetVeskFileObject")).toObject();
+    if (!veskFile)
+        throw AutomationError(91, QStringLiteral("Object variable or With block variable not set"));
+
+    std::int32_t period = 0;
+    std::int32_t experiment = 0;
+    std::int32_t cycle = 0;
+    if (!m_spectrumShown) {
+        CollectSelectedCycles(*window, *veskFile, *trace);
+    } else {
+        period = trace->call(QStringLiteral("GetPeriodNumber")).toLong();
+        experiment = trace->call(QStringLiteral("GetExperimentNumber")).toLong();
+        const float start = trace->call(QStringLiteral("GetStartTime")).toSingle();
+        const std::int32_t sample = trace->call(QStringLiteral("GetSampleNumber")).toLong();
+        Arguments position{Variant(sample), Variant(experiment), Variant(start), Variant(std::int32_t{0}),
+                           Variant(std::int32_t{0})};
+        veskFile->call(QStringLiteral("CycleAtTime"), position);
+        cycle = position[4].toLong();
+    }
+    m_fileInfo->setFileNameAndIndex(veskFile->call(QStringLiteral("FilePath")).toString(),
+                                    trace->call(QStringLiteral("GetSampleNumber")).toLong(), period,
+                                    experiment, cycle);
+}
+
+void MainForm::CollectSelectedCycles(Dispatch& window, Dispatch& veskFile, Dispatch& trace) {
+    m_useCycles = CycleSelection();
+    const auto selections = objectById(window.shared_from_this(), WindowSelectionList);
+    const std::int32_t count = callById(selections, SelectionCount).toLong();
+
+    // One zero-width range alone is a click, not a region; a second one, or any range with a
+    // width, makes the selection count.
+    bool foundRegion = false;
+    bool seenZeroWidth = false;
+    for (std::int32_t i = 1; i <= count && !foundRegion; ++i) {
+        const auto range = objectById(selections, SelectionByIndex, {Variant(i)});
+        if (!range)
+            continue;
+        const bool zeroWidth = callById(range, RangeEnd).toDouble() == callById(range, RangeStart).toDouble();
+        if (!zeroWidth || seenZeroWidth)
+            foundRegion = true;
+        seenZeroWidth = seenZeroWidth || zeroWidth;
+    }
+    if (!foundRegion)
+        return;
+
+    const std::int32_t sample = trace.call(QStringLiteral("GetSampleNumber")).toLong();
+    const auto cycleAt = [&](double minutes) {
+        Arguments position{Variant(sample), Variant(std::int32_t{0}),
+                           Variant(static_cast<float>(minutes * 60)), Variant(std::int32_t{0}),
+                           Variant(std::int32_t{0})};
+        veskFile.call(QStringLiteral("CycleAtTime"), position);
+        return position[4].toLong();
+    };
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const auto range = objectById(selections, SelectionByIndex, {Variant(i)});
+        if (!range)
+            continue;
+        const std::int32_t first = cycleAt(callById(range, RangeStart).toDouble());
+        const std::int32_t last = cycleAt(callById(range, RangeEnd).toDouble());
+        if (m_useCycles.upperBound() == -1)
+            m_useCycles = CycleSelection{0, std::vector<bool>(std::size_t(last) + 1, false)};
+        else if (m_useCycles.upperBound() < last)
+            m_useCycles.flags.resize(std::size_t(last) + 1, false);
+        for (std::int32_t c = first; c <= last; ++c)
+            m_useCycles.flags[std::size_t(c)] = true;
+    }
+}
+
+void MainForm::SearchButton_Click() {
+    try {
+        log(QStringLiteral("MainForm.SearchButton_Click - start"));
+        m_searchButton->setEnabled(false);
+        m_optionsButton->setEnabled(false);
+        for (QAbstractButton* option : m_radioSearch->buttons())
+            option->setEnabled(false);
+        m_cancelButton->setFocus();
+        switch (selectedScope()) {
+        case CurrentSpectrum:
+            performSearchOnLoadedSpectrum();
+            break;
+        case CurrentSample:
+            performSearchOnSpectraInFile(false, false, false);
+            break;
+        case SelectedRegions:
+            performSearchOnSpectraInFile(true, false, false);
+            break;
+        case AllSamples:
+            performSearchOnSpectraInFile(false, true, false);
+            break;
+        default:
+            break;
+        }
+        done(Accepted);
+    } catch (const std::exception& error) {
+        log(QStringLiteral("MainForm.SearchButton_Click - error: ") + errorText(error));
+        messages::show(errorText(error), errorTitle);
+    }
+}
+
+void MainForm::performSearchOnLoadedSpectrum() {
+    log(QStringLiteral("MainForm.performSearchOnLoadedSpectrum - start"));
+    const QString path = SearchFileLocation::GetSearchFile(*m_commonDialog1);
+    if (path.isEmpty())
+        return;
+    const auto window = activeGraphWindow();
+    const auto pane = lastPane(window);
+    const auto trace = std::dynamic_pointer_cast<HostSpectrum>(objectById(pane, PaneSpectrumData));
+    if (!trace)
+        throw AutomationError::standard(automation::TypeMismatch);
+    std::shared_ptr<kestrum::CentroidableSpectrum> spectrum = trace->spectrum();
+    if (!spectrum->IsCentroided())
+        spectrum = MMathUtils::DoCentroidNative(*spectrum->CopySpectrum(), true, false, false,
+                                                callById(pane, PaneCentroidThreshold).toDouble(), -1);
+
+    const bool isPeptide = m_fileInfo->isMSMSButNotDDE();
+    QString query;
+    if (isPeptide) {
+        query = QStringLiteral("SEARCH=MIS") + crlf + QStringLiteral("REPTYPE=Peptide") + crlf +
+                QStringLiteral("BEGIN IONS") + crlf;
+        // The title of the spectrum on screen: a centroided copy carries no title of its own.
+        const double precursor = VeskFileInfo::ParseParentMZFromTitle(trace->spectrum()->Title());
+        if (precursor == 0)
+            throw AutomationError::system(QStringLiteral("Could not get precursor m/z."));
+        query += QStringLiteral("PEPMASS=") + text(precursor) + crlf;
+    } else {
+        query = QStringLiteral("SEARCH=PMF") + crlf + QStringLiteral("REPTYPE=Protein") + crlf;
+    }
+    for (int i = 1; i <= spectrum->PointCount(); ++i) {
+        const auto [mz, intensity] = spectrum->PointAt(i);
+        // A fingerprint takes the peaks above m/z 100 within the selected ranges.
+        if (isPeptide || (mz > 100 && IsMassInSelection(*window, mz)))
+            query += roundedText(mz) + QLatin1Char(' ') + roundedText(intensity) + crlf;
+    }
+    if (m_fileInfo->isMSMSButNotDDE())
+        query += QStringLiteral("END IONS") + crlf;
+
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write((query + crlf).toLocal8Bit()) < 0 || !file.flush())
+        throw AutomationError::system(
+            QStringLiteral("Could not write the query file %1: %2").arg(path, file.errorString()));
+    file.close();
+    SorvexWebSearch().OpenExplorerWindow(MakeSampleLabel(false), path, isPeptide, false);
+}
+
+bool MainForm::IsMassInSelection(Dispatch& window, double mz) {
+    const auto selections = objectById(window.shared_from_this(), WindowSelectionList);
+    const std::int32_t count = callById(selections, SelectionCount).toLong();
+    bool inSelection = true;
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const auto range = objectById(selections, SelectionByIndex, {Variant(i)});
+        if (!range || callById(range, RangeDisabled).toBool())
+            continue;
+        const double start = callById(range, RangeStart).toDouble();
+        const double end = callById(range, RangeEnd).toDouble();
+        if (start >= end)
+            continue;
+        inSelection = false;
+        if (start <= mz && mz < end)
+            return true;
+    }
+    return inSelection;
+}
+
+void MainForm::performSearchOnSpectraInFile(bool useRange, bool allSamples, bool doAutoStart) {
+    log(QStringLiteral("MainForm.performSearchOnSpectraInFile - start"));
+    const QString path = SearchFileLocation::GetSearchFile(*m_commonDialog1);
+    if (path.isEmpty())
+        return;
+    const std::int32_t sampleIndex = allSamples ? -1 : m_fileInfo->getSampleIndex();
+    float maximum = m_fileInfo->isDDE()
+                        ? static_cast<float>(m_fileInfo->getNumCyclesInFirstPeriod())
+                        : static_cast<float>(m_fileInfo->getMaxExperiments() * m_fileInfo->getNumPeriods());
+    if (allSamples)
+        maximum *= static_cast<float>(m_fileInfo->getNumberOfSamples().toInt());
+    BarProgress progress(*m_progressBar, maximum);
+    LabelCaption sampleLabel(*m_labelCurrentSampleName);
+
+    m_exporter = std::make_shared<MExportMSMSToSorvex>();
+    const auto buffer = m_exporter->GetQueryStringHelper();
+    buffer->SetFilename(path);
+    buffer->AppendLine(QStringLiteral("SEARCH=MIS"));
+    buffer->AppendLine(QStringLiteral("REPTYPE=Peptide"));
+    auto params = std::make_shared<ProcessingParameters>();
+    params->SetInfoFromRegistry();
+    if (useRange)
+        m_exporter->DoExportSpecificCycles(m_fileInfo->GetFilename(), sampleIndex, params, &progress,
+                                           &sampleLabel, m_useCycles);
+    else
+        m_exporter->DoExportRange(m_fileInfo->GetFilename(), sampleIndex, params, &progress, -1, -1,
+                                  &sampleLabel);
+    m_exporter->GetQueryStringHelper()->CloseFile();
+    if (m_exporter->wasCancelled())
+        return;
+    if (m_exporter->numSpectraInResult() != 0)
+        SorvexWebSearch().OpenExplorerWindow(MakeSampleLabel(allSamples), path, true, doAutoStart);
+    else
+        messages::show(QStringLiteral("Sorry, there were no valid MS/MS spectra in this data."),
+                       QStringLiteral("Sorvex Export"));
+}
+
+QString MainForm::MakeSampleLabel(bool allSamples) const {
+    return m_fileInfo->GetFilename() +
+           (allSamples ? QStringLiteral(" (all samples)")
+                       : QStringLiteral(" (sample number %1)").arg(m_fileInfo->getSampleIndex()));
+}
+
+void MainForm::OptionsButton_Click() {
+    try {
+        OptionsFormVirus& options = OptionsFormVirus::instance();
+        options.SetSearchParameters(m_radioSearch->button(CurrentSpectrum)->isChecked(), m_fileInfo->isDDE(),
+                                    m_fileInfo->isTOFSurveyDDE() || VeskFileInfo::haveEngineDDEChargeState());
+        options.Show(this);
+    } catch (const std::exception& error) {
+        // An error must not leave a window event handler: it would end the host program.
+        messages::show(errorText(error), errorTitle);
+    }
+}
+
+void MainForm::CancelButton_Click() {
+    if (m_exporter)
+        m_exporter->CancelExport();
+    done(Rejected);
+}
+
+void MainForm::reject() {
+    CancelButton_Click();
+}
+
+void MainForm::setScopeEnabled(int scope, bool enabled) {
+    m_radioSearch->button(scope)->setEnabled(enabled);
+}
+
+void MainForm::selectScope(int scope) {
+    m_radioSearch->button(scope)->setChecked(true);
+}
+
+int MainForm::selectedScope() const {
+    return m_radioSearch->checkedId();
+}

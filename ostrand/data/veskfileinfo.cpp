@@ -78,6 +78,7 @@ VeskFileInfo::State VeskFileInfo::readState(const QString& fileName, std::int32_
         if (isThisScanDDEProduct(info->ScanTypeCode(), info->FixedMass())) {
             state.dde = true;
             state.surveyScanType = file->Experiment(sampleIndex, 0, 0)->ScanTypeCode();
+            state.recordedCharges = file->hasRecordedCharges(sampleIndex);
             break;
         }
     }
@@ -116,12 +117,16 @@ bool VeskFileInfo::isThisScanDDEProduct(std::int16_t scanType, double fixedMass)
     return kestrum::isDataDependentProductScan(scanType, fixedMass);
 }
 
-void VeskFileInfo::GetParentMZAndCharge(const std::shared_ptr<kestrum::VeskFile>& /*theWF*/,
-                                        std::int16_t /*theSampleIndex*/, std::int16_t /*thePeriod*/,
-                                        std::int16_t /*theExpt*/, std::int32_t /*theCycle*/,
-                                        double& /*parentMZ*/, std::int16_t& /*chargeState*/) {
-    throw automation::AutomationError::system(
-        QStringLiteral("Could not obtain charge state in GetParentMZAndCharge."));
+void VeskFileInfo::GetParentMZAndCharge(const kestrum::VeskFile* theWF, std::int16_t theSampleIndex,
+                                        std::int16_t thePeriod, std::int16_t theExpt, std::int32_t theCycle,
+                                        double& parentMZ, std::int16_t& chargeState) {
+    const auto recorded =
+        theWF ? theWF->recordedPrecursor(theSampleIndex, thePeriod, theExpt, theCycle) : std::nullopt;
+    if (!recorded)
+        throw automation::AutomationError::system(
+            QStringLiteral("Could not obtain charge state in GetParentMZAndCharge."));
+    parentMZ = recorded->mz;
+    chargeState = static_cast<std::int16_t>(std::clamp(recorded->charge, 0, 100));
 }
 
 double VeskFileInfo::ParseParentMZFromTitle(const QString& specTitle) {
@@ -196,7 +201,7 @@ const automation::DispatchTable<VeskFileInfo>& VeskFileInfo::dispatchTable() {
             .method(QStringLiteral("isDataBeingAcquired"), bindMember(&Self::isDataBeingAcquired))
             .method(QStringLiteral("isTOFSurveyDDE"), bindMember(&Self::isTOFSurveyDDE))
             .method(QStringLiteral("haveEngineDDEChargeState"),
-                    [](Self&, Arguments&) { return Variant(haveEngineDDEChargeState()); })
+                    [](Self& self, Arguments&) { return Variant(self.haveEngineDDEChargeState()); })
             .method(QStringLiteral("isMSMSButNotDDE"), bindMember(&Self::isMSMSButNotDDE))
             .method(QStringLiteral("isThisScanMSCubed"),
                     [](Self&, Arguments& args) {
@@ -216,6 +221,7 @@ const automation::DispatchTable<VeskFileInfo>& VeskFileInfo::dispatchTable() {
                         GetParentMZAndCharge(nullptr, argumentAt(args, 1).toInteger(),
                                              argumentAt(args, 2).toInteger(), argumentAt(args, 3).toInteger(),
                                              argumentAt(args, 4).toLong(), parentMz, chargeState);
+                        return {};
                     })
             .method(QStringLiteral("ParseParentMZFromTitle"),
                     [](Self&, Arguments& args) {

@@ -2,7 +2,8 @@
 // The peak finder's options and their text form, a comma-separated list of numbers:
 //   field 1  height percentage at which a profile peak's centroid is taken (50)
 //   field 2  charge state: 0 determines charges; n > 0 searches charges 1 to n only (0)
-//   field 3  lowest signal-to-noise ratio of a reported profile peak (3)
+//   field 3  lowest signal-to-noise ratio of a reported profile peak (2); peaks of an isotope
+//            cluster are reported down to half of it
 //   field 4  highest charge searched when charges are determined (8)
 // Callers only ever replace field 2, so the charge must stay second.
 
@@ -15,7 +16,7 @@ namespace kestrum {
 struct KESTRUM_PEAKFINDER_EXPORT PeakFinderOptions {
     double heightPercent = 50;
     int chargeState = 0;
-    double minSignalToNoise = 3;
+    double minSignalToNoise = 2;
     int maxCharge = 8;
 
     // The highest charge an isotope cluster may be given under these options.

@@ -8,7 +8,7 @@ using kestrum::PeakFinderOptions;
 
 TEST(PeakFinderOptions, DefaultTextRoundTripsAndKeepsTheChargeSecond) {
     const PeakFinderOptions defaults;
-    EXPECT_EQ(defaults.toText(), QStringLiteral("50,0,3,8"));
+    EXPECT_EQ(defaults.toText(), QStringLiteral("50,0,2,8"));
     const PeakFinderOptions parsed = PeakFinderOptions::fromText(QStringLiteral("35.5,2,6,5"));
     EXPECT_DOUBLE_EQ(parsed.heightPercent, 35.5);
     EXPECT_EQ(parsed.chargeState, 2);

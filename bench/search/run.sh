@@ -11,12 +11,14 @@
 # Figures go to bench/results/search.md (the raw records beside it, search.jsonl); everything else
 # stays in the work folder.
 #
-# Usage: bench/search/run.sh [-b BUILD_DIR] [-w WORK_DIR] [-m "30"] [-l "120"] [-g PROTEINS] [-r RUNS] [-d DATA_DIR]
-#                            [-o REPORT]
+# Usage: bench/search/run.sh [-b BUILD_DIR] [-w WORK_DIR] [-m "30"] [-l "120"] [-g PROTEINS] [-c recorded|none]
+#                            [-r RUNS] [-d DATA_DIR] [-o REPORT]
 #   BUILD_DIR  a CMake build folder (default: build-bench in the repository)
 #   WORK_DIR   where the generated runs and peak lists go (default: BUILD_DIR/bench-search, several GB)
 #   -m, -l     lengths in minutes of the searched runs and of the long runs (-l "" for none)
 #   PROTEINS   random background proteins searched with a generated run's own (default 5000)
+#   -c         one charge regime only (default both); separate invocations may then run in parallel
+#   DATA_DIR   the public files (default: the shared data folder); an empty folder skips them
 #   RUNS       timed repetitions of our export and of msconvert's peak picking (default 3); the
 #              slow msconvert pipeline runs once
 #   REPORT     the markdown report (default: bench/results/search.md)
@@ -30,20 +32,26 @@ work=
 minutes=30
 long=120
 background=5000
+regimes=("charges recorded" "no charges recorded")
 runs=3
 data=$repo/../shared/data
 report=$repo/bench/results/search.md
-while getopts "b:w:m:l:g:r:d:o:" option; do
+while getopts "b:w:m:l:g:c:r:d:o:" option; do
     case $option in
     b) build=$OPTARG ;;
     w) work=$OPTARG ;;
     m) minutes=$OPTARG ;;
     l) long=$OPTARG ;;
     g) background=$OPTARG ;;
+    c) case $OPTARG in
+       recorded) regimes=("charges recorded") ;;
+       none) regimes=("no charges recorded") ;;
+       *) echo "run.sh: -c takes recorded or none" >&2; exit 2 ;;
+       esac ;;
     r) runs=$OPTARG ;;
     d) data=$OPTARG ;;
     o) report=$OPTARG ;;
-    *) sed -n '14,24p' "$0" >&2; exit 2 ;;
+    *) sed -n '14,26p' "$0" >&2; exit 2 ;;
     esac
 done
 work=${work:-$build/bench-search}
@@ -124,10 +132,12 @@ done
 
 # 3. The public E. coli run with its FASTA of targets and rev_ decoys.
 ecoli=$work/public/Ecoli_MS2_small
-bench comet-params iontrap "$data/target_decoy_Ecoli_K12_TaxID_83333.proteomes.fasta" "$template" \
-    "$work/ecoli.params"
-search "Ecoli_MS2_small" "ostrand-export" "$ecoli.sxq" "$work/ecoli.params"
-search "Ecoli_MS2_small" "msconvert" "$ecoli.msconvert.mzML" "$work/ecoli.params"
+ecoli_fasta=$data/target_decoy_Ecoli_K12_TaxID_83333.proteomes.fasta
+if [ -f "$ecoli.sxq" ] && [ -f "$ecoli_fasta" ]; then
+    bench comet-params iontrap "$ecoli_fasta" "$template" "$work/ecoli.params"
+    search "Ecoli_MS2_small" "ostrand-export" "$ecoli.sxq" "$work/ecoli.params"
+    search "Ecoli_MS2_small" "msconvert" "$ecoli.msconvert.mzML" "$work/ecoli.params"
+fi
 
 # 4. Generated runs: speed, memory and identifications.
 picking=(--filter "peakPicking true 1-")
@@ -176,7 +186,7 @@ generate() {
 # Each searched length in two regimes: the instrument's precursor charges recorded with every
 # product scan, and not recorded (charges then come from the survey scans or the defaults).
 for length in $minutes; do
-    for regime in "charges recorded" "no charges recorded"; do
+    for regime in "${regimes[@]}"; do
         dataset="${length} min, $regime"
         run=$work/generated_${length}min
         options=()

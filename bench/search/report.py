@@ -7,15 +7,15 @@ import json
 OURS = "ostrand-export"
 PEAK_PICKING = "msconvert peak picking"
 PIPELINE = "msconvert comparable pipeline"
-FALLBACK = PIPELINE + ", survey peaks above 5 counts"
+FALLBACK = PIPELINE + ", 100 survey peaks"
 
 
 FALLBACK_NOTE = (
     "\nThe comparable pipeline as given (peakPicking, threshold absolute 0, turbocharger, MS2Deisotope) stops "
     "with msconvert's charge finder refusing a precursor window of more than 40 survey peaks; "
     "local maxima of the counting noise on profile TOF survey scans give that many. The row below it adds "
-    "`threshold absolute 5 most-intense 1` (survey peaks of 5 counts or less removed, MS/MS untouched) so "
-    "that the pipeline completes; its figures stand for the comparable pipeline in the targets.\n")
+    "`threshold count 100 most-intense 1` (the 100 most intense peaks of each survey scan kept, MS/MS "
+    "untouched) so that the pipeline completes; its figures stand for the comparable pipeline in the targets.\n")
 
 
 def load(path):

@@ -522,6 +522,25 @@ std::vector<ScanRecord> VeskFile::scansBetween(int sample, int period, int exper
     return records;
 }
 
+std::optional<RecordedPrecursor> VeskFile::recordedPrecursor(int sample, int period, int experiment,
+                                                             int cycle) const {
+    const ScanEntry* entry = d->findScan(sample, period, experiment, cycle);
+    if (!entry || !entry->precursorMz)
+        return std::nullopt;
+    return RecordedPrecursor{*entry->precursorMz, entry->precursorCharge};
+}
+
+bool VeskFile::hasRecordedCharges(int sample) const {
+    const SampleData& data = d->sample(sample);
+    for (std::size_t period = 0; period < data.periods.size(); ++period)
+        for (std::size_t experiment = 0; experiment < data.periods[period].experiments.size(); ++experiment)
+            for (const ScanEntry& entry :
+                 d->scans(sample, static_cast<int>(period), static_cast<int>(experiment)))
+                if (entry.precursorCharge > 0)
+                    return true;
+    return false;
+}
+
 int VeskFile::scanCount(int sample, int period, int experiment) const {
     return static_cast<int>(d->scans(sample, period, experiment).size());
 }

@@ -14,6 +14,12 @@
 
 namespace kestrum {
 
+// What the instrument recorded about the precursor of one product scan.
+struct RecordedPrecursor {
+    double mz = 0;
+    int charge = 0; // 0 when it recorded none
+};
+
 // What CycleAtTime gives: the period and the cycle within it.
 struct CyclePosition {
     int period = 0;
@@ -56,6 +62,12 @@ public:
     // lies within [startSeconds, endSeconds], in cycle order.
     std::vector<ScanRecord> scansBetween(int sample, int period, int experiment, float startSeconds,
                                          float endSeconds) const;
+    // The precursor recorded with the experiment's scan in that cycle; none when the cycle has no
+    // scan of it or the scan no precursor.
+    std::optional<RecordedPrecursor> recordedPrecursor(int sample, int period, int experiment,
+                                                       int cycle) const;
+    // Whether any scan of the sample carries a recorded precursor charge.
+    bool hasRecordedCharges(int sample) const;
     // How many cycles of the period hold a scan of the experiment.
     int scanCount(int sample, int period, int experiment) const;
     // The experiment's total ion current in every cycle of the period, 0 where it has no scan.

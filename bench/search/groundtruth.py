@@ -6,6 +6,7 @@ names its scans in its title ("Sample: ... (sample number 1), ..., Period: 1, Cy
 (Experiment 2)", counting from 1); a spectrum of msconvert's peak list names its one scan by the
 native id that the mzML conversion gave it ("sample=1 period=0 cycle=4 experiment=1")."""
 
+import bisect
 import json
 import re
 
@@ -25,6 +26,40 @@ def load_truth(path):
         truth = json.load(text)
     return {(scan["sample"], scan["period"], scan["experiment"], scan["cycle"]): scan["peptide"]
             for scan in truth["productScans"]}
+
+
+def load_fragments(path):
+    """{(sample, period, experiment, cycle): [monoisotopic m/z of each listed fragment]}."""
+    with open(path, encoding="utf-8") as text:
+        truth = json.load(text)
+    return {(scan["sample"], scan["period"], scan["experiment"], scan["cycle"]):
+            [fragment["mz"] for fragment in scan["fragments"]] for scan in truth["productScans"]}
+
+
+def fragment_recall(spectra, fragments, ppm=20.0):
+    """(true fragments found, true fragments, listed peaks, listed peaks that are true fragments)
+    over the spectra, each spectrum counted once (blocks of other charges repeat it). A spectrum's
+    true fragments are those of the product scans behind it; a fragment is found, and a peak is a
+    true one, when the two lie within `ppm` of each other."""
+    seen = set()
+    found = total = listed = true_peaks = 0
+    for spectrum in spectra:
+        if spectrum.title in seen:
+            continue
+        seen.add(spectrum.title)
+        expected = sorted({round(mz, 4) for scan in scans_of_title(spectrum.title)
+                           for mz in fragments.get(scan, [])})
+        peaks = sorted(mz for mz, _ in spectrum.peaks)
+        total += len(expected)
+        listed += len(peaks)
+        found += sum(1 for mz in expected if _has_near(peaks, mz, ppm))
+        true_peaks += sum(1 for mz in peaks if _has_near(expected, mz, ppm))
+    return found, total, listed, true_peaks
+
+
+def _has_near(values, mz, ppm):
+    at = bisect.bisect_left(values, mz - mz * ppm * 1e-6)
+    return at < len(values) and values[at] <= mz + mz * ppm * 1e-6
 
 
 def scans_of_title(title):

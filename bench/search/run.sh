@@ -3,15 +3,22 @@
 #  1. builds vesk and ostrand-export (Release) unless a build folder is given that has them;
 #  2. imports every public file of the data folder and exports it, next to msconvert's peak list;
 #  3. searches the public E. coli run (ion-trap MS/MS) with its target-decoy FASTA, both ways;
-#  4. generates data-dependent TOF runs in profile (30 and 120 minutes by default) and measures
-#     our export and msconvert's two pipelines on them (wall and CPU time, peak memory), then
-#     searches all three peak lists and checks the identifications against the ground truth.
+#  4. generates realistic data-dependent TOF runs in profile (30 minutes by default), once with the
+#     precursor charges recorded and once without, measures our export and msconvert's two
+#     pipelines on them (wall and CPU time, peak memory), then searches all three peak lists, checks
+#     the identifications against the ground truth and counts the true fragments they list;
+#  5. measures our export alone on a long run (120 minutes by default) for its peak memory.
 # Figures go to bench/results/search.md (the raw records beside it, search.jsonl); everything else
 # stays in the work folder.
 #
-# Usage: bench/search/run.sh [-b BUILD_DIR] [-w WORK_DIR] [-m "30 120"] [-r RUNS] [-d DATA_DIR] [-o REPORT]
+# Usage: bench/search/run.sh [-b BUILD_DIR] [-w WORK_DIR] [-m "30"] [-l "120"] [-g PROTEINS] [-c recorded|none]
+#                            [-r RUNS] [-d DATA_DIR] [-o REPORT]
 #   BUILD_DIR  a CMake build folder (default: build-bench in the repository)
 #   WORK_DIR   where the generated runs and peak lists go (default: BUILD_DIR/bench-search, several GB)
+#   -m, -l     lengths in minutes of the searched runs and of the long runs (-l "" for none)
+#   PROTEINS   random background proteins searched with a generated run's own (default 5000)
+#   -c         one charge regime only (default both); separate invocations may then run in parallel
+#   DATA_DIR   the public files (default: the shared data folder); an empty folder skips them
 #   RUNS       timed repetitions of our export and of msconvert's peak picking (default 3); the
 #              slow msconvert pipeline runs once
 #   REPORT     the markdown report (default: bench/results/search.md)
@@ -22,19 +29,29 @@ here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 build=$repo/build-bench
 work=
-minutes="30 120"
+minutes=30
+long=120
+background=5000
+regimes=("charges recorded" "no charges recorded")
 runs=3
 data=$repo/../shared/data
 report=$repo/bench/results/search.md
-while getopts "b:w:m:r:d:o:" option; do
+while getopts "b:w:m:l:g:c:r:d:o:" option; do
     case $option in
     b) build=$OPTARG ;;
     w) work=$OPTARG ;;
     m) minutes=$OPTARG ;;
+    l) long=$OPTARG ;;
+    g) background=$OPTARG ;;
+    c) case $OPTARG in
+       recorded) regimes=("charges recorded") ;;
+       none) regimes=("no charges recorded") ;;
+       *) echo "run.sh: -c takes recorded or none" >&2; exit 2 ;;
+       esac ;;
     r) runs=$OPTARG ;;
     d) data=$OPTARG ;;
     o) report=$OPTARG ;;
-    *) sed -n '12,18p' "$0" >&2; exit 2 ;;
+    *) sed -n '14,26p' "$0" >&2; exit 2 ;;
     esac
 done
 work=${work:-$build/bench-search}
@@ -115,22 +132,24 @@ done
 
 # 3. The public E. coli run with its FASTA of targets and rev_ decoys.
 ecoli=$work/public/Ecoli_MS2_small
-bench comet-params iontrap "$data/target_decoy_Ecoli_K12_TaxID_83333.proteomes.fasta" "$template" \
-    "$work/ecoli.params"
-search "Ecoli_MS2_small" "ostrand-export" "$ecoli.sxq" "$work/ecoli.params"
-search "Ecoli_MS2_small" "msconvert" "$ecoli.msconvert.mzML" "$work/ecoli.params"
+ecoli_fasta=$data/target_decoy_Ecoli_K12_TaxID_83333.proteomes.fasta
+if [ -f "$ecoli.sxq" ] && [ -f "$ecoli_fasta" ]; then
+    bench comet-params iontrap "$ecoli_fasta" "$template" "$work/ecoli.params"
+    search "Ecoli_MS2_small" "ostrand-export" "$ecoli.sxq" "$work/ecoli.params"
+    search "Ecoli_MS2_small" "msconvert" "$ecoli.msconvert.mzML" "$work/ecoli.params"
+fi
 
 # 4. Generated runs: speed, memory and identifications.
 picking=(--filter "peakPicking true 1-")
 pipeline=(--filter "peakPicking true 1-" --filter "threshold absolute 0 most-intense" --filter "turbocharger"
     --filter "MS2Deisotope")
 # msconvert's charge finder gives up on a precursor window of more than 40 survey peaks, and the
-# counting noise of profile TOF survey scans yields that many local maxima in busy regions. Peaks of
-# 5 counts and less (baseline noise averages 2) are taken off the survey scans alone, so that it
-# can run; the MS/MS processing stays that of the pipeline above.
-survey_noise_threshold=(--filter "threshold absolute 5 most-intense 1")
+# counting noise of profile TOF survey scans yields that many local maxima in busy regions (every
+# Poisson-noisy peak gives several). Only the 100 most intense peaks of each survey scan are kept,
+# so that it can run; the MS/MS processing stays that of the pipeline above.
+survey_noise_threshold=(--filter "threshold count 100 most-intense 1")
 pipeline_label="msconvert comparable pipeline"
-fallback_label="$pipeline_label, survey peaks above 5 counts"
+fallback_label="$pipeline_label, 100 survey peaks"
 
 # msconvert_watched TIMES LOG ARGS...: msconvert under GNU time. Its worker threads report a
 # failed spectrum on stderr and may then wait forever, so the run is stopped at that report.
@@ -151,54 +170,94 @@ msconvert_watched() {
     wait "$timer" && ! grep -qi "error" "$log"
 }
 
-for length in $minutes; do
-    dataset="${length} min"
-    run=$work/generated_${length}min
-    name=$(basename "$run")
-    "$vesk" generate -q --minutes "$length" --seed 1 -o "$run.vesk" >/dev/null
-    "$vesk" convert -q "$run.vesk" -o "$run.mzML"
-    scans=$(bench run --results "$results" --dataset "$dataset" --truth "$run.truth.json")
-    bench decoy-fasta "$run.fasta" "$run.target_decoy.fasta" >/dev/null
+# generate RUN MINUTES [vesk generate options...]: a generated run with its mzML, target-decoy
+# FASTA and Comet parameters; records it and prints its product scans.
+generate() {
+    local run=$1 length=$2 dataset=$3
+    shift 3
+    "$vesk" generate -q --minutes "$length" --seed 1 "$@" -o "$run.vesk" >/dev/null
+    "$vesk" convert -q "$run.vesk" -o "$run.mzML" >/dev/null
+    # The sample's proteins among as many others as a real proteome search looks through.
+    bench decoy-fasta "$run.fasta" "$run.target_decoy.fasta" --background "$background" >/dev/null
     bench comet-params tof "$run.target_decoy.fasta" "$template" "$run.params"
+    bench run --results "$results" --dataset "$dataset" --truth "$run.truth.json"
+}
 
+# Each searched length in two regimes: the instrument's precursor charges recorded with every
+# product scan, and not recorded (charges then come from the survey scans or the defaults).
+for length in $minutes; do
+    for regime in "${regimes[@]}"; do
+        dataset="${length} min, $regime"
+        run=$work/generated_${length}min
+        options=()
+        if [ "$regime" = "no charges recorded" ]; then
+            run=${run}_nocharges
+            options=(--no-charges)
+        fi
+        name=$(basename "$run")
+        scans=$(generate "$run" "$length" "$dataset" "${options[@]}")
+
+        # Speed is measured on the first regime only: the two runs differ in their charges alone.
+        rm -f "$run".*.times
+        timed_runs=$runs
+        [ "$regime" = "charges recorded" ] || timed_runs=1
+        for ((i = 0; i < timed_runs; i++)); do
+            timed "$run.ours.times" "$run.ours.log" "$ostrand_export" "$run.vesk" -o "$run.ours.sxq" ||
+                { echo "run.sh: ostrand-export failed on $run.vesk, see $run.ours.log" >&2; exit 1; }
+            msconvert_watched "$run.picking.times" "$run.picking.log" "$run.mzML" --mzML -o "$work" \
+                --outfile "$name.picking.mzML" "${picking[@]}" ||
+                { echo "run.sh: msconvert failed on $run.mzML, see $run.picking.log" >&2; exit 1; }
+        done
+        if [ "$regime" = "charges recorded" ]; then
+            bench timing --results "$results" --dataset "$dataset" --label "ostrand-export" \
+                --times "$run.ours.times" --scans "$scans" >/dev/null
+            bench timing --results "$results" --dataset "$dataset" --label "msconvert peak picking" \
+                --times "$run.picking.times" --scans "$scans" >/dev/null
+        fi
+
+        searched=("msconvert peak picking:$work/$name.picking.mzML")
+        if msconvert_watched "$run.pipeline.times" "$run.pipeline.log" "$run.mzML" --mzML -o "$work" \
+            --outfile "$name.pipeline.mzML" "${pipeline[@]}"; then
+            bench timing --results "$results" --dataset "$dataset" --label "$pipeline_label" \
+                --times "$run.pipeline.times" --scans "$scans" >/dev/null
+            searched+=("$pipeline_label:$work/$name.pipeline.mzML")
+        else
+            bench timing --results "$results" --dataset "$dataset" --label "$pipeline_label" \
+                --times "$run.pipeline.times" --scans "$scans" --status 1 \
+                --message "$(grep -i -m 1 -A 1 "error" "$run.pipeline.log" | tr '\n' ' ')" >/dev/null
+            msconvert_watched "$run.fallback.times" "$run.fallback.log" "$run.mzML" --mzML -o "$work" \
+                --outfile "$name.fallback.mzML" "${pipeline[@]:0:4}" "${survey_noise_threshold[@]}" \
+                "${pipeline[@]:4}" ||
+                { echo "run.sh: msconvert failed on $run.mzML, see $run.fallback.log" >&2; exit 1; }
+            bench timing --results "$results" --dataset "$dataset" --label "$fallback_label" \
+                --times "$run.fallback.times" --scans "$scans" >/dev/null
+            searched+=("$fallback_label:$work/$name.fallback.mzML")
+        fi
+
+        # Our export once more with a precursor tolerance suited to TOF data, to show what the default
+        # tolerance of 1 m/z costs when precursors of different peptides are summed into one query.
+        "$ostrand_export" "$run.vesk" -o "$run.ours_narrow.sxq" --keys MSMSAvePrecursorTol --values 0.05 >/dev/null
+        searched+=("ostrand-export:$run.ours.sxq" "ostrand-export, precursor tolerance 0.05:$run.ours_narrow.sxq")
+        for entry in "${searched[@]}"; do
+            search "$dataset" "${entry%%:*}" "${entry#*:}" "$run.params" --truth "$run.truth.json"
+            bench recall --results "$results" --dataset "$dataset" --label "${entry%%:*}" \
+                --peaklist "${entry#*:}" --truth "$run.truth.json" >/dev/null
+        done
+    done
+done
+
+# Long runs: our export's speed and peak memory only, against the searched lengths.
+for length in $long; do
+    dataset="${length} min, charges recorded"
+    run=$work/generated_${length}min
+    scans=$(generate "$run" "$length" "$dataset")
     rm -f "$run".*.times
     for ((i = 0; i < runs; i++)); do
         timed "$run.ours.times" "$run.ours.log" "$ostrand_export" "$run.vesk" -o "$run.ours.sxq" ||
             { echo "run.sh: ostrand-export failed on $run.vesk, see $run.ours.log" >&2; exit 1; }
-        msconvert_watched "$run.picking.times" "$run.picking.log" "$run.mzML" --mzML -o "$work" \
-            --outfile "$name.picking.mzML" "${picking[@]}" ||
-            { echo "run.sh: msconvert failed on $run.mzML, see $run.picking.log" >&2; exit 1; }
     done
     bench timing --results "$results" --dataset "$dataset" --label "ostrand-export" --times "$run.ours.times" \
         --scans "$scans" >/dev/null
-    bench timing --results "$results" --dataset "$dataset" --label "msconvert peak picking" \
-        --times "$run.picking.times" --scans "$scans" >/dev/null
-
-    searched=("msconvert peak picking:$work/$name.picking.mzML")
-    if msconvert_watched "$run.pipeline.times" "$run.pipeline.log" "$run.mzML" --mzML -o "$work" \
-        --outfile "$name.pipeline.mzML" "${pipeline[@]}"; then
-        bench timing --results "$results" --dataset "$dataset" --label "$pipeline_label" \
-            --times "$run.pipeline.times" --scans "$scans" >/dev/null
-        searched+=("$pipeline_label:$work/$name.pipeline.mzML")
-    else
-        bench timing --results "$results" --dataset "$dataset" --label "$pipeline_label" \
-            --times "$run.pipeline.times" --scans "$scans" --status 1 \
-            --message "$(grep -i -m 1 -A 1 "error" "$run.pipeline.log" | tr '\n' ' ')" >/dev/null
-        msconvert_watched "$run.fallback.times" "$run.fallback.log" "$run.mzML" --mzML -o "$work" \
-            --outfile "$name.fallback.mzML" "${pipeline[@]:0:4}" "${survey_noise_threshold[@]}" "${pipeline[@]:4}" ||
-            { echo "run.sh: msconvert failed on $run.mzML, see $run.fallback.log" >&2; exit 1; }
-        bench timing --results "$results" --dataset "$dataset" --label "$fallback_label" \
-            --times "$run.fallback.times" --scans "$scans" >/dev/null
-        searched+=("$fallback_label:$work/$name.fallback.mzML")
-    fi
-
-    # Our export once more with a precursor tolerance suited to TOF data, to show what the default
-    # tolerance of 1 m/z costs when precursors of different peptides are summed into one query.
-    "$ostrand_export" "$run.vesk" -o "$run.ours_narrow.sxq" --keys MSMSAvePrecursorTol --values 0.05 >/dev/null
-    searched+=("ostrand-export:$run.ours.sxq" "ostrand-export, precursor tolerance 0.05:$run.ours_narrow.sxq")
-    for entry in "${searched[@]}"; do
-        search "$dataset" "${entry%%:*}" "${entry#*:}" "$run.params" --truth "$run.truth.json"
-    done
 done
 
 machine="Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores of \

@@ -8,6 +8,7 @@ so a run that stops half-way keeps what it had measured."""
 
 import argparse
 import json
+import random
 import re
 import statistics
 import sys
@@ -67,9 +68,26 @@ def read_fasta(path):
     return [(header, "".join(parts)) for header, parts in entries]
 
 
-def write_target_decoy(source, destination, prefix="rev_"):
-    """The proteins of `source`, then each reversed under the decoy prefix."""
-    proteins = read_fasta(source)
+# Amino-acid frequencies of vertebrate proteomes (per cent), for background proteins.
+AMINO_ACIDS = {"A": 7.0, "R": 5.6, "N": 3.6, "D": 4.7, "C": 2.3, "Q": 4.8, "E": 7.1, "G": 6.6, "H": 2.6,
+               "I": 4.3, "L": 9.9, "K": 5.7, "M": 2.1, "F": 3.7, "P": 6.3, "S": 8.3, "T": 5.4, "W": 1.2,
+               "Y": 2.7, "V": 6.0}
+
+
+def background_proteins(count, seed=1):
+    """`count` random proteins of typical composition and length (BG00001, ...): the rest of a
+    proteome that a real search looks through, none of which is in the generated sample."""
+    chooser = random.Random(seed)
+    letters, weights = zip(*AMINO_ACIDS.items())
+    return [(f"BG{index:05d} background protein", "M" + "".join(chooser.choices(letters, weights,
+                                                                            k=chooser.randint(150, 700))))
+            for index in range(1, count + 1)]
+
+
+def write_target_decoy(source, destination, prefix="rev_", background=0):
+    """The proteins of `source` and `background` background proteins, then each reversed under the
+    decoy prefix."""
+    proteins = read_fasta(source) + background_proteins(background)
     with open(destination, "w", encoding="latin-1") as out:
         for header, sequence in proteins:
             out.write(f">{header}\n{sequence}\n")
@@ -104,6 +122,16 @@ def score_search(args):
         truth = groundtruth.load_truth(args.truth)
         correct, wrong = groundtruth.identified_scans(accepted, truth)
         record.update(truth_scans=len(truth), identified_scans=len(correct), wrong_accepted=wrong)
+    append_result(args.results, record)
+    print(json.dumps(record))
+
+
+def record_recall(args):
+    found, total, listed, true_peaks = groundtruth.fragment_recall(
+        peaklists.read_peaklist(args.peaklist), groundtruth.load_fragments(args.truth))
+    record = {"kind": "recall", "dataset": args.dataset, "peaklist": args.label,
+              "fragments": total, "fragments_found": found, "peaks": listed, "true_peaks": true_peaks,
+              "recall": found / total if total else None, "true_share": true_peaks / listed if listed else None}
     append_result(args.results, record)
     print(json.dumps(record))
 
@@ -165,7 +193,9 @@ def main(argv=None):
     step = steps.add_parser("decoy-fasta", help="targets followed by reversed decoys")
     step.add_argument("fasta")
     step.add_argument("output")
-    step.set_defaults(run=lambda a: print(write_target_decoy(a.fasta, a.output)))
+    step.add_argument("--background", type=int, default=0,
+                      help="random background proteins searched with the targets, as a whole proteome would be")
+    step.set_defaults(run=lambda a: print(write_target_decoy(a.fasta, a.output, background=a.background)))
 
     step = steps.add_parser("number", help="write a query file or an mzML peak list as a numbered MS2 file")
     step.add_argument("peaklist")
@@ -180,6 +210,11 @@ def main(argv=None):
     step.add_argument("--fdr", type=float, default=0.01)
     step.add_argument("--decoy-prefix", default="rev_")
     step.set_defaults(run=score_search)
+
+    step = steps.add_parser("recall", help="true monoisotopic fragments found in a peak list of a generated run")
+    for name in ("--results", "--dataset", "--label", "--peaklist", "--truth"):
+        step.add_argument(name, required=True)
+    step.set_defaults(run=record_recall)
 
     step = steps.add_parser("timing", help="record GNU time lines of repeated runs")
     for name in ("--results", "--dataset", "--label", "--times"):

@@ -179,6 +179,20 @@ class GroundTruthTest(Files):
         self.assertEqual(groundtruth.load_truth(path), {(1, 0, 2, 7): "AK"})
 
 
+    def test_fragment_recall_counts_each_spectrum_once_within_the_tolerance(self):
+        fragments = {(1, 0, 0, 4): [200.0, 300.0], (1, 0, 0, 5): [200.0, 450.0]}
+        summed = peaklists.Spectrum(title="sample=1 period=0 cycle=4 experiment=0",
+                                    peaks=[(200.003, 9), (300.01, 9), (512.0, 3)])
+        other_charge = peaklists.Spectrum(title=summed.title, peaks=summed.peaks)
+        single = peaklists.Spectrum(title="sample=1 period=0 cycle=5 experiment=0", peaks=[(449.995, 4)])
+        # 200.003 lies 15 ppm from 200, 300.01 33 ppm from 300; 512 is noise.
+        self.assertEqual(groundtruth.fragment_recall([summed, other_charge, single], fragments), (2, 4, 4, 2))
+
+        path = self.write("f.truth.json", json.dumps({"productScans": [
+            {"sample": 1, "period": 0, "experiment": 2, "cycle": 7, "fragments": [{"mz": 175.119}]}]}))
+        self.assertEqual(groundtruth.load_fragments(path), {(1, 0, 2, 7): [175.119]})
+
+
 class DatabaseAndParametersTest(Files):
     def test_decoys_are_reversed_and_prefixed(self):
         source = self.write("p.fasta", ">SIM001|A_SYNTH first\nMKAL\nRPEK\n>SIM002|B_SYNTH\nGGK\n")
@@ -187,6 +201,12 @@ class DatabaseAndParametersTest(Files):
         self.assertEqual(searchbench.read_fasta(destination),
                          [("SIM001|A_SYNTH first", "MKALRPEK"), ("SIM002|B_SYNTH", "GGK"),
                           ("rev_SIM001|A_SYNTH first", "KEPRLAKM"), ("rev_SIM002|B_SYNTH", "KGG")])
+        # Background proteins join the targets, the same ones for every run, each with its decoy.
+        self.assertEqual(searchbench.write_target_decoy(source, destination, background=3), 5)
+        proteins = searchbench.read_fasta(destination)
+        self.assertEqual([header.split()[0] for header, _ in proteins[2:5]], ["BG00001", "BG00002", "BG00003"])
+        self.assertEqual(proteins[5 + 3][1], proteins[3][1][::-1])
+        self.assertEqual(searchbench.background_proteins(3), searchbench.background_proteins(3))
 
     def test_parameters_replace_each_setting_once(self):
         names = set(searchbench.COMET_PRESETS["tof"]) | set(searchbench.COMET_OUTPUT) | {"database_name"}

@@ -26,6 +26,18 @@ constexpr double lowResolutionWindow = 0.1;
 constexpr double highResolutionPpm = 15;
 constexpr double highResolutionAbsolute = 0.002;
 constexpr int fewestIsotopePairs = 5;
+// A profile peak below the signal-to-noise cut is still a peak when an isotope peak stands beside
+// it, down to this share of the cut: two hills one isotope spacing apart with the intensities of
+// a peptide's pattern are seldom noise, and weak fragments are what identifies weak spectra.
+constexpr double isotopeEvidenceShare = 0.5;
+// Where weak hills crowd the spectrum (a profile that keeps its noise), any of them has another one
+// an isotope spacing away by chance: isotope evidence then counts for nothing. It counts while a
+// weak hill expects fewer than this many chance partners over all charges searched.
+constexpr double chancePartnersAllowed = 0.1;
+
+bool isWeak(const Peak& peak, double minSignalToNoise) {
+    return peak.signalToNoise > 0 && peak.signalToNoise < minSignalToNoise;
+}
 
 } // namespace
 
@@ -68,6 +80,28 @@ IsotopeTolerance PeakFinderAlgorithm::centroidedTolerance() const {
     return {lowResolutionWindow, 0, 0};
 }
 
+void PeakFinderAlgorithm::keepWeakPeaksWithIsotopeEvidence(const IsotopeTolerance& tolerance,
+                                                           const PeakFinderOptions& options) {
+    const double minimum = options.minSignalToNoise;
+    const auto weak = std::count_if(m_peaks.begin(), m_peaks.end(),
+                                    [minimum](const Peak& peak) { return isWeak(peak, minimum); });
+    if (weak == 0)
+        return;
+    const double middleMz = (m_peaks.front().mz + m_peaks.back().mz) / 2;
+    const double span = std::max(m_peaks.back().mz - m_peaks.front().mz, 1.0);
+    const double chancePartners =
+        static_cast<double>(weak) / span * 2 * tolerance.at(middleMz) * options.chargeLimit();
+    if (chancePartners <= chancePartnersAllowed) {
+        // Weak peaks stay only as members of an isotope cluster, which keeps every cluster whole.
+        std::erase_if(m_peaks,
+                      [minimum](const Peak& peak) { return peak.charge == 0 && isWeak(peak, minimum); });
+        return;
+    }
+    // The weak peaks go, and the clusters are formed again without them.
+    std::erase_if(m_peaks, [minimum](const Peak& peak) { return isWeak(peak, minimum); });
+    m_clusterer.assign(m_peaks, tolerance, options.chargeLimit());
+}
+
 const std::vector<Peak>& PeakFinderAlgorithm::findPeaks(std::span<const double> mz,
                                                         std::span<const double> intensity, bool centroided,
                                                         const PeakFinderOptions& options) {
@@ -86,11 +120,14 @@ const std::vector<Peak>& PeakFinderAlgorithm::findPeaks(std::span<const double> 
                 m_peaks.push_back({mz[i], intensity[i], intensity[i], 0, mz[i], true, 0});
         tolerance = centroidedTolerance();
     } else {
-        m_profile.detect(mz, intensity, options.heightPercent, options.minSignalToNoise, m_peaks);
+        m_profile.detect(mz, intensity, options.heightPercent,
+                         options.minSignalToNoise * isotopeEvidenceShare, m_peaks);
         m_resolution = m_profile.resolution();
         tolerance = {0, toleranceShareOfWidth / m_resolution, resolvedShareOfWidth / m_resolution};
     }
     m_clusterer.assign(m_peaks, tolerance, options.chargeLimit());
+    if (!centroided)
+        keepWeakPeaksWithIsotopeEvidence(tolerance, options);
     return m_peaks;
 }
 

@@ -33,6 +33,9 @@ public:
 
 private:
     IsotopeTolerance centroidedTolerance() const;
+    // Drops the profile peaks below the signal-to-noise cut unless an isotope peak supports them.
+    void keepWeakPeaksWithIsotopeEvidence(const IsotopeTolerance& tolerance,
+                                          const PeakFinderOptions& options);
 
     ProfilePeakDetector m_profile;
     IsotopeClusterer m_clusterer;

@@ -2,8 +2,9 @@
 // The peak finder's options and their text form, a comma-separated list of numbers:
 //   field 1  height percentage at which a profile peak's centroid is taken (50)
 //   field 2  charge state: 0 determines charges; n > 0 searches charges 1 to n only (0)
-//   field 3  lowest signal-to-noise ratio of a reported profile peak (3)
-//   field 4  highest charge searched when charges are determined (4)
+//   field 3  lowest signal-to-noise ratio of a reported profile peak (2); peaks of an isotope
+//            cluster are reported down to half of it
+//   field 4  highest charge searched when charges are determined (8)
 // Callers only ever replace field 2, so the charge must stay second.
 
 #include "kestrum_peakfinder_export.h"
@@ -15,8 +16,8 @@ namespace kestrum {
 struct KESTRUM_PEAKFINDER_EXPORT PeakFinderOptions {
     double heightPercent = 50;
     int chargeState = 0;
-    double minSignalToNoise = 3;
-    int maxCharge = 4;
+    double minSignalToNoise = 2;
+    int maxCharge = 8;
 
     // The highest charge an isotope cluster may be given under these options.
     int chargeLimit() const { return chargeState > 0 ? chargeState : maxCharge; }

@@ -34,6 +34,8 @@ QJsonObject settingsJson(const GenerationOptions& options) {
         {QStringLiteral("polarity"),
          options.negative ? QStringLiteral("negative") : QStringLiteral("positive")},
         {QStringLiteral("resolution"), options.resolution},
+        {QStringLiteral("realistic"), options.realistic},
+        {QStringLiteral("chargesRecorded"), options.recordCharges},
     };
     if (dataDependent) {
         settings.insert(QStringLiteral("top"), options.topN);
@@ -63,10 +65,11 @@ void writeFastaFile(const QString& path) {
 
 } // namespace
 
-void SampleRunContext::addProductScan(const Precursor& precursor, const ScanPosition& position) {
+void SampleRunContext::addProductScan(const Precursor& precursor, const ScanPosition& position,
+                                      const std::vector<Precursor>& coIsolated) {
     SimulationRandom random = SimulationRandom::forKey(
         options.seed, {position.sample, position.period, position.experiment, position.cycle});
-    const SimulatedProductScan product = simulator.simulate(precursor, position, random);
+    const SimulatedProductScan product = simulator.simulate(precursor, position, random, coIsolated);
     writer.addScan(product.scan);
     truth.addProductScan(product.truth);
     ++productScans;
@@ -74,7 +77,13 @@ void SampleRunContext::addProductScan(const Precursor& precursor, const ScanPosi
 
 ElutionMap SampleRunContext::elutionOf(int sample) const {
     SimulationRandom random = SimulationRandom::forKey(options.seed, {sample, -1});
-    return ElutionMap(PeptidePool::builtIn(), options.minutes * 60.0, polarity(), SurveyScanRange, random);
+    ElutionRealism realism;
+    if (options.realistic) {
+        realism.widthFollowsRunLength = false;
+        realism.secondIsotopeShare = 0.15;
+    }
+    return ElutionMap(PeptidePool::builtIn(), options.minutes * 60.0, polarity(), SurveyScanRange, random,
+                      realism);
 }
 
 QString truthPathFor(const QString& acquisitionPath) {
@@ -129,8 +138,16 @@ GenerationResult generateAcquisition(const GenerationOptions& options,
     InstrumentSettings instrument;
     instrument.resolution = options.resolution;
     instrument.centroid = options.centroid;
+    ProductScanRealism realism;
+    realism.recordCharges = options.recordCharges;
+    if (options.realistic)
+        makeRealistic(instrument, realism);
+    // A fixed-precursor experiment reports the m/z it was set to.
+    if (options.mode == AcquisitionMode::FixedPrecursor)
+        realism.precursorErrorPpm = 0;
     const ProductScanSimulator simulator(instrument,
-                                         options.negative ? Polarity::Negative : Polarity::Positive);
+                                         options.negative ? Polarity::Negative : Polarity::Positive,
+                                         PeptidePool::builtIn(), realism);
     SampleRunContext context{options, simulator, writer, truth, {}};
     for (int sample = 0; sample < options.samples; ++sample) {
         if (progress)

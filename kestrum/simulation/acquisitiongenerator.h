@@ -31,6 +31,12 @@ struct GenerationOptions {
     bool centroid = false;
     bool negative = false;
     double resolution = 15000; // m/z over full width at half maximum
+    // As hard as real data: Poisson counts with 3 % point noise, about 150 chemical-noise ions per
+    // product scan, fragment heights over three decades, a few ppm of m/z error, 15 % of precursors
+    // isolated on their second isotope, co-isolated precursors adding their fragments, elution
+    // peaks as wide in long runs as in short ones. Off, the scans are clean and easy to read.
+    bool realistic = true;
+    bool recordCharges = true; // product scans carry their precursor's charge
 };
 
 struct GenerationResult {

@@ -15,6 +15,8 @@ constexpr double ProductSeconds = 0.1;
 constexpr double SelectionThreshold = 50;
 // Precursors within this m/z of an excluded one count as the same.
 constexpr double ExclusionTolerance = 0.05;
+// Half width of the quadrupole's isolation window, in m/z.
+constexpr double IsolationHalfWidth = 0.7;
 
 struct Exclusion {
     double mz = 0;
@@ -81,6 +83,28 @@ std::vector<const PeptideFeature*> choosePrecursors(std::vector<const PeptideFea
     return chosen;
 }
 
+// The other ions whose isotope peaks fall inside the isolation window of `chosen`, each with the
+// height it has there.
+std::vector<Precursor> coIsolatedWith(const PeptideFeature& chosen,
+                                      const std::vector<const PeptideFeature*>& eluting, double now) {
+    std::vector<Precursor> others;
+    const double centre = chosen.isolatedMz();
+    for (const PeptideFeature* feature : eluting) {
+        if (feature == &chosen)
+            continue;
+        double inside = 0;
+        for (std::size_t k = 0; k < feature->envelope.size(); ++k) {
+            const double mz =
+                feature->monoisotopicMz + static_cast<double>(k) * IsotopeSpacing / feature->charge;
+            if (std::abs(mz - centre) <= IsolationHalfWidth)
+                inside += feature->envelope[k];
+        }
+        if (inside > 0)
+            others.push_back({feature->peptide, feature->charge, 0, feature->heightAt(now) * inside});
+    }
+    return others;
+}
+
 } // namespace
 
 void writeDataDependentSample(SampleRunContext& context, const QString& sampleName) {
@@ -116,7 +140,7 @@ void writeDataDependentSample(SampleRunContext& context, const QString& sampleNa
             const ScanPosition at{sample, 0, k + 1, cycle, start + SurveySeconds + k * ProductSeconds};
             context.addProductScan(
                 {feature.peptide, feature.charge, feature.isolatedIsotope, feature.isolatedHeightAt(start)},
-                at);
+                at, options.realistic ? coIsolatedWith(feature, eluting, start) : std::vector<Precursor>{});
         }
         if (context.progress)
             context.progress(static_cast<double>(cycle + 1) / cycles);

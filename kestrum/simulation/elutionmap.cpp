@@ -12,6 +12,7 @@ namespace {
 constexpr double PeptidesPerMinute = 150;
 constexpr double PeakWidthPerRunMinute = 0.5; // seconds of FWHM per minute of run
 constexpr double NarrowestPeakSeconds = 6;
+constexpr double FixedPeakSeconds = 15;
 constexpr double WidestPeakSeconds = 60;
 constexpr double FwhmPerSigma = 2.354820045;
 // Peptides elute between these fractions of the run: none in the dead volume, none in the wash.
@@ -37,10 +38,11 @@ double PeptideFeature::heightAt(double seconds) const {
 }
 
 ElutionMap::ElutionMap(const PeptidePool& pool, double runSeconds, Polarity polarity, MzRange surveyRange,
-                       SimulationRandom& random) {
+                       SimulationRandom& random, const ElutionRealism& realism) {
     const double runMinutes = runSeconds / 60.0;
-    m_peakWidthSeconds =
-        std::clamp(PeakWidthPerRunMinute * runMinutes, NarrowestPeakSeconds, WidestPeakSeconds);
+    m_peakWidthSeconds = realism.widthFollowsRunLength ? std::clamp(PeakWidthPerRunMinute * runMinutes,
+                                                                    NarrowestPeakSeconds, WidestPeakSeconds)
+                                                       : FixedPeakSeconds;
     const int poolSize = static_cast<int>(pool.peptides.size());
     const int count = std::min(poolSize, std::max(1, static_cast<int>(PeptidesPerMinute * runMinutes)));
     const std::vector<int> chosen = choosePeptides(poolSize, count, random);
@@ -59,6 +61,9 @@ ElutionMap::ElutionMap(const PeptidePool& pool, double runSeconds, Polarity pola
         const double sigma = m_peakWidthSeconds / FwhmPerSigma * random.logNormal(1.0, 0.2);
         const double abundance = random.logNormal(1500, 1.3);
         const std::vector<double> envelope = isotopeEnvelope(peptide.mass);
+        const int isolated = realism.secondIsotopeShare > 0
+                                 ? (random.chance(realism.secondIsotopeShare) ? 1 : 0)
+                                 : isolatedIsotopeOf(peptide.mass);
         for (const auto& [charge, share] : chargeStates(peptide.sequence, peptide.mass)) {
             // The preferred charge state is always seen; the others in about half of the peptides.
             if (share < 1.0 && !random.chance(0.5))
@@ -66,8 +71,7 @@ ElutionMap::ElutionMap(const PeptidePool& pool, double runSeconds, Polarity pola
             const double mz = ionMz(peptide.mass, charge, polarity);
             if (mz < surveyRange.low || mz > surveyRange.high)
                 continue;
-            m_features.push_back({&peptide, charge, apex, sigma, abundance * share, mz,
-                                  isolatedIsotopeOf(peptide.mass), envelope});
+            m_features.push_back({&peptide, charge, apex, sigma, abundance * share, mz, isolated, envelope});
             m_widestSigma = std::max(m_widestSigma, sigma);
         }
     }

@@ -27,12 +27,21 @@ struct PeptideFeature {
     double isolatedHeightAt(double seconds) const { return heightAt(seconds) * envelope[isolatedIsotope]; }
 };
 
+struct ElutionRealism {
+    // Longer runs widen the elution peaks, as longer gradients do; otherwise they keep the width of
+    // a 30-minute run, so that long runs are no easier to sample than short ones.
+    bool widthFollowsRunLength = true;
+    // Share of precursors the instrument isolates on their second isotope whatever their mass; 0
+    // isolates the more intense of the first two.
+    double secondIsotopeShare = 0;
+};
+
 class ElutionMap {
 public:
     // Ions whose monoisotopic m/z lies outside `surveyRange` are not part of the map. Longer runs
-    // spread the peptides further and widen their elution peaks, as longer gradients do.
+    // spread the peptides further.
     ElutionMap(const PeptidePool& pool, double runSeconds, Polarity polarity, MzRange surveyRange,
-               SimulationRandom& random);
+               SimulationRandom& random, const ElutionRealism& realism = {});
 
     const std::vector<PeptideFeature>& features() const { return m_features; }
     double peakWidthSeconds() const { return m_peakWidthSeconds; }

@@ -14,11 +14,11 @@ constexpr double FragmentYieldHigh = 0.8;
 constexpr double ListedFragmentHeight = 1.0;
 
 // Relative intensity of one fragment ion before scaling, or 0 when it is not formed.
-double fragmentAbundance(const FragmentIon& ion, int peptideLength, SimulationRandom& random) {
+double fragmentAbundance(const FragmentIon& ion, int peptideLength, double spread, SimulationRandom& random) {
     const bool yIon = ion.series == 'y';
     if (!random.chance(yIon ? 0.85 : 0.65))
         return 0;
-    double abundance = random.logNormal(yIon ? 0.25 : 0.12, 0.9);
+    double abundance = random.logNormal(yIon ? 0.25 : 0.12, spread);
     if (ion.residueAfterCleavage == u'P')
         abundance *= 4.0; // the bond before proline breaks most easily
     if (ion.length <= 2 || ion.length >= peptideLength - 1)
@@ -38,9 +38,32 @@ void addIsotopePeaks(std::vector<Peak>& peaks, double neutralMass, double monois
 
 } // namespace
 
+void makeRealistic(InstrumentSettings& instrument, ProductScanRealism& realism) {
+    instrument.poissonCounts = true;
+    instrument.pointNoise = 0.03;
+    instrument.calibrationErrorPpm = 3;
+    // Product scans are short and the collision cell loses ions: most fragments are a few counts.
+    realism.fragmentSpread = 1.4;
+    realism.fragmentYield = 0.07;
+    realism.chemicalNoisePeaks = 150;
+    realism.chemicalNoiseHeight = 8;
+    realism.precursorErrorPpm = 3;
+}
+
 ProductScanSimulator::ProductScanSimulator(const InstrumentSettings& instrument, Polarity polarity,
-                                           const PeptidePool& pool)
-    : m_pool(pool), m_renderer(instrument), m_polarity(polarity) {}
+                                           const PeptidePool& pool, const ProductScanRealism& realism)
+    : m_pool(pool), m_realism(realism), m_renderer(instrument), m_polarity(polarity) {}
+
+void ProductScanSimulator::addChemicalNoise(std::vector<Peak>& peaks, SimulationRandom& random) const {
+    // Solvent clusters, polymers and fragments of unselected ions: singly charged, with isotopes.
+    const int count = random.poisson(m_realism.chemicalNoisePeaks);
+    for (int i = 0; i < count; ++i) {
+        const double mz = random.uniform(ProductScanRange.low, ProductScanRange.high);
+        const double height = random.logNormal(m_realism.chemicalNoiseHeight, 1.0);
+        const std::vector<double> envelope = isotopeEnvelope(mz - ProtonMass);
+        addIsotopePeaks(peaks, mz - ProtonMass, mz, 1, height * envelope[0]);
+    }
+}
 
 std::vector<Peak> ProductScanSimulator::fragmentPeaks(const Precursor& precursor, double baseHeight,
                                                       SimulationRandom& random,
@@ -51,7 +74,7 @@ std::vector<Peak> ProductScanSimulator::fragmentPeaks(const Precursor& precursor
     std::vector<double> abundances(ions.size());
     double strongest = 0;
     for (std::size_t i = 0; i < ions.size(); ++i) {
-        abundances[i] = fragmentAbundance(ions[i], length, random);
+        abundances[i] = fragmentAbundance(ions[i], length, m_realism.fragmentSpread, random);
         strongest = std::max(strongest, abundances[i]);
     }
     std::vector<Peak> peaks;
@@ -73,7 +96,8 @@ std::vector<Peak> ProductScanSimulator::fragmentPeaks(const Precursor& precursor
 }
 
 SimulatedProductScan ProductScanSimulator::simulate(const Precursor& precursor, const ScanPosition& position,
-                                                    SimulationRandom& random) const {
+                                                    SimulationRandom& random,
+                                                    const std::vector<Precursor>& coIsolated) const {
     const Peptide& peptide = *precursor.peptide;
     SimulatedProductScan result;
     ProductScanTruth& truth = result.truth;
@@ -88,12 +112,22 @@ SimulatedProductScan ProductScanSimulator::simulate(const Precursor& precursor, 
     truth.precursorIntensity = precursor.intensity;
     truth.noiseLevel = m_renderer.settings().noiseHeight;
 
-    const double baseHeight = precursor.intensity * random.uniform(FragmentYieldLow, FragmentYieldHigh);
+    const double baseHeight =
+        precursor.intensity * m_realism.fragmentYield * random.uniform(FragmentYieldLow, FragmentYieldHigh);
     std::vector<Peak> peaks = fragmentPeaks(precursor, baseHeight, random, truth.fragments);
     // Some of the precursor survives the collision cell.
     const std::vector<double> envelope = isotopeEnvelope(peptide.mass);
     addIsotopePeaks(peaks, peptide.mass, truth.monoisotopicMz, precursor.charge,
                     baseHeight * random.uniform(0.05, 0.3) * envelope[0]);
+    std::vector<FragmentTruth> notListed;
+    for (const Precursor& other : coIsolated) {
+        const double otherHeight =
+            other.intensity * m_realism.fragmentYield * random.uniform(FragmentYieldLow, FragmentYieldHigh);
+        const std::vector<Peak> otherPeaks = fragmentPeaks(other, otherHeight, random, notListed);
+        peaks.insert(peaks.end(), otherPeaks.begin(), otherPeaks.end());
+    }
+    if (m_realism.chemicalNoisePeaks > 0)
+        addChemicalNoise(peaks, random);
 
     ScanRecord& scan = result.scan;
     scan.sample = position.sample;
@@ -101,8 +135,10 @@ SimulatedProductScan ProductScanSimulator::simulate(const Precursor& precursor, 
     scan.experiment = position.experiment;
     scan.cycle = position.cycle;
     scan.retentionTimeSeconds = position.retentionTimeSeconds;
+    if (m_realism.precursorErrorPpm > 0)
+        truth.isolatedMz *= 1.0 + m_realism.precursorErrorPpm * 1e-6 * random.normal();
     scan.precursorMz = truth.isolatedMz;
-    scan.precursorCharge = precursor.charge;
+    scan.precursorCharge = m_realism.recordCharges ? precursor.charge : 0;
     scan.centroided = m_renderer.settings().centroid;
     ScanPoints points = m_renderer.render(std::move(peaks), ProductScanRange, random);
     scan.mz = std::move(points.mz);

@@ -15,6 +15,20 @@
 
 namespace kestrum::simulation {
 
+// What makes product scans as hard to read as real ones. The defaults give clean scans.
+struct ProductScanRealism {
+    double fragmentSpread = 0.9;    // spread (natural log) of the fragments' abundances
+    double fragmentYield = 1;       // scales the strongest fragment against the isolated precursor
+    int chemicalNoisePeaks = 0;     // mean number of ions of no peptide per scan, each with isotopes
+    double chemicalNoiseHeight = 0; // median apex height of those ions, counts
+    double precursorErrorPpm = 0;   // spread of the reported precursor m/z
+    bool recordCharges = true;      // the scan carries its precursor's charge
+};
+
+// Counting statistics, m/z errors, chemical noise and fragment intensities as real instruments
+// record them.
+void makeRealistic(InstrumentSettings& instrument, ProductScanRealism& realism);
+
 // m/z range of every product scan.
 inline constexpr MzRange ProductScanRange{100.0, 2000.0};
 
@@ -61,13 +75,17 @@ struct SimulatedProductScan {
 class ProductScanSimulator {
 public:
     ProductScanSimulator(const InstrumentSettings& instrument, Polarity polarity,
-                         const PeptidePool& pool = PeptidePool::builtIn());
+                         const PeptidePool& pool = PeptidePool::builtIn(),
+                         const ProductScanRealism& realism = {});
 
     const SpectrumRenderer& renderer() const { return m_renderer; }
     Polarity polarity() const { return m_polarity; }
 
+    // `coIsolated` are the other ions inside the isolation window, each with the height it has there:
+    // their fragments join the scan but not its answer.
     SimulatedProductScan simulate(const Precursor& precursor, const ScanPosition& position,
-                                  SimulationRandom& random) const;
+                                  SimulationRandom& random,
+                                  const std::vector<Precursor>& coIsolated = {}) const;
     // A scan of a peptide drawn from the pool, in one of its charge states at a typical intensity;
     // the same seed and index give the same scan.
     SimulatedProductScan randomScan(std::uint64_t seed, int index) const;
@@ -75,8 +93,10 @@ public:
 private:
     std::vector<Peak> fragmentPeaks(const Precursor& precursor, double baseHeight, SimulationRandom& random,
                                     std::vector<FragmentTruth>& truth) const;
+    void addChemicalNoise(std::vector<Peak>& peaks, SimulationRandom& random) const;
 
     const PeptidePool& m_pool;
+    ProductScanRealism m_realism;
     SpectrumRenderer m_renderer;
     Polarity m_polarity;
 };

@@ -31,8 +31,10 @@ struct SampleRunContext {
     int polarityCode() const { return polarity() == Polarity::Negative ? 1 : 0; }
     // The chromatography of a sample, the same for a seed and sample number whatever the mode.
     ElutionMap elutionOf(int sample) const;
-    // Records one product scan in the file and its answer in the truth file.
-    void addProductScan(const Precursor& precursor, const ScanPosition& position);
+    // Records one product scan in the file and its answer in the truth file; `coIsolated` add
+    // their fragments to the scan.
+    void addProductScan(const Precursor& precursor, const ScanPosition& position,
+                        const std::vector<Precursor>& coIsolated = {});
 };
 
 // A data-dependent run: one period; experiment 0 the survey scan, experiments 1..topN the product

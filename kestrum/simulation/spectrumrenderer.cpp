@@ -24,19 +24,23 @@ std::int64_t gridIndexBelow(double mz) {
     return static_cast<std::int64_t>(std::floor(std::sqrt(mz) / GridStep));
 }
 
-// Poisson-like counting noise on a recorded intensity.
-double withCountingNoise(double value, SimulationRandom& random) {
-    return std::max(0.0, value + 0.25 * std::sqrt(value) * random.normal());
-}
-
 } // namespace
 
 SpectrumRenderer::SpectrumRenderer(const InstrumentSettings& settings) : m_settings(settings) {}
 
+double SpectrumRenderer::withCountingNoise(double value, SimulationRandom& random) const {
+    if (!m_settings.poissonCounts)
+        return std::max(0.0, value + 0.25 * std::sqrt(value) * random.normal());
+    const double counted = random.poisson(value);
+    return std::max(0.0, counted * (1.0 + m_settings.pointNoise * random.normal()));
+}
+
 ScanPoints SpectrumRenderer::render(std::vector<Peak> ions, MzRange range, SimulationRandom& random) const {
     std::erase_if(ions, [range](const Peak& p) { return p.mz < range.low || p.mz > range.high; });
+    const double shift =
+        m_settings.calibrationErrorPpm > 0 ? m_settings.calibrationErrorPpm * random.normal() : 0;
     for (Peak& ion : ions)
-        ion.mz *= 1.0 + m_settings.massErrorPpm * 1e-6 * random.normal();
+        ion.mz *= 1.0 + (shift + m_settings.massErrorPpm * random.normal()) * 1e-6;
     addNoisePeaks(ions, range, random);
     std::sort(ions.begin(), ions.end(), [](const Peak& a, const Peak& b) { return a.mz < b.mz; });
     return m_settings.centroid ? centroids(ions, random) : profile(ions, range, random);

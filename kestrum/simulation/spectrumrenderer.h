@@ -2,8 +2,9 @@
 // Turns the ions of one scan into the points a time-of-flight instrument records. Each ion is a
 // Gaussian whose width follows the resolving power, sampled on the instrument's flight-time grid
 // (equal steps of the square root of m/z), with counting noise on every point and a baseline of
-// small random noise peaks. Only non-zero stretches are kept, each bracketed by a zero point, as
-// the instrument stores them. In centroid mode the points are the peaks' centroids instead.
+// small random noise peaks; optionally a calibration shift common to the whole scan. Only non-zero stretches
+// are kept, each bracketed by a zero point, as the instrument stores them. In centroid mode the points are
+// the peaks' centroids instead.
 
 #include "simulationrandom.h"
 
@@ -27,6 +28,11 @@ struct InstrumentSettings {
     double massErrorPpm = 2;        // spread of each peak's measured position
     double noisePeaksPerMz = 0.025; // baseline noise peaks per unit of m/z
     double noiseHeight = 2.0;       // mean apex height of a noise peak, counts
+    // Counting statistics: true Poisson counts on every point instead of a gentler spread, and a
+    // further relative spread of each point (detector gain), as real instruments show.
+    bool poissonCounts = false;
+    double pointNoise = 0;          // relative standard deviation of each recorded point
+    double calibrationErrorPpm = 0; // spread of one scan's shift of all its m/z values
 };
 
 struct ScanPoints {
@@ -49,6 +55,7 @@ private:
     void addNoisePeaks(std::vector<Peak>& peaks, MzRange range, SimulationRandom& random) const;
     ScanPoints profile(const std::vector<Peak>& peaks, MzRange range, SimulationRandom& random) const;
     ScanPoints centroids(std::vector<Peak>& peaks, SimulationRandom& random) const;
+    double withCountingNoise(double value, SimulationRandom& random) const;
 
     InstrumentSettings m_settings;
 };

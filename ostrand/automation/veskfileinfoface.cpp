@@ -68,7 +68,7 @@ const automation::DispatchTable<VeskFileInfoFace>& VeskFileInfoFace::dispatchTab
             .method(QStringLiteral("isDataBeingAcquired"), bindEngineMember<Self>(&V::isDataBeingAcquired))
             .method(QStringLiteral("isTOFSurveyDDE"), bindEngineMember<Self>(&V::isTOFSurveyDDE))
             .method(QStringLiteral("haveEngineDDEChargeState"),
-                    [](Self&, Arguments&) { return Variant(V::haveEngineDDEChargeState()); })
+                    bindEngineMember<Self>(&V::haveEngineDDEChargeState))
             .method(QStringLiteral("isMSMSButNotDDE"), bindEngineMember<Self>(&V::isMSMSButNotDDE))
             .method(QStringLiteral("isThisScanMSCubed"),
                     [](Self&, Arguments& args) {
@@ -89,6 +89,9 @@ const automation::DispatchTable<VeskFileInfoFace>& VeskFileInfoFace::dispatchTab
                                                 argumentAt(args, 2).toInteger(),
                                                 argumentAt(args, 3).toInteger(), argumentAt(args, 4).toLong(),
                                                 parentMz, chargeState);
+                        argumentAt(args, 5) = Variant(parentMz);
+                        argumentAt(args, 6) = Variant(chargeState);
+                        return {};
                     })
             .method(QStringLiteral("ParseParentMZFromTitle"),
                     [](Self&, Arguments& args) {

@@ -79,6 +79,7 @@ VeskFileInfo::State VeskFileInfo::readState(const QString& fileName, std::int32_
         if (isThisScanDDEProduct(info->ScanTypeCode(), info->FixedMass())) {
             state.dde = true;
             state.surveyScanType = file->Experiment(sampleIndex, 0, 0)->ScanTypeCode();
+            state.recordedCharges = file->hasRecordedCharges(sampleIndex);
             break;
         }
     }
@@ -117,12 +118,16 @@ bool VeskFileInfo::isThisScanDDEProduct(std::int16_t scanType, double fixedMass)
     return kestrum::isDataDependentProductScan(scanType, fixedMass);
 }
 
-void VeskFileInfo::GetParentMZAndCharge(const std::shared_ptr<kestrum::VeskFile>& /*theWF*/,
-                                        std::int16_t /*theSampleIndex*/, std::int16_t /*thePeriod*/,
-                                        std::int16_t /*theExpt*/, std::int32_t /*theCycle*/,
-                                        double& /*parentMZ*/, std::int16_t& /*chargeState*/) {
-    throw errors::NumberedError::system(
-        QStringLiteral("Could not obtain charge state in GetParentMZAndCharge."));
+void VeskFileInfo::GetParentMZAndCharge(const kestrum::VeskFile* theWF, std::int16_t theSampleIndex,
+                                        std::int16_t thePeriod, std::int16_t theExpt, std::int32_t theCycle,
+                                        double& parentMZ, std::int16_t& chargeState) {
+    const auto recorded =
+        theWF ? theWF->recordedPrecursor(theSampleIndex, thePeriod, theExpt, theCycle) : std::nullopt;
+    if (!recorded)
+        throw errors::NumberedError::system(
+            QStringLiteral("Could not obtain charge state in GetParentMZAndCharge."));
+    parentMZ = recorded->mz;
+    chargeState = static_cast<std::int16_t>(std::clamp(recorded->charge, 0, 100));
 }
 
 double VeskFileInfo::ParseParentMZFromTitle(const QString& specTitle) {

@@ -47,20 +47,22 @@ public:
     bool isDataBeingAcquired() const;
     // A data-dependent run whose survey scan (experiment 0) is a TOF MS scan.
     bool isTOFSurveyDDE() const;
-    // Precursor charge states of data-dependent scans never come from the acquisition engine, so
-    // callers read the precursor m/z from the spectrum title instead.
-    static bool haveEngineDDEChargeState() { return false; }
+    // A data-dependent sample whose product scans carry the precursor charges the instrument
+    // recorded: callers then take precursor m/z and charge from GetParentMZAndCharge rather than
+    // the m/z alone from the spectrum title.
+    bool haveEngineDDEChargeState() const { return m_state.recordedCharges; }
     // The current experiment alone is an MS/MS scan.
     bool isMSMSButNotDDE() const;
     static bool isThisScanMSCubed(std::int16_t scanType);
     // An MS/MS experiment whose fixed mass lies below 31 has its precursor chosen during
     // acquisition.
     static bool isThisScanDDEProduct(std::int16_t scanType, double fixedMass);
-    // Always raises: see haveEngineDDEChargeState. The out-parameters are left as they are.
-    [[noreturn]] static void GetParentMZAndCharge(const std::shared_ptr<kestrum::VeskFile>& theWF,
-                                                  std::int16_t theSampleIndex, std::int16_t thePeriod,
-                                                  std::int16_t theExpt, std::int32_t theCycle,
-                                                  double& parentMZ, std::int16_t& chargeState);
+    // The precursor m/z and charge recorded with the scan of that cycle (charge 0 when the scan
+    // carries none). Raises, leaving the out-parameters as they are, without a file or when the
+    // scan recorded no precursor.
+    static void GetParentMZAndCharge(const kestrum::VeskFile* theWF, std::int16_t theSampleIndex,
+                                     std::int16_t thePeriod, std::int16_t theExpt, std::int32_t theCycle,
+                                     double& parentMZ, std::int16_t& chargeState);
     // The number in the first pair of parentheses, or the one after "),(" when that converts;
     // 0.0 when neither does.
     static double ParseParentMZFromTitle(const QString& specTitle);
@@ -78,6 +80,7 @@ private:
         std::int32_t maxExperiments = 0;
         std::int32_t cyclesInFirstPeriod = 0;
         bool dde = false;
+        bool recordedCharges = false;
         std::int16_t surveyScanType = 0;
         std::int32_t currentPeriod = 0;
         std::int32_t currentExperiment = 0;

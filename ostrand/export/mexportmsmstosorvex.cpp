@@ -249,18 +249,27 @@ void MExportMSMSToSorvex::ProcessOneCycle(kestrum::FileSpectrum& survey, kestrum
             continue;
         const float time = file.CycleTime(sample, 0, experiment, cycle);
         product.LoadSpectrum(sample, 0, experiment, time, time);
-        // The acquisition never records charges of its own, so the title gives the precursor.
-        double parentMZ = VeskFileInfo::ParseParentMZFromTitle(product.Title());
+        // The precursor the instrument recorded with its charge where it recorded charges; the
+        // m/z in the title otherwise.
+        double parentMZ = 0;
+        std::int16_t charge = 0;
+        if (m_fileInfo->haveEngineDDEChargeState() && m_params->getDDEAutoDetermineCharge() != 0)
+            VeskFileInfo::GetParentMZAndCharge(&file, static_cast<std::int16_t>(sample), 0,
+                                               static_cast<std::int16_t>(experiment), cycle, parentMZ,
+                                               charge);
+        else
+            parentMZ = VeskFileInfo::ParseParentMZFromTitle(product.Title());
         if (!(parentMZ > 0) || product.PointCount() == 0)
             continue;
-        std::int16_t charge = 0;
         if (WantSurveyCharge()) {
             if (!surveyLoaded) {
                 const float surveyTime = file.CycleTime(sample, 0, 0, cycle);
                 survey.LoadSpectrum(sample, 0, 0, surveyTime, surveyTime);
                 surveyLoaded = true;
             }
-            charge = GetChargeFromSurveyScan(survey, parentMZ);
+            // The survey scan's charge wins; the recorded one stands where it finds none.
+            if (const std::int16_t surveyCharge = GetChargeFromSurveyScan(survey, parentMZ); surveyCharge > 0)
+                charge = surveyCharge;
         }
         m_groups.AddScan(product.CopySpectrum(), parentMZ, charge, cycle, time,
                          static_cast<std::int16_t>(experiment), m_params, m_fileInfo);

@@ -481,7 +481,7 @@ void MainForm::OptionsButton_Click() {
     try {
         OptionsFormVirus& options = OptionsFormVirus::instance();
         options.SetSearchParameters(m_radioSearch->button(CurrentSpectrum)->isChecked(), m_fileInfo->isDDE(),
-                                    m_fileInfo->isTOFSurveyDDE() || VeskFileInfo::haveEngineDDEChargeState());
+                                    m_fileInfo->isTOFSurveyDDE() || m_fileInfo->haveEngineDDEChargeState());
         options.Show(this);
     } catch (const std::exception& error) {
         // An error must not leave a window event handler: it would end the host program.

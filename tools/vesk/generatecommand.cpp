@@ -85,11 +85,18 @@ int runGenerate(const QStringList& arguments) {
         QStringLiteral("R"), 1000, 1000000, false);
     const QCommandLineOption centroid(QStringLiteral("centroid"), QStringLiteral("Record centroided scans."));
     const QCommandLineOption negative(QStringLiteral("negative"), QStringLiteral("Negative ions."));
+    const QCommandLineOption easy(
+        QStringLiteral("easy"),
+        QStringLiteral("Clean scans: gentle counting noise, no chemical noise, no co-isolated precursors, "
+                       "elution peaks that widen with the run length. By default the scans are as hard to "
+                       "read as real instrument data."));
+    const QCommandLineOption noCharges(
+        QStringLiteral("no-charges"), QStringLiteral("Do not record the precursor charge of product scans."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Do not show progress."));
     const std::vector<const NumberOption*> numbers{&seed,        &minutes, &samples,   &periods,
                                                    &experiments, &top,     &exclusion, &resolution};
-    parser.addOptions({output, mode, centroid, negative, quiet});
+    parser.addOptions({output, mode, centroid, negative, easy, noCharges, quiet});
     for (const NumberOption* number : numbers)
         parser.addOption(number->option);
     if (const auto exitCode = parseCommandLine(parser, QStringLiteral("generate"), arguments))
@@ -118,6 +125,8 @@ int runGenerate(const QStringList& arguments) {
         return ExitUsage;
     options.centroid = parser.isSet(centroid);
     options.negative = parser.isSet(negative);
+    options.realistic = !parser.isSet(easy);
+    options.recordCharges = !parser.isSet(noCharges);
     try {
         kestrum::simulation::validateOptions(options);
     } catch (const std::exception& error) {

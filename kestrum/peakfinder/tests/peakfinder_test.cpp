@@ -38,7 +38,7 @@ CentroidableSpectrum centroidedSpectrum() {
 TEST(PeakFinder, FactoryHandsOutTheDefaultOptionsAndRefusesOtherKinds) {
     QString options;
     EXPECT_NE(defaultFinder(options), nullptr);
-    EXPECT_EQ(options, QStringLiteral("50,0,3,4"));
+    EXPECT_EQ(options, QStringLiteral("50,0,2,8"));
     QString given = QStringLiteral("40,2");
     PeakFinderFactory().CreatePeakFinder(given, 1, 1);
     EXPECT_EQ(given, QStringLiteral("40,2"));

@@ -8,7 +8,7 @@ using kestrum::PeakFinderOptions;
 
 TEST(PeakFinderOptions, DefaultTextRoundTripsAndKeepsTheChargeSecond) {
     const PeakFinderOptions defaults;
-    EXPECT_EQ(defaults.toText(), QStringLiteral("50,0,3,4"));
+    EXPECT_EQ(defaults.toText(), QStringLiteral("50,0,2,8"));
     const PeakFinderOptions parsed = PeakFinderOptions::fromText(QStringLiteral("35.5,2,6,5"));
     EXPECT_DOUBLE_EQ(parsed.heightPercent, 35.5);
     EXPECT_EQ(parsed.chargeState, 2);
@@ -16,7 +16,7 @@ TEST(PeakFinderOptions, DefaultTextRoundTripsAndKeepsTheChargeSecond) {
     EXPECT_EQ(parsed.maxCharge, 5);
     EXPECT_EQ(parsed.chargeLimit(), 2);
     EXPECT_EQ(PeakFinderOptions::fromText(parsed.toText()).toText(), parsed.toText());
-    EXPECT_EQ(PeakFinderOptions::fromText(QStringLiteral("50,0")).chargeLimit(), 4);
+    EXPECT_EQ(PeakFinderOptions::fromText(QStringLiteral("50,0")).chargeLimit(), 8);
     EXPECT_EQ(PeakFinderOptions::fromText(QString()).toText(), defaults.toText());
     // A precursor's charge may exceed what fragment clusters can show.
     EXPECT_EQ(PeakFinderOptions::fromText(QStringLiteral("50,40")).chargeState, 10);

@@ -181,7 +181,7 @@ TEST_F(AcquisitionGeneratorTest, DataDependentRunLayout) {
     // Most cycles fragment the full number of precursors.
     EXPECT_GT(products, cycles * options.topN * 8 / 10);
 
-    // Heavier peptides are isolated on their second isotope, the others on the monoisotopic peak.
+    // About 15 % of precursors are isolated on their second isotope, whatever their mass.
     int secondIsotope = 0;
     for (const QJsonValue& value : truth[QStringLiteral("productScans")].toArray()) {
         const QJsonObject scan = value.toObject();
@@ -189,11 +189,10 @@ TEST_F(AcquisitionGeneratorTest, DataDependentRunLayout) {
         const int charge = scan[QStringLiteral("charge")].toInt();
         EXPECT_NEAR(scan[QStringLiteral("monoisotopicMz")].toDouble(), (mass + charge * ProtonMass) / charge,
                     1e-5);
-        EXPECT_EQ(scan[QStringLiteral("isolatedIsotope")].toInt(), isolatedIsotopeOf(mass));
         secondIsotope += scan[QStringLiteral("isolatedIsotope")].toInt();
     }
-    EXPECT_GT(secondIsotope, 0);
-    EXPECT_LT(secondIsotope, products / 2);
+    EXPECT_GT(secondIsotope, products / 20);
+    EXPECT_LT(secondIsotope, products * 3 / 10);
     EXPECT_TRUE(QFile::exists(result.fastaPath));
 }
 
@@ -216,7 +215,7 @@ TEST_F(AcquisitionGeneratorTest, FragmentedPrecursorsAreExcludedForTheExclusionT
                                             a[QStringLiteral("isolatedMz")].toDouble());
             if (apart < options.exclusionSeconds - 1)
                 ASSERT_GT(mzApart, 0.05) << "scans " << i << " and " << j;
-            else if (mzApart < 1e-6)
+            else if (mzApart < 0.01) // the same precursor, reported within a few ppm
                 ++repeats;
         }
     }

@@ -328,7 +328,6 @@ TEST(VeskFileInfoRules, ScanTypeClassification) {
     EXPECT_TRUE(VeskFileInfo::isThisScanDDEProduct(kestrum::ProductScan, 30.999999));
     EXPECT_TRUE(VeskFileInfo::isThisScanDDEProduct(kestrum::ProductScan, -5.0));
     EXPECT_FALSE(VeskFileInfo::isThisScanDDEProduct(kestrum::ProductScan, 1500.0));
-    EXPECT_FALSE(VeskFileInfo::haveEngineDDEChargeState());
 }
 
 TEST(VeskFileInfoRules, PrecursorFromTitle) {
@@ -359,7 +358,7 @@ TEST(VeskFileInfoRules, PrecursorFromTitle) {
     EXPECT_DOUBLE_EQ(VeskFileInfo::ParseParentMZFromTitle(longTitle), 812.4);
 }
 
-TEST(VeskFileInfoRules, ParentMzAndChargeAlwaysFail) {
+TEST(VeskFileInfoRules, ParentMzAndChargeFailWithoutAFile) {
     double parentMz = 512.0;
     std::int16_t charge = 2;
     try {

@@ -23,10 +23,13 @@ public:
     explicit DataDependentRun(int cycles, int productExperiments = 2)
         : m_cycles(cycles), m_productExperiments(productExperiments) {}
 
-    // A product scan of ten peaks (m/z 200, 210, ... at `intensity`) of the precursor.
-    DataDependentRun& product(int cycle, double precursorMz, int experiment = 1, double intensity = 100) {
+    // A product scan of ten peaks (m/z 200, 210, ... at `intensity`) of the precursor, with the
+    // precursor charge the instrument recorded (0: none).
+    DataDependentRun& product(int cycle, double precursorMz, int experiment = 1, double intensity = 100,
+                              int recordedCharge = 0) {
         kestrum::ScanRecord scan = record(cycle, experiment);
         scan.precursorMz = precursorMz;
+        scan.precursorCharge = recordedCharge;
         for (int i = 0; i < 10; ++i) {
             scan.mz.push_back(200.0 + 10 * i);
             scan.intensity.push_back(intensity);
@@ -37,7 +40,7 @@ public:
 
     // A survey scan holding a three-peak isotope cluster of the charge from `mz` up, its heights
     // those of a peptide of that mass, below five singly charged pairs at m/z 300 ... 380 that
-    // make the peak list read as accurate data, in which charges up to 4 can be told apart.
+    // make the peak list read as accurate data, in which charges up to 8 can be told apart.
     DataDependentRun& surveyCluster(int cycle, double mz, int charge) {
         kestrum::ScanRecord scan = record(cycle, 0);
         for (int pair = 0; pair < 5; ++pair) {
@@ -47,8 +50,10 @@ public:
         scan.mz.insert(scan.mz.end(), {mz, mz + 1.00335 / charge, mz + 2 * 1.00335 / charge});
         if (charge == 2)
             scan.intensity.insert(scan.intensity.end(), {1000, 650, 250});
-        else
+        else if (charge <= 4)
             scan.intensity.insert(scan.intensity.end(), {1000, 950, 500});
+        else // a peptide of 3000 Da and more: the second isotope outgrows the first
+            scan.intensity.insert(scan.intensity.end(), {700, 1000, 800});
         m_scans.push_back(scan);
         return *this;
     }

@@ -2,6 +2,7 @@
 
 #include "automation/mexportmsmstosorvexface.h"
 #include "automation/processingparametersface.h"
+#include "data/veskfileinfo.h"
 #include "export/exportprogress.h"
 #include "export/mexportmsmstosorvex.h"
 #include "export/sorvexstringhelper.h"
@@ -21,6 +22,7 @@ using ostrand::ExportProgress;
 using ostrand::MExportMSMSToSorvex;
 using ostrand::PendingEvents;
 using ostrand::ProcessingParameters;
+using ostrand::VeskFileInfo;
 using ostrand::SampleLabel;
 
 namespace {
@@ -127,6 +129,55 @@ TEST_F(MExportMSMSToSorvexTest, NearbySurveyPeakCorrectsThePrecursor) {
     const auto off = exportBlocks(write(DataDependentRun(1).surveyCluster(0, 600.08, 2).product(0, 600.0)));
     ASSERT_EQ(off.size(), 1u);
     EXPECT_EQ(off[0].pepmass, QStringLiteral("600"));
+}
+
+TEST_F(MExportMSMSToSorvexTest, RecordedChargesStandWhereTheSurveyFindsNone) {
+    // The product scan reports 600.00123 (its title 600.0012); a 2+ survey cluster sits at 600.
+    struct Case {
+        const char* what;
+        int recordedCharge;
+        bool surveyCluster;
+        bool autoCharge;
+        bool recordedInFile; // what the file information reports
+        const char* pepmass;
+        const char* charge;
+        bool determined;
+    };
+    const std::vector<Case> cases = {
+        {"recorded charge, no survey peak", 3, false, true, true, "600.00123", "3+", true},
+        {"the survey charge wins", 3, true, true, true, "600", "2+", true},
+        {"charge determination off", 3, true, false, true, "600.0012", "2+", false},
+        {"nothing recorded, as before", 0, false, true, false, "600.0012", "2+", false},
+        {"nothing recorded, survey charge", 0, true, true, false, "600", "2+", true},
+    };
+    for (const Case& c : cases) {
+        DataDependentRun run(1);
+        if (c.surveyCluster)
+            run.surveyCluster(0, 600.0, 2);
+        const QString path = write(run.product(0, 600.00123, 1, 100, c.recordedCharge));
+        VeskFileInfo info;
+        info.setFileNameAndIndex(path, 1, 0, 0, -1);
+        EXPECT_EQ(info.haveEngineDDEChargeState(), c.recordedInFile) << c.what;
+        params->setDDEAutoDetermineCharge(c.autoCharge ? -1 : 0);
+        const auto blocks = exportBlocks(path);
+        ASSERT_EQ(blocks.size(), 1u) << c.what;
+        EXPECT_EQ(blocks[0].pepmass, QString::fromLatin1(c.pepmass)) << c.what;
+        EXPECT_EQ(blocks[0].charge, QString::fromLatin1(c.charge)) << c.what;
+        EXPECT_EQ(!blocks[0].title.contains(QStringLiteral("Charge not auto determined")), c.determined)
+            << c.what;
+    }
+}
+
+TEST_F(MExportMSMSToSorvexTest, FivePlusSurveyClusterGivesItsChargeOrIsDiscarded) {
+    params->setDDEAutoDetermineCharge(-1);
+    const QString path = write(DataDependentRun(1).surveyCluster(0, 600.0, 5).product(0, 600.0));
+    params->setDiscardHighCharges(0);
+    const auto kept = exportBlocks(path);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].charge, QStringLiteral("5+"));
+    params->setDiscardHighCharges(-1);
+    exportBlocks(path);
+    EXPECT_EQ(exporter->numSpectraInResult(), 0);
 }
 
 TEST_F(MExportMSMSToSorvexTest, GroupsCloseAfterTheMaximumCyclesBetweenScans) {

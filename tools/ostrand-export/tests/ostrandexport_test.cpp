@@ -99,7 +99,8 @@ TEST_F(OstrandExport, NothingToSearchKeepsTheEarlierQueryFile) {
     const Case cases[] = {
         // Parameters that no spectrum can meet.
         {{dataPath(), QStringLiteral("--cycles"), QStringLiteral("3"), QStringLiteral("--keys"),
-          QStringLiteral("MSMSAveNeedXPeaks,iTraq"), QStringLiteral("--values"), QStringLiteral("100,0")},
+          QStringLiteral("MSMSThresholdInPercent,MSMSThreshold"), QStringLiteral("--values"),
+          QStringLiteral("0,1E+15")},
          true},
         {{empty}, true},
         {{empty, QStringLiteral("-o"), outputPath(QStringLiteral("never.sxq"))}, false},

@@ -22,8 +22,8 @@ using ostrand::ExportProgress;
 using ostrand::MExportMSMSToSorvex;
 using ostrand::PendingEvents;
 using ostrand::ProcessingParameters;
-using ostrand::VeskFileInfo;
 using ostrand::SampleLabel;
+using ostrand::VeskFileInfo;
 
 namespace {
 

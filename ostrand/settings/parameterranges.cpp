@@ -39,7 +39,7 @@ const std::vector<ParameterRange>& processingParameterRanges() {
         boolean("iTraq"),
         {QStringLiteral("MSMSAveNeedXPeaks"), Kind::WholeNumber, 1, 100},
         {QStringLiteral("MSMSAvePrecursorTol"), Kind::Number, 0, 10},
-        {QStringLiteral("MSMSAveMaxCycBetween"), Kind::WholeNumber, 0, 1000},
+        {QStringLiteral("MSMSAveMaxCycBetween"), Kind::Number, 0, 1000},
         {QStringLiteral("MSMSAveMinCyclesPerGroup"), Kind::WholeNumber, 1, 100},
         boolean("UseOldQueryTitles"),
         // Not a processing parameter, but the batch search client's lists carry the server choice.
@@ -48,12 +48,29 @@ const std::vector<ParameterRange>& processingParameterRanges() {
     return ranges;
 }
 
-QString parameterValueProblem(const QString& name, const QString& text) {
+namespace {
+
+const ParameterRange* findRange(const QString& name) {
     const auto& ranges = processingParameterRanges();
     const auto range = std::find_if(ranges.begin(), ranges.end(), [&name](const ParameterRange& known) {
         return known.name.compare(name, Qt::CaseInsensitive) == 0;
     });
-    if (range == ranges.end())
+    return range == ranges.end() ? nullptr : &*range;
+}
+
+} // namespace
+
+const ParameterRange& parameterRange(const QString& name) {
+    const ParameterRange* range = findRange(name);
+    if (!range)
+        throw errors::NumberedError::system(
+            QStringLiteral("There is no processing parameter named '%1'.").arg(name));
+    return *range;
+}
+
+QString parameterValueProblem(const QString& name, const QString& text) {
+    const ParameterRange* range = findRange(name);
+    if (!range)
         return QStringLiteral("there is no processing parameter named '%1'").arg(name);
     double value = 0;
     try {

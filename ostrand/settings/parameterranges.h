@@ -1,6 +1,6 @@
 #pragma once
 // The values each processing parameter may take, in one table: the options window checks its
-// fields against it, and so does every other way of handing parameters to an export by name.
+// fields against it, and ostrand-export checks the batch search client's lists by it.
 
 #include <QString>
 #include <vector>
@@ -17,6 +17,9 @@ struct ParameterRange {
 
 // Every processing parameter, in the order the parameters are read.
 const std::vector<ParameterRange>& processingParameterRanges();
+
+// The range of the parameter `name` (any case); raises for a name that is not in the table.
+const ParameterRange& parameterRange(const QString& name);
 
 // What is wrong with `text` as the value of the parameter `name`, naming both and the values it
 // takes; empty when the value is allowed. An unknown name is wrong too.

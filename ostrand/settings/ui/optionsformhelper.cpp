@@ -2,6 +2,7 @@
 
 #include "optionsformvirus.h"
 #include "optionswindow.h"
+#include "settings/parameterranges.h"
 #include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
 #include "settings/ui/searchfilelocation.h"
@@ -189,12 +190,22 @@ void OptionsFormHelper::ValidateAndSaveDialogItems() {
 
 void OptionsFormHelper::ValidateDialogItems() {
     OptionsWindow& window = m_owningForm->controls();
+    // The limits are those every other way of handing parameters to an export is checked by.
+    const auto wholeNumber = [](QLineEdit& box, const char* name) {
+        const ostrand::ParameterRange& range = ostrand::parameterRange(QLatin1String(name));
+        MNumberUtils::GetIntegerFromTextBox(box, static_cast<std::int16_t>(range.lowest),
+                                            static_cast<std::int16_t>(range.highest));
+    };
+    const auto number = [](QLineEdit& box, const char* name) {
+        const ostrand::ParameterRange& range = ostrand::parameterRange(QLatin1String(name));
+        MNumberUtils::GetNumberFromTextBox(box, range.lowest, range.highest);
+    };
     if (window.MSMSAveragingFrame->isEnabled()) {
-        MNumberUtils::GetIntegerFromTextBox(*window.TextMSMSAveNeedXPeaks, 1, 100);
-        MNumberUtils::GetNumberFromTextBox(*window.TextMSMSAvePrecusorTol, 0, 10);
-        MNumberUtils::GetNumberFromTextBox(*window.TextMSMSAveMaxCycBetween, 0, 1000);
-        MNumberUtils::GetIntegerFromTextBox(*window.TextMSMSAveMinCyclesPerGp, 1, 100);
-        MNumberUtils::GetIntegerFromTextBox(*window.TextRemoveNearParent, 0, 300);
+        wholeNumber(*window.TextMSMSAveNeedXPeaks, "MSMSAveNeedXPeaks");
+        number(*window.TextMSMSAvePrecusorTol, "MSMSAvePrecursorTol");
+        number(*window.TextMSMSAveMaxCycBetween, "MSMSAveMaxCycBetween");
+        wholeNumber(*window.TextMSMSAveMinCyclesPerGp, "MSMSAveMinCyclesPerGroup");
+        wholeNumber(*window.TextRemoveNearParent, "RemoveNearParent");
     }
     if (window.LocalSorvexWebServerURL->text().isEmpty() && window.Radio_WebServer[1]->isChecked())
         throw AutomationError::system(QStringLiteral("You must specify the local Sorvex intranet site."));
@@ -204,7 +215,7 @@ void OptionsFormHelper::ValidateDialogItems() {
         if (window.MSMSThresholdCombo->currentIndex() != 0)
             MNumberUtils::GetNumberFromTextBox(*window.TextMSMSThreshold, 0, 95);
         else
-            MNumberUtils::GetNumberFromTextBox(*window.TextMSMSThreshold, 0, 1e15);
+            number(*window.TextMSMSThreshold, "MSMSThreshold");
     }
 }
 

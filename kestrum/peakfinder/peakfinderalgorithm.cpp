@@ -12,8 +12,9 @@ namespace kestrum {
 namespace {
 
 // Centroids of a peak are good to a fraction of its width; isotope peaks are searched within
-// this share of the width at half height.
-constexpr double toleranceShareOfWidth = 0.3;
+// this share of the width at half height. Weak peaks are centroided from a few ions only, which
+// puts their centroids up to this far from where their isotope spacing says.
+constexpr double toleranceShareOfWidth = 0.4;
 // Isotope peaks closer than this share of the width at half height are not resolved.
 constexpr double resolvedShareOfWidth = 1.2;
 // Neighbouring profile points of a peak sit closer than this (parts per million of the m/z).
@@ -28,12 +29,19 @@ constexpr double highResolutionAbsolute = 0.002;
 constexpr int fewestIsotopePairs = 5;
 // A profile peak below the signal-to-noise cut is still a peak when an isotope peak stands beside
 // it, down to this share of the cut: two hills one isotope spacing apart with the intensities of
-// a peptide's pattern are seldom noise, and weak fragments are what identifies weak spectra.
-constexpr double isotopeEvidenceShare = 0.5;
+// a peptide's pattern are seldom noise, and weak fragments are what identifies weak spectra. The
+// isotope peaks of a weak fragment are weaker still (a singly charged one below m/z 1000 has a
+// second peak a quarter to a half as high as its first), so they are looked for, and kept with
+// their cluster, down to here.
+constexpr double isotopeEvidenceShare = 0.1;
 // Where weak hills crowd the spectrum (a profile that keeps its noise), any of them has another one
 // an isotope spacing away by chance: isotope evidence then counts for nothing. It counts while a
 // weak hill expects fewer than this many chance partners over all charges searched.
 constexpr double chancePartnersAllowed = 0.1;
+// Crowding is judged on the weak hills that rise at least this share of the way to the cut: in
+// ion-counting data the faint hills below them lie everywhere, yet seldom follow an isotope
+// pattern's intensities, and counting them would call every spectrum crowded.
+constexpr double crowdingShare = 0.5;
 
 bool isWeak(const Peak& peak, double minSignalToNoise) {
     return peak.signalToNoise > 0 && peak.signalToNoise < minSignalToNoise;
@@ -83,14 +91,16 @@ IsotopeTolerance PeakFinderAlgorithm::centroidedTolerance() const {
 void PeakFinderAlgorithm::keepWeakPeaksWithIsotopeEvidence(const IsotopeTolerance& tolerance,
                                                            const PeakFinderOptions& options) {
     const double minimum = options.minSignalToNoise;
-    const auto weak = std::count_if(m_peaks.begin(), m_peaks.end(),
-                                    [minimum](const Peak& peak) { return isWeak(peak, minimum); });
-    if (weak == 0)
+    if (std::none_of(m_peaks.begin(), m_peaks.end(),
+                     [minimum](const Peak& peak) { return isWeak(peak, minimum); }))
         return;
+    const auto crowding = std::count_if(m_peaks.begin(), m_peaks.end(), [minimum](const Peak& peak) {
+        return isWeak(peak, minimum) && peak.signalToNoise >= crowdingShare * minimum;
+    });
     const double middleMz = (m_peaks.front().mz + m_peaks.back().mz) / 2;
     const double span = std::max(m_peaks.back().mz - m_peaks.front().mz, 1.0);
     const double chancePartners =
-        static_cast<double>(weak) / span * 2 * tolerance.at(middleMz) * options.chargeLimit();
+        static_cast<double>(crowding) / span * 2 * tolerance.at(middleMz) * options.chargeLimit();
     if (chancePartners <= chancePartnersAllowed) {
         // Weak peaks stay only as members of an isotope cluster, which keeps every cluster whole.
         std::erase_if(m_peaks,

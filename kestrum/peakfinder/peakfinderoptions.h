@@ -3,7 +3,7 @@
 //   field 1  height percentage at which a profile peak's centroid is taken (50)
 //   field 2  charge state: 0 determines charges; n > 0 searches charges 1 to n only (0)
 //   field 3  lowest signal-to-noise ratio of a reported profile peak (2); peaks of an isotope
-//            cluster are reported down to half of it
+//            cluster are reported down to a tenth of it
 //   field 4  highest charge searched when charges are determined (8)
 // Callers only ever replace field 2, so the charge must stay second.
 

@@ -1,0 +1,112 @@
+// Weak peaks in ion-counting data: a fragment too weak to pass the signal-to-noise cut on its own
+// is still listed when its isotope peaks stand beside it, even though they are fainter still,
+// while lone noise peaks of the same height are not.
+#include "kestrum/peakfinder/peakfinderalgorithm.h"
+#include "kestrum/peakfinder/peakfinderoptions.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr double resolution = 15000;
+constexpr double step = 0.004;
+constexpr double firstMz = 300;
+constexpr double lastMz = 1100;
+constexpr double isotopeSpacing = 1.00335;
+
+// A product scan as a counting detector records it: whole ions per point, nothing between the
+// peaks but the zero that bounds each stretch of counts.
+class CountingScan {
+public:
+    CountingScan() : m_counts(static_cast<std::size_t>((lastMz - firstMz) / step) + 1, 0.0) {}
+
+    void peak(double centre, double height) {
+        const double sigma = centre / resolution / 2.354820045;
+        for (std::size_t i = 0; i < m_counts.size(); ++i) {
+            const double u = (mzAt(i) - centre) / sigma;
+            if (std::abs(u) < 5)
+                m_counts[i] += height * std::exp(-0.5 * u * u);
+        }
+    }
+
+    void record(std::vector<double>& mz, std::vector<double>& intensity) const {
+        for (std::size_t i = 0; i < m_counts.size(); ++i) {
+            const double counts = std::round(m_counts[i]);
+            const bool besideCounts = (i > 0 && std::round(m_counts[i - 1]) > 0) ||
+                                      (i + 1 < m_counts.size() && std::round(m_counts[i + 1]) > 0);
+            if (counts > 0 || besideCounts) {
+                mz.push_back(mzAt(i));
+                intensity.push_back(counts);
+            }
+        }
+    }
+
+private:
+    static double mzAt(std::size_t i) { return firstMz + static_cast<double>(i) * step; }
+    std::vector<double> m_counts;
+};
+
+bool listedNear(const std::vector<kestrum::Peak>& peaks, double mz) {
+    for (const kestrum::Peak& peak : peaks)
+        if (peak.standsForItself && std::abs(peak.mz - mz) < mz * 20e-6)
+            return true;
+    return false;
+}
+
+TEST(WeakPeaks, FragmentWithFaintIsotopesIsKeptAndLoneNoiseOfItsHeightIsNot) {
+    // Background: ions of no interest, one every m/z, a few counts high.
+    CountingScan scan;
+    std::mt19937 random(7);
+    std::exponential_distribution<double> noiseHeight(1 / 4.0);
+    for (double mz = firstMz + 0.6; mz < lastMz - 1; mz += 1.0)
+        scan.peak(mz, std::max(1.0, noiseHeight(random)));
+    // Between the background ions: weak singly charged fragments whose second isotope peak is a
+    // third of the first, and lone peaks of the same height with nothing an isotope spacing away.
+    struct Case {
+        double mz;
+        bool fragment;
+    };
+    std::vector<Case> cases;
+    for (int k = 0; k < 40; ++k)
+        cases.push_back({firstMz + 10.25 + 19.5 * k, k % 2 == 0});
+    const double weakHeight = 4;
+    for (const Case& c : cases) {
+        scan.peak(c.mz, weakHeight);
+        if (c.fragment)
+            scan.peak(c.mz + isotopeSpacing, weakHeight / 3);
+    }
+    std::vector<double> mz;
+    std::vector<double> intensity;
+    scan.record(mz, intensity);
+
+    kestrum::PeakFinderAlgorithm finder;
+    const kestrum::PeakFinderOptions options;
+    const std::vector<kestrum::Peak>& peaks = finder.findPeaks(mz, intensity, false, options);
+    int fragmentsKept = 0;
+    int loneKept = 0;
+    for (const Case& c : cases) {
+        const bool kept = listedNear(peaks, c.mz);
+        (c.fragment ? fragmentsKept : loneKept) += kept ? 1 : 0;
+        if (c.fragment && kept) {
+            // The isotope peak is folded into the fragment rather than listed on its own.
+            EXPECT_FALSE(listedNear(peaks, c.mz + isotopeSpacing)) << c.mz;
+        }
+    }
+    // Whether these peaks are weak is the noise model's call: the test is only meaningful when
+    // they fall below the cut.
+    for (const kestrum::Peak& peak : peaks) {
+        for (const Case& c : cases) {
+            if (std::abs(peak.mz - c.mz) < 0.01) {
+                ASSERT_LT(peak.signalToNoise, options.minSignalToNoise) << c.mz;
+            }
+        }
+    }
+    EXPECT_GE(fragmentsKept, 18) << "of 20 weak fragments with isotope peaks";
+    EXPECT_LE(loneKept, 2) << "of 20 lone peaks of the same height";
+}
+
+} // namespace

@@ -236,7 +236,7 @@ for length in $minutes; do
 
         # Our export once more with a precursor tolerance suited to TOF data, to show what the default
         # tolerance of 1 m/z costs when precursors of different peptides are summed into one query.
-        "$ostrand_export" "$run.vesk" -o "$run.ours_narrow.sxq" --keys MSMSAvePrecursorTol --values 0.05 >/dev/null
+        "$ostrand_export" "$run.vesk" -o "$run.ours_narrow.sxq" --keys MSMSAvePrecursorTol, --values 0.05, >/dev/null
         searched+=("ostrand-export:$run.ours.sxq" "ostrand-export, precursor tolerance 0.05:$run.ours_narrow.sxq")
         for entry in "${searched[@]}"; do
             search "$dataset" "${entry%%:*}" "${entry#*:}" "$run.params" --truth "$run.truth.json"

@@ -88,28 +88,19 @@ IsotopeTolerance PeakFinderAlgorithm::centroidedTolerance() const {
     return {lowResolutionWindow, 0, 0};
 }
 
-void PeakFinderAlgorithm::keepWeakPeaksWithIsotopeEvidence(const IsotopeTolerance& tolerance,
-                                                           const PeakFinderOptions& options) {
+bool PeakFinderAlgorithm::weakHillsCrowd(const IsotopeTolerance& tolerance,
+                                         const PeakFinderOptions& options) const {
     const double minimum = options.minSignalToNoise;
-    if (std::none_of(m_peaks.begin(), m_peaks.end(),
-                     [minimum](const Peak& peak) { return isWeak(peak, minimum); }))
-        return;
     const auto crowding = std::count_if(m_peaks.begin(), m_peaks.end(), [minimum](const Peak& peak) {
         return isWeak(peak, minimum) && peak.signalToNoise >= crowdingShare * minimum;
     });
+    if (crowding == 0)
+        return false;
     const double middleMz = (m_peaks.front().mz + m_peaks.back().mz) / 2;
     const double span = std::max(m_peaks.back().mz - m_peaks.front().mz, 1.0);
     const double chancePartners =
         static_cast<double>(crowding) / span * 2 * tolerance.at(middleMz) * options.chargeLimit();
-    if (chancePartners <= chancePartnersAllowed) {
-        // Weak peaks stay only as members of an isotope cluster, which keeps every cluster whole.
-        std::erase_if(m_peaks,
-                      [minimum](const Peak& peak) { return peak.charge == 0 && isWeak(peak, minimum); });
-        return;
-    }
-    // The weak peaks go, and the clusters are formed again without them.
-    std::erase_if(m_peaks, [minimum](const Peak& peak) { return isWeak(peak, minimum); });
-    m_clusterer.assign(m_peaks, tolerance, options.chargeLimit());
+    return chancePartners > chancePartnersAllowed;
 }
 
 const std::vector<Peak>& PeakFinderAlgorithm::findPeaks(std::span<const double> mz,
@@ -135,9 +126,14 @@ const std::vector<Peak>& PeakFinderAlgorithm::findPeaks(std::span<const double> 
         m_resolution = m_profile.resolution();
         tolerance = {0, toleranceShareOfWidth / m_resolution, resolvedShareOfWidth / m_resolution};
     }
+    const double minimum = options.minSignalToNoise;
+    const auto weak = [minimum](const Peak& peak) { return isWeak(peak, minimum); };
+    // Where isotope evidence counts for nothing, the weak hills go before clusters are formed.
+    if (!centroided && weakHillsCrowd(tolerance, options))
+        std::erase_if(m_peaks, weak);
     m_clusterer.assign(m_peaks, tolerance, options.chargeLimit());
-    if (!centroided)
-        keepWeakPeaksWithIsotopeEvidence(tolerance, options);
+    // Weak peaks stay only as members of an isotope cluster, which keeps every cluster whole.
+    std::erase_if(m_peaks, [&weak](const Peak& peak) { return peak.charge == 0 && weak(peak); });
     return m_peaks;
 }
 

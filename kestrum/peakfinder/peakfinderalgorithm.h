@@ -33,9 +33,9 @@ public:
 
 private:
     IsotopeTolerance centroidedTolerance() const;
-    // Drops the profile peaks below the signal-to-noise cut unless an isotope peak supports them.
-    void keepWeakPeaksWithIsotopeEvidence(const IsotopeTolerance& tolerance,
-                                          const PeakFinderOptions& options);
+    // Whether the weak profile hills lie so close together that any of them would find an isotope
+    // partner by chance (a profile that keeps its noise).
+    bool weakHillsCrowd(const IsotopeTolerance& tolerance, const PeakFinderOptions& options) const;
 
     ProfilePeakDetector m_profile;
     IsotopeClusterer m_clusterer;

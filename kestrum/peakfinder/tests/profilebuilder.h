@@ -1,6 +1,7 @@
 #pragma once
 // Builds small profile spectra for the peak finder's tests: Gaussian peaks of a given resolving
-// power on an even m/z grid over a floor of seeded random noise.
+// power on an even m/z grid over a floor of seeded random noise, or recorded as an ion-counting
+// detector records them.
 
 #include <cmath>
 #include <random>
@@ -13,7 +14,7 @@ struct ProfileBuilder {
     double lastMz = 600;
     double step = 0.004;
     double resolution = 15000;
-    double noiseFloor = 1; // points carry uniform noise from 0 to twice this
+    double noiseFloor = 1; // points carry uniform noise from 0 to twice this (none when 0)
 
     std::vector<double> mz;
     std::vector<double> intensity;
@@ -25,7 +26,7 @@ struct ProfileBuilder {
         intensity.clear();
         for (double x = firstMz; x <= lastMz; x += step) {
             mz.push_back(x);
-            intensity.push_back(noise(random));
+            intensity.push_back(noiseFloor > 0 ? noise(random) : 0.0);
         }
         return *this;
     }
@@ -34,8 +35,27 @@ struct ProfileBuilder {
         const double sigma = centre / resolution / 2.354820045;
         for (std::size_t i = 0; i < mz.size(); ++i) {
             const double u = (mz[i] - centre) / sigma;
-            intensity[i] += height * std::exp(-0.5 * u * u);
+            if (std::abs(u) < 6)
+                intensity[i] += height * std::exp(-0.5 * u * u);
         }
+        return *this;
+    }
+
+    // Whole ions per point, and nothing between the peaks but the zero that bounds each stretch of
+    // counts: the profile as a counting detector stores it.
+    ProfileBuilder& countIons() {
+        std::vector<double> countedMz;
+        std::vector<double> counted;
+        const auto ionsAt = [this](std::size_t i) { return std::round(intensity[i]); };
+        for (std::size_t i = 0; i < mz.size(); ++i) {
+            const bool besideIons = (i > 0 && ionsAt(i - 1) > 0) || (i + 1 < mz.size() && ionsAt(i + 1) > 0);
+            if (ionsAt(i) > 0 || besideIons) {
+                countedMz.push_back(mz[i]);
+                counted.push_back(ionsAt(i));
+            }
+        }
+        mz = std::move(countedMz);
+        intensity = std::move(counted);
         return *this;
     }
 

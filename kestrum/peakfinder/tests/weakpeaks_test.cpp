@@ -3,6 +3,7 @@
 // while lone noise peaks of the same height are not.
 #include "kestrum/peakfinder/peakfinderalgorithm.h"
 #include "kestrum/peakfinder/peakfinderoptions.h"
+#include "profilebuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,45 +11,11 @@
 #include <random>
 #include <vector>
 
+using kestrum::testing::ProfileBuilder;
+
 namespace {
 
-constexpr double resolution = 15000;
-constexpr double step = 0.004;
-constexpr double firstMz = 300;
-constexpr double lastMz = 1100;
 constexpr double isotopeSpacing = 1.00335;
-
-// A product scan as a counting detector records it: whole ions per point, nothing between the
-// peaks but the zero that bounds each stretch of counts.
-class CountingScan {
-public:
-    CountingScan() : m_counts(static_cast<std::size_t>((lastMz - firstMz) / step) + 1, 0.0) {}
-
-    void peak(double centre, double height) {
-        const double sigma = centre / resolution / 2.354820045;
-        for (std::size_t i = 0; i < m_counts.size(); ++i) {
-            const double u = (mzAt(i) - centre) / sigma;
-            if (std::abs(u) < 5)
-                m_counts[i] += height * std::exp(-0.5 * u * u);
-        }
-    }
-
-    void record(std::vector<double>& mz, std::vector<double>& intensity) const {
-        for (std::size_t i = 0; i < m_counts.size(); ++i) {
-            const double counts = std::round(m_counts[i]);
-            const bool besideCounts = (i > 0 && std::round(m_counts[i - 1]) > 0) ||
-                                      (i + 1 < m_counts.size() && std::round(m_counts[i + 1]) > 0);
-            if (counts > 0 || besideCounts) {
-                mz.push_back(mzAt(i));
-                intensity.push_back(counts);
-            }
-        }
-    }
-
-private:
-    static double mzAt(std::size_t i) { return firstMz + static_cast<double>(i) * step; }
-    std::vector<double> m_counts;
-};
 
 bool listedNear(const std::vector<kestrum::Peak>& peaks, double mz) {
     for (const kestrum::Peak& peak : peaks)
@@ -58,11 +25,15 @@ bool listedNear(const std::vector<kestrum::Peak>& peaks, double mz) {
 }
 
 TEST(WeakPeaks, FragmentWithFaintIsotopesIsKeptAndLoneNoiseOfItsHeightIsNot) {
+    ProfileBuilder scan;
+    scan.firstMz = 300;
+    scan.lastMz = 1100;
+    scan.noiseFloor = 0;
+    scan.grid();
     // Background: ions of no interest, one every m/z, a few counts high.
-    CountingScan scan;
     std::mt19937 random(7);
     std::exponential_distribution<double> noiseHeight(1 / 4.0);
-    for (double mz = firstMz + 0.6; mz < lastMz - 1; mz += 1.0)
+    for (double mz = scan.firstMz + 0.6; mz < scan.lastMz - 1; mz += 1.0)
         scan.peak(mz, std::max(1.0, noiseHeight(random)));
     // Between the background ions: weak singly charged fragments whose second isotope peak is a
     // third of the first, and lone peaks of the same height with nothing an isotope spacing away.
@@ -72,20 +43,18 @@ TEST(WeakPeaks, FragmentWithFaintIsotopesIsKeptAndLoneNoiseOfItsHeightIsNot) {
     };
     std::vector<Case> cases;
     for (int k = 0; k < 40; ++k)
-        cases.push_back({firstMz + 10.25 + 19.5 * k, k % 2 == 0});
+        cases.push_back({scan.firstMz + 10.25 + 19.5 * k, k % 2 == 0});
     const double weakHeight = 4;
     for (const Case& c : cases) {
         scan.peak(c.mz, weakHeight);
         if (c.fragment)
             scan.peak(c.mz + isotopeSpacing, weakHeight / 3);
     }
-    std::vector<double> mz;
-    std::vector<double> intensity;
-    scan.record(mz, intensity);
+    scan.countIons();
 
     kestrum::PeakFinderAlgorithm finder;
     const kestrum::PeakFinderOptions options;
-    const std::vector<kestrum::Peak>& peaks = finder.findPeaks(mz, intensity, false, options);
+    const std::vector<kestrum::Peak>& peaks = finder.findPeaks(scan.mz, scan.intensity, false, options);
     int fragmentsKept = 0;
     int loneKept = 0;
     for (const Case& c : cases) {

@@ -36,12 +36,22 @@ bool anyWithin(const std::vector<double>& sortedMz, double mz) {
 }
 
 // Peak-finds the sum of `scans` product scans of each of the precursors and tallies fragments of
-// at least `lowestHeight` counts in the sum.
-Tally tally(int scans, double lowestHeight) {
+// at least `lowestHeight` counts in the sum. The chemical noise of each scan is drawn afresh, or,
+// with `recurringNoise`, is the same in every scan of a precursor, as the background ions that
+// share its isolation window are in real runs: a peak finder must not rely on noise coming and
+// going from scan to scan.
+Tally tally(int scans, double lowestHeight, bool recurringNoise) {
     InstrumentSettings instrument;
     ProductScanRealism realism;
     makeRealistic(instrument, realism);
-    const ProductScanSimulator simulator(instrument, Polarity::Positive, PeptidePool::builtIn(), realism);
+    ProductScanRealism withoutChemicalNoise = realism;
+    withoutChemicalNoise.chemicalNoisePeaks = 0;
+    ProductScanRealism noiseOnly = realism;
+    noiseOnly.fragmentYield = 0;
+    const ProductScanSimulator simulator(instrument, Polarity::Positive, PeptidePool::builtIn(),
+                                         recurringNoise ? withoutChemicalNoise : realism);
+    const ProductScanSimulator noiseSimulator(instrument, Polarity::Positive, PeptidePool::builtIn(),
+                                              noiseOnly);
     kestrum::PeakFinderAlgorithm finder;
     const kestrum::PeakFinderOptions options;
     Tally tally;
@@ -62,6 +72,11 @@ Tally tally(int scans, double lowestHeight) {
         for (const SimulatedProductScan& scan : group)
             for (std::size_t i = 0; i < scan.scan.mz.size(); ++i)
                 summed[scan.scan.mz[i]] += scan.scan.intensity[i];
+        if (recurringNoise) {
+            const SimulatedProductScan noise = noiseSimulator.randomScan(12, index);
+            for (std::size_t i = 0; i < noise.scan.mz.size(); ++i)
+                summed[noise.scan.mz[i]] += scans * noise.scan.intensity[i];
+        }
         std::vector<double> sumMz, sumIntensity;
         for (const auto& [mz, intensity] : summed) {
             sumMz.push_back(mz);
@@ -86,14 +101,16 @@ Tally tally(int scans, double lowestHeight) {
         for (double mz : listed)
             tally.true_ += anyWithin(truth, mz) ? 1 : 0;
     }
-    std::printf("%d scan(s), fragments of %g counts and more: recall %.3f, share of true fragments %.3f\n",
-                scans, lowestHeight, tally.recall(), tally.share());
+    std::printf("%d scan(s)%s, fragments of %g counts and more: recall %.3f, share of true fragments %.3f\n",
+                scans, recurringNoise ? " with recurring noise" : "", lowestHeight, tally.recall(),
+                tally.share());
     return tally;
 }
 
 TEST(RealisticPeakFinding, WeakFragmentsAreKeptInSingleScansAndSums) {
     struct Case {
         int scans;
+        bool recurringNoise;
         double lowestHeight;
         double leastRecall;
         double leastShare;
@@ -101,18 +118,26 @@ TEST(RealisticPeakFinding, WeakFragmentsAreKeptInSingleScansAndSums) {
     // A signal-to-noise cut of 3 alone kept 74 % of the fragments of 4 counts and more in single
     // scans and 70 % in sums of three, 87 % of those of 10 and more in the sums. Isotope evidence
     // searched only down to half the cut kept 94 % and 82 % of those of 4 counts and more; looked
-    // for down to a tenth, 97 % and 88 %. The noise in the lists may grow a little with the weak
-    // fragments kept, but no more.
+    // for down to a tenth, 97 % and 88 %. Where the chemical noise recurs in every scan, the sums
+    // kept 73 % of them with isotope evidence down to half the cut and 87 % down to a tenth. The
+    // noise in the lists may grow a little with the weak fragments kept, but no more.
     const std::vector<Case> cases = {
-        {1, 10, 0.97, 0.06},
-        {1, 4, 0.95, 0.06},
-        {3, 10, 0.92, 0.027},
-        {3, 4, 0.86, 0.027},
+        // clang-format off
+        {1, false, 10, 0.97, 0.06},
+        {1, false, 4, 0.95, 0.06},
+        {3, false, 10, 0.92, 0.027},
+        {3, false, 4, 0.86, 0.027},
+        {3, true, 10, 0.93, 0.06},
+        {3, true, 4, 0.84, 0.06},
+        // clang-format on
     };
     for (const Case& c : cases) {
-        const Tally measured = tally(c.scans, c.lowestHeight);
-        EXPECT_GE(measured.recall(), c.leastRecall) << c.scans << " scans, " << c.lowestHeight << " counts";
-        EXPECT_GE(measured.share(), c.leastShare) << c.scans << " scans, " << c.lowestHeight << " counts";
+        const Tally measured = tally(c.scans, c.lowestHeight, c.recurringNoise);
+        const auto name = ::testing::Message()
+                          << c.scans << " scans" << (c.recurringNoise ? " with recurring noise, " : ", ")
+                          << c.lowestHeight << " counts";
+        EXPECT_GE(measured.recall(), c.leastRecall) << name;
+        EXPECT_GE(measured.share(), c.leastShare) << name;
     }
 }
 

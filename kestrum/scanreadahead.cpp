@@ -3,6 +3,8 @@
 #include "kestrum/plausiblevalues.h"
 #include "kestrum/pointcodec.h"
 
+#include <system_error>
+
 namespace kestrum {
 
 namespace {
@@ -64,14 +66,19 @@ DecodedPoints ScanReadAhead::points(const ScanEntry& entry) {
 
 void ScanReadAhead::readAheadOf(std::size_t position) {
     std::erase_if(m_ahead, [position](const auto& item) { return item.first + window < position; });
+    if (!m_decoder) {
+        try {
+            m_decoder = std::make_unique<TaskThread>();
+        } catch (const std::system_error&) {
+            return; // no thread to be had: every scan is read when asked for, as without read-ahead
+        }
+    }
     m_nextAhead = std::max(m_nextAhead, position + 1);
     const std::size_t end = std::min(m_order.size(), position + 1 + window);
     for (; m_nextAhead < end; ++m_nextAhead) {
         const ScanEntry& entry = *m_order[m_nextAhead];
         std::future<DecodedPoints> decoded;
         try {
-            if (!m_decoder)
-                m_decoder = std::make_unique<TaskThread>();
             decoded =
                 m_decoder->submit([entry, stored = m_fetch(entry)] { return decodePoints(entry, stored); });
         } catch (...) {

@@ -42,8 +42,7 @@ int chargeAt(const PointRun& run, std::size_t i) {
 class Grouper {
 public:
     // The lists the points come from; needed for profile lists only, to find sampling intervals.
-    Grouper(double tolerance, Sampling sampling, const PointRun& first, const PointRun& second,
-            std::size_t points)
+    Grouper(double tolerance, Sampling sampling, PointRun first, PointRun second, std::size_t points)
         : m_tolerance(tolerance), m_profile(sampling == Sampling::Profile), m_first(first), m_second(second) {
         // Sized for every point at once and trimmed at the end: the loop only writes.
         m_sum.x.resize(points);
@@ -92,8 +91,8 @@ private:
 
     double m_tolerance;
     bool m_profile;
-    const PointRun& m_first;
-    const PointRun& m_second;
+    PointRun m_first;
+    PointRun m_second;
     PointList m_sum;
     std::size_t m_count = 0;            // groups so far
     std::vector<std::int64_t> m_source; // of each group's point that stands for it

@@ -44,6 +44,10 @@ void FileSpectrum::LoadSpectrum(int sample, int period, int experiment, float st
     const auto info = file->Experiment(sample, period, experiment);
     std::vector<ScanRecord> scans = file->scansBetween(sample, period, experiment, startSeconds, endSeconds);
 
+    const bool centroided =
+        !scans.empty() && std::all_of(scans.begin(), scans.end(), [](const auto& s) { return s.centroided; });
+    const bool profile = !scans.empty() &&
+                         std::none_of(scans.begin(), scans.end(), [](const auto& s) { return s.centroided; });
     if (scans.size() == 1) {
         setPoints(std::move(scans.front().mz), std::move(scans.front().intensity));
     } else {
@@ -51,11 +55,11 @@ void FileSpectrum::LoadSpectrum(int sample, int period, int experiment, float st
         runs.reserve(scans.size());
         for (const ScanRecord& scan : scans)
             runs.push_back({scan.mz, scan.intensity, {}});
-        PointList sum = mergeSorted(runs, 0.0);
+        PointList sum = mergeSorted(runs, 0.0, profile ? Sampling::Profile : Sampling::Peaks);
         setPoints(std::move(sum.x), std::move(sum.y));
     }
-    SetCentroided(!scans.empty() &&
-                  std::all_of(scans.begin(), scans.end(), [](const auto& s) { return s.centroided; }));
+    SetCentroided(centroided);
+    setSampledProfile(profile);
 
     const double first =
         scans.empty() ? std::min(startSeconds, endSeconds) : scans.front().retentionTimeSeconds;

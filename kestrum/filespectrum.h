@@ -11,8 +11,9 @@ public:
     // Opens the file; raises when it cannot be read.
     void SetDataFile(const QString& path);
     // Replaces the points with the sum of the experiment's scans whose retention time lies between
-    // the two times (seconds, either order). Points at exactly the same m/z are summed. The result
-    // is centroided when every summed scan was; it is empty when no scan lies in the range.
+    // the two times (seconds, either order). Points at exactly the same m/z are summed, and for
+    // profile scans also points within half the local sampling interval (see pointmerge.h). The
+    // result is centroided when every summed scan was; it is empty when no scan lies in the range.
     void LoadSpectrum(int sample, int period, int experiment, float startSeconds, float endSeconds);
 };
 

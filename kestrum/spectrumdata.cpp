@@ -94,8 +94,11 @@ int SpectrumData::FindPointIndex(double x, int mode) const {
 }
 
 void SpectrumData::MergeSpectrum(const SpectrumData& other, double tolerance) {
-    PointList merged = mergeSorted(
-        {PointRun{m_x, m_y, m_charges}, PointRun{other.m_x, other.m_y, other.m_charges}}, tolerance);
+    const Sampling sampling =
+        isSampledProfile() && other.isSampledProfile() ? Sampling::Profile : Sampling::Peaks;
+    PointList merged =
+        mergeSorted({PointRun{m_x, m_y, m_charges}, PointRun{other.m_x, other.m_y, other.m_charges}},
+                    tolerance, sampling);
     m_x = std::move(merged.x);
     m_y = std::move(merged.y);
     m_charges = std::move(merged.charges);

@@ -57,7 +57,10 @@ public:
     void setXUnits(QString units) { m_xUnits = std::move(units); }
 
     // Sums the other spectrum's points into this one; points within `tolerance` of each other
-    // become one point, at the lowest m/z of the group, with the summed intensity.
+    // become one point, at the lowest m/z of the group, with the summed intensity. When both are
+    // profile scans from a file, the other's remaining points are also added onto this one's
+    // nearest points within about half the local sampling interval, so that a sum keeps one scan's
+    // sampling grid (see pointmerge.h).
     void MergeSpectrum(const SpectrumData& other, double tolerance);
     // A new, independent object with a copy of the points, charges, title, flags and origin.
     std::shared_ptr<CentroidableSpectrum> CopySpectrum() const;
@@ -76,6 +79,9 @@ public:
     const std::vector<int>& charges() const { return m_charges; }
     // Replaces all points at once; x ascending, both vectors of one size.
     void setPoints(std::vector<double> x, std::vector<double> y);
+    // Whether the points sample a profile on an instrument's grid, as loaded profile scans do.
+    bool isSampledProfile() const { return m_sampledProfile && !isFlagSet(CentroidedFlag); }
+    void setSampledProfile(bool sampled) { m_sampledProfile = sampled; }
 
 protected:
     bool isFlagSet(SpectrumFlag flag) const;
@@ -90,6 +96,7 @@ private:
     QString m_title;
     QString m_xUnits;
     unsigned m_flags = 0;
+    bool m_sampledProfile = false;
     TraceOrigin m_origin;
 };
 

@@ -1,8 +1,7 @@
 #include "kestrum/veskfile.h"
 
 #include "kestrum/plausiblevalues.h"
-#include "kestrum/pointcodec.h"
-#include "kestrum/scanchecksum.h"
+#include "kestrum/scanreadahead.h"
 #include "kestrum/sqlitedatabase.h"
 #include "kestrum/veskschema.h"
 
@@ -17,16 +16,11 @@
 #include <map>
 #include <mutex>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace kestrum {
 
 namespace {
-
-// A scan's row without its point arrays.
-struct ScanEntry : StoredScanValues {
-    std::int64_t id = 0;
-    std::optional<std::uint32_t> checksum; // none in files older than checksums
-};
 
 struct PeriodData {
     std::vector<std::shared_ptr<ExperimentInfo>> experiments;
@@ -88,15 +82,16 @@ public:
     const std::vector<ScanEntry>& scans(int sampleNumber, int periodIndex, int experiment);
     const ScanEntry* findScan(int sampleNumber, int periodIndex, int experiment, int cycle);
     ScanRecord readScan(const ScanEntry& entry, int sampleNumber, int periodIndex, int experiment);
-    // Fills the record's points; what is wrong with them, or empty.
-    QString readPoints(const ScanEntry& entry, ScanRecord& record);
+    // The scan's arrays as stored; on the thread that owns the connection only.
+    StoredPoints fetchPoints(const ScanEntry& entry);
 
     QString path;
     SqliteDatabase db;
     std::vector<SampleData> samples;
     std::unique_ptr<SqliteStatement> selectPoints;
     bool hasChecksums = false;
-    bool scansLoaded = false; // the scan lists of all samples, read when first needed
+    bool scansLoaded = false;                 // the scan lists of all samples, read when first needed
+    std::unique_ptr<ScanReadAhead> readAhead; // once the scan lists are read; destroyed first
 
 private:
     void checkFormat();
@@ -258,6 +253,23 @@ void VeskFile::Private::loadScans() {
     }
     clearOnFailure.done = true;
     scansLoaded = true;
+
+    // Acquisition order: cycle by cycle, each cycle's experiments in turn.
+    std::vector<ScanEntry*> order;
+    for (SampleData& data : samples)
+        for (PeriodData& periodData : data.periods)
+            for (auto& list : periodData.scans)
+                for (ScanEntry& entry : list)
+                    order.push_back(&entry);
+    std::stable_sort(order.begin(), order.end(), [](const ScanEntry* a, const ScanEntry* b) {
+        return std::tie(a->sample, a->period, a->cycle, a->experiment) <
+               std::tie(b->sample, b->period, b->cycle, b->experiment);
+    });
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i]->position = i;
+    readAhead =
+        std::make_unique<ScanReadAhead>(std::vector<const ScanEntry*>(order.begin(), order.end()),
+                                        [this](const ScanEntry& entry) { return fetchPoints(entry); });
 }
 
 SampleData& VeskFile::Private::sample(int number) {
@@ -321,14 +333,16 @@ ScanRecord VeskFile::Private::readScan(const ScanEntry& entry, int sampleNumber,
     record.precursorMz = entry.precursorMz;
     record.precursorCharge = entry.precursorCharge;
     record.centroided = entry.centroided;
-    const QString problem = readPoints(entry, record);
-    if (!problem.isEmpty())
+    DecodedPoints points = readAhead->points(entry);
+    if (!points.problem.isEmpty())
         raiseDamaged(scanName(sampleNumber, periodIndex, experiment, entry.cycle) + QStringLiteral(": ") +
-                     problem);
+                     points.problem);
+    record.mz = std::move(points.mz);
+    record.intensity = std::move(points.intensity);
     return record;
 }
 
-QString VeskFile::Private::readPoints(const ScanEntry& entry, ScanRecord& record) {
+StoredPoints VeskFile::Private::fetchPoints(const ScanEntry& entry) {
     // The statement is reset however this ends, a damaged column's exception included, so that it
     // serves the next scan.
     struct Reset {
@@ -336,16 +350,16 @@ QString VeskFile::Private::readPoints(const ScanEntry& entry, ScanRecord& record
         ~Reset() { statement.reset(); }
     } reset{*selectPoints};
     selectPoints->bind(1, entry.id);
-    if (!selectPoints->next())
-        return QStringLiteral("its points are missing");
+    StoredPoints stored;
+    if (!selectPoints->next()) {
+        stored.problem = QStringLiteral("its points are missing");
+        return stored;
+    }
     const std::span<const unsigned char> mz = selectPoints->blob(0, "m/z array");
     const std::span<const unsigned char> intensity = selectPoints->blob(1, "intensity array");
-    if (entry.checksum && scanChecksum(entry, mz, intensity) != *entry.checksum)
-        return QStringLiteral("its checksum does not match its contents, which were damaged or edited");
-    const auto count = static_cast<std::size_t>(entry.pointCount);
-    if (!decodeMzArray(mz, count, record.mz) || !decodeIntensityArray(intensity, count, record.intensity))
-        return QStringLiteral("its points cannot be decoded");
-    return plausible::pointProblem(record.mz, record.intensity);
+    stored.mz.assign(mz.begin(), mz.end());
+    stored.intensity.assign(intensity.begin(), intensity.end());
+    return stored;
 }
 
 namespace {

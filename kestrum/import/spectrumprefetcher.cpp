@@ -11,50 +11,23 @@ constexpr std::size_t readAhead = 8;
 
 } // namespace
 
-SpectrumPrefetcher::SpectrumPrefetcher(const SpectrumSource& source)
-    : m_source(source), m_thread([this] { readAll(); }) {}
-
-SpectrumPrefetcher::~SpectrumPrefetcher() {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    m_changed.notify_all();
-    m_thread.join();
+SpectrumPrefetcher::SpectrumPrefetcher(const SpectrumSource& source) : m_source(source) {
+    while (m_ahead.size() < readAhead && m_nextToRead < m_source.count())
+        readNext();
 }
 
 SourceSpectrum SpectrumPrefetcher::next() {
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return !m_ready.empty() || m_error; });
-    if (m_ready.empty())
-        std::rethrow_exception(m_error);
-    SourceSpectrum spectrum = std::move(m_ready.front());
-    m_ready.pop_front();
-    lock.unlock();
-    m_changed.notify_all();
+    std::future<SourceSpectrum> ready = std::move(m_ahead.front());
+    m_ahead.pop_front();
+    SourceSpectrum spectrum = ready.get();
+    if (m_nextToRead < m_source.count())
+        readNext();
     return spectrum;
 }
 
-void SpectrumPrefetcher::readAll() {
-    for (qsizetype i = 0; i < m_source.count(); ++i) {
-        {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_ready.size() < readAhead || m_stopping; });
-            if (m_stopping)
-                return;
-        }
-        try {
-            SourceSpectrum spectrum = m_source.read(i);
-            const std::lock_guard lock(m_mutex);
-            m_ready.push_back(std::move(spectrum));
-        } catch (...) {
-            const std::lock_guard lock(m_mutex);
-            m_error = std::current_exception();
-        }
-        m_changed.notify_all();
-        if (m_error)
-            return;
-    }
+void SpectrumPrefetcher::readNext() {
+    m_ahead.push_back(m_reader.submit([this, index = m_nextToRead] { return m_source.read(index); }));
+    ++m_nextToRead;
 }
 
 } // namespace kestrum

@@ -5,11 +5,10 @@
 
 #include "sourcespectrum.h"
 
-#include <condition_variable>
+#include "kestrum/taskthread.h"
+
 #include <deque>
-#include <exception>
-#include <mutex>
-#include <thread>
+#include <future>
 
 namespace kestrum {
 
@@ -21,7 +20,7 @@ public:
     // is destroyed.
     explicit SpectrumPrefetcher(const SpectrumSource& source);
     // Stops reading (a failed import need not wait for the rest of the file) and waits for the thread.
-    ~SpectrumPrefetcher();
+    ~SpectrumPrefetcher() = default;
     SpectrumPrefetcher(const SpectrumPrefetcher&) = delete;
     SpectrumPrefetcher& operator=(const SpectrumPrefetcher&) = delete;
 
@@ -30,15 +29,12 @@ public:
     SourceSpectrum next();
 
 private:
-    void readAll();
+    void readNext();
 
     const SpectrumSource& m_source;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<SourceSpectrum> m_ready;
-    std::exception_ptr m_error;
-    bool m_stopping = false;
-    std::thread m_thread; // started last, once everything it uses exists
+    qsizetype m_nextToRead = 0;
+    std::deque<std::future<SourceSpectrum>> m_ahead;
+    TaskThread m_reader; // destroyed first, so that no read outlives what it uses
 };
 
 } // namespace kestrum

@@ -12,6 +12,10 @@ constexpr double isotopeSpacing = 1.00335;
 // How far the neutral masses of two partners may add up from the precursor's, as a share of the
 // precursor's neutral mass: weak peaks are centroided from a few ions.
 constexpr double partnerTolerancePpm = 20;
+// Both fragments of a cleavage may be weak: a weak peak that rises at least this share of the way
+// to the cut is a partner too. The faint hills below it lie everywhere in ion-counting data, and
+// two of them would often add up to the precursor by chance.
+constexpr double weakPartnerShare = 0.5;
 
 double neutralMass(double mz, int charge) {
     return (mz - protonMass) * charge;
@@ -22,13 +26,15 @@ double neutralMass(double mz, int charge) {
 ComplementaryIons::ComplementaryIons(double precursorMz, std::vector<int> charges)
     : m_precursorMz(precursorMz), m_charges(std::move(charges)) {}
 
-std::vector<bool> ComplementaryIons::partnered(const std::vector<kestrum::Peak>& peaks) const {
+std::vector<bool> ComplementaryIons::partnered(const std::vector<kestrum::Peak>& peaks,
+                                               double signalToNoiseCut) const {
     std::vector<bool> result(peaks.size(), false);
-    // The neutral masses of the fragments that have evidence; a fragment of unknown charge is
+    // The neutral masses of the fragments that may be partners; a fragment of unknown charge is
     // taken as singly charged, as most fragments of peptide ions are.
+    const double weakPartnerMinimum = weakPartnerShare * signalToNoiseCut;
     std::vector<double> masses;
     for (const kestrum::Peak& peak : peaks)
-        if (!peak.lacksEvidence && peak.standsForItself)
+        if (peak.standsForItself && (!peak.lacksEvidence || peak.signalToNoise >= weakPartnerMinimum))
             masses.push_back(neutralMass(peak.mz, std::max(peak.charge, 1)));
     std::sort(masses.begin(), masses.end());
     const auto hasPartner = [&masses](double partner, double tolerance) {

@@ -18,9 +18,9 @@ public:
     // searched with several: a partner for any of them counts).
     ComplementaryIons(double precursorMz, std::vector<int> charges);
 
-    // For each peak: whether it lacks evidence of its own and one of the peaks that has some is its
-    // complementary ion for one of the precursor's charges.
-    std::vector<bool> partnered(const std::vector<kestrum::Peak>& peaks) const;
+    // For each peak: whether it lacks evidence of its own and its complementary ion, for one of the
+    // precursor's charges, is a peak that has some or a weak one not far below `signalToNoiseCut`.
+    std::vector<bool> partnered(const std::vector<kestrum::Peak>& peaks, double signalToNoiseCut) const;
 
 private:
     double m_precursorMz;

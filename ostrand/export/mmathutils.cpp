@@ -52,8 +52,9 @@ void buildPeakList(const kestrum::SpectrumData& spectrum, bool deisotope, bool i
         options.setChargeState(chargeState);
     options.reportWeakLonePeaks = complements != nullptr;
     const auto peaks = kestrum::PeakFinder().FindPeaks(spectrum, options);
-    const std::vector<bool> partnered =
-        complements ? complements->partnered(peaks->peaks()) : std::vector<bool>(peaks->peaks().size());
+    const std::vector<bool> partnered = complements
+                                            ? complements->partnered(peaks->peaks(), options.minSignalToNoise)
+                                            : std::vector<bool>(peaks->peaks().size());
     const int count = peaks->PeakCount();
     for (int i = 1; i <= count; ++i) {
         const std::size_t index = static_cast<std::size_t>(i - 1);

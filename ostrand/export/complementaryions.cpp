@@ -1,5 +1,7 @@
 #include "complementaryions.h"
 
+#include "kestrum/peakfinder/isotopeclusterer.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,8 +9,8 @@ namespace ostrand {
 
 namespace {
 
-constexpr double protonMass = 1.007276;
-constexpr double isotopeSpacing = 1.00335;
+using kestrum::IsotopeClusterer;
+
 // How far the neutral masses of two partners may add up from the precursor's, as a share of the
 // precursor's neutral mass: weak peaks are centroided from a few ions.
 constexpr double partnerTolerancePpm = 20;
@@ -18,7 +20,7 @@ constexpr double partnerTolerancePpm = 20;
 constexpr double weakPartnerShare = 0.5;
 
 double neutralMass(double mz, int charge) {
-    return (mz - protonMass) * charge;
+    return (mz - IsotopeClusterer::protonMass) * charge;
 }
 
 } // namespace
@@ -49,7 +51,8 @@ std::vector<bool> ComplementaryIons::partnered(const std::vector<kestrum::Peak>&
         // A precursor selected on its second isotope peak has an m/z one isotope spacing above
         // its monoisotopic one, so the fragments' masses add up to one of the two.
         for (const int selectedIsotope : {0, 1}) {
-            const double precursor = neutralMass(m_precursorMz, charge) - selectedIsotope * isotopeSpacing;
+            const double precursor =
+                neutralMass(m_precursorMz, charge) - selectedIsotope * IsotopeClusterer::isotopeSpacing;
             const double tolerance = precursor * partnerTolerancePpm * 1e-6;
             for (int fragmentCharge = 1; fragmentCharge <= highestFragmentCharge; ++fragmentCharge)
                 for (std::size_t i = 0; i < peaks.size(); ++i)

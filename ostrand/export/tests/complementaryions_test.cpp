@@ -5,6 +5,7 @@
 #include "export/mmathutils.h"
 
 #include "kestrum/centroidablespectrum.h"
+#include "kestrum/peakfinder/isotopeclusterer.h"
 #include "kestrum/peakfinder/tests/profilebuilder.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ using kestrum::testing::ProfileBuilder;
 
 namespace {
 
-constexpr double protonMass = 1.007276;
+constexpr double protonMass = kestrum::IsotopeClusterer::protonMass;
 // A doubly charged precursor of neutral mass 1800.
 constexpr double peptideMass = 1800;
 constexpr double precursorMz = peptideMass / 2 + protonMass;
@@ -69,7 +70,10 @@ TEST(ComplementaryIons, WeakFragmentWithAListedPartnerIsKeptAndLoneNoiseOfItsHei
         {"no complementary-ion evidence asked for", precursorMz, {}, false},
         {"the precursor's own charge", precursorMz, {2}, true},
         {"an unknown charge searched as 2+ and 3+", precursorMz, {2, 3}, true},
-        {"a precursor selected on its second isotope peak", precursorMz + 1.00335 / 2, {2}, true},
+        {"a precursor selected on its second isotope peak",
+         precursorMz + kestrum::IsotopeClusterer::isotopeSpacing / 2,
+         {2},
+         true},
         {"a wrong charge, whose complements fall elsewhere", precursorMz, {3}, false},
     };
     for (const Row& row : rows) {

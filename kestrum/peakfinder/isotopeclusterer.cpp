@@ -9,7 +9,6 @@ namespace kestrum {
 
 namespace {
 
-constexpr double protonMass = 1.007276;
 // Mean number of heavy isotopes per dalton of a peptide of average composition (13C, 2H, 15N, 17O,
 // 33S), the parameter of the Poisson approximation to its isotope distribution.
 constexpr double heavyIsotopesPerDalton = 0.000536;
@@ -22,7 +21,7 @@ constexpr double spacingInTolerances = 4;
 constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
 
 double poissonMean(double mz, int charge) {
-    return heavyIsotopesPerDalton * std::max(0.0, (mz - protonMass) * charge);
+    return heavyIsotopesPerDalton * std::max(0.0, (mz - IsotopeClusterer::protonMass) * charge);
 }
 
 } // namespace

@@ -27,6 +27,7 @@ struct IsotopeTolerance {
 class KESTRUM_PEAKFINDER_EXPORT IsotopeClusterer {
 public:
     static constexpr double isotopeSpacing = 1.00335;
+    static constexpr double protonMass = 1.007276;
 
     // Sets charge, monoisotopic m/z and "stands for itself" on every peak; `peaks` must be in
     // ascending m/z. Charges run from 1 to `chargeLimit`.

@@ -13,6 +13,9 @@ struct Peak {
     double monoisotopicMz = 0;   // m/z of the cluster's monoisotopic peak; its own m/z when alone
     bool standsForItself = true; // false for a further isotope peak of a cluster
     int charge = 0;              // 0 when unknown
+    // A lone profile peak below the signal-to-noise cut without an isotope peak beside it;
+    // reported only to callers that ask for such peaks and weigh other evidence for them.
+    bool lacksEvidence = false;
 };
 
 } // namespace kestrum

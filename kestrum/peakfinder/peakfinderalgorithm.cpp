@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace kestrum {
 
@@ -118,7 +119,7 @@ const std::vector<Peak>& PeakFinderAlgorithm::findPeaks(std::span<const double> 
         m_resolution = 0;
         for (std::size_t i = 0; i < mz.size(); ++i)
             if (intensity[i] > 0)
-                m_peaks.push_back({mz[i], intensity[i], intensity[i], 0, mz[i], true, 0});
+                m_peaks.push_back({mz[i], intensity[i], intensity[i], 0, mz[i], true, 0, false});
         tolerance = centroidedTolerance();
     } else {
         m_profile.detect(mz, intensity, options.heightPercent,
@@ -128,12 +129,32 @@ const std::vector<Peak>& PeakFinderAlgorithm::findPeaks(std::span<const double> 
     }
     const double minimum = options.minSignalToNoise;
     const auto weak = [minimum](const Peak& peak) { return isWeak(peak, minimum); };
-    // Where isotope evidence counts for nothing, the weak hills go before clusters are formed.
-    if (!centroided && weakHillsCrowd(tolerance, options))
+    // Where isotope evidence counts for nothing, the weak hills go before clusters are formed (set
+    // aside as lone peaks when asked for).
+    m_setAside.clear();
+    if (!centroided && weakHillsCrowd(tolerance, options)) {
+        if (options.reportWeakLonePeaks)
+            std::copy_if(m_peaks.begin(), m_peaks.end(), std::back_inserter(m_setAside), weak);
         std::erase_if(m_peaks, weak);
+    }
     m_clusterer.assign(m_peaks, tolerance, options.chargeLimit());
-    // Weak peaks stay only as members of an isotope cluster, which keeps every cluster whole.
-    std::erase_if(m_peaks, [&weak](const Peak& peak) { return peak.charge == 0 && weak(peak); });
+    // Weak peaks stay only as members of an isotope cluster, which keeps every cluster whole, or
+    // flagged for callers that weigh other evidence.
+    const auto lone = [&weak](const Peak& peak) { return peak.charge == 0 && weak(peak); };
+    if (!options.reportWeakLonePeaks) {
+        std::erase_if(m_peaks, lone);
+        return m_peaks;
+    }
+    for (Peak& peak : m_peaks)
+        peak.lacksEvidence = lone(peak);
+    if (!m_setAside.empty()) {
+        for (Peak& peak : m_setAside)
+            peak.lacksEvidence = true;
+        m_merged.clear();
+        std::merge(m_peaks.begin(), m_peaks.end(), m_setAside.begin(), m_setAside.end(),
+                   std::back_inserter(m_merged), [](const Peak& a, const Peak& b) { return a.mz < b.mz; });
+        std::swap(m_peaks, m_merged);
+    }
     return m_peaks;
 }
 

@@ -40,6 +40,10 @@ private:
     ProfilePeakDetector m_profile;
     IsotopeClusterer m_clusterer;
     std::vector<Peak> m_peaks;
+    // Weak hills of a crowded profile, reported as lone peaks when asked for, and the list they
+    // are merged into.
+    std::vector<Peak> m_setAside;
+    std::vector<Peak> m_merged;
     double m_resolution = 0;
 };
 

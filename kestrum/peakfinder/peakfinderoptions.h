@@ -18,6 +18,9 @@ struct KESTRUM_PEAKFINDER_EXPORT PeakFinderOptions {
     int chargeState = 0;
     double minSignalToNoise = 2;
     int maxCharge = 8;
+    // Not part of the text: also reports the lone profile peaks below the cut, flagged as lacking
+    // evidence, for callers that can tell fragments from noise by what else the spectrum holds.
+    bool reportWeakLonePeaks = false;
 
     // The highest charge an isotope cluster may be given under these options.
     int chargeLimit() const { return chargeState > 0 ? chargeState : maxCharge; }

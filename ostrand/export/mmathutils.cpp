@@ -1,5 +1,6 @@
 #include "mmathutils.h"
 
+#include "complementaryions.h"
 #include "diagnostics/mlogger.h"
 
 #include "errors/numberederror.h"
@@ -44,14 +45,21 @@ void logFailure(const QString& description, bool deisotope, bool useIntensityNot
 
 void buildPeakList(const kestrum::SpectrumData& spectrum, bool deisotope, bool iTraq,
                    bool useIntensityNotArea, double minIntensity, std::int16_t chargeState,
-                   kestrum::CentroidableSpectrum& result) {
+                   const ostrand::ComplementaryIons* complements, kestrum::CentroidableSpectrum& result) {
     // The default options, searching charges 1 to `chargeState` only when one is given.
     kestrum::PeakFinderOptions options;
     if (chargeState > 0)
         options.setChargeState(chargeState);
+    options.reportWeakLonePeaks = complements != nullptr;
     const auto peaks = kestrum::PeakFinder().FindPeaks(spectrum, options);
+    const std::vector<bool> partnered = complements
+                                            ? complements->partnered(peaks->peaks(), options.minSignalToNoise)
+                                            : std::vector<bool>(peaks->peaks().size());
     const int count = peaks->PeakCount();
     for (int i = 1; i <= count; ++i) {
+        const std::size_t index = static_cast<std::size_t>(i - 1);
+        if (peaks->peaks()[index].lacksEvidence && !partnered[index])
+            continue;
         const double height = peaks->PeakValue(i).second;
         if (minIntensity > 0 && height < minIntensity)
             continue;
@@ -82,14 +90,15 @@ void buildPeakList(const kestrum::SpectrumData& spectrum, bool deisotope, bool i
 
 } // namespace
 
-std::shared_ptr<kestrum::CentroidableSpectrum> DoCentroidNative(const kestrum::SpectrumData& spectrum,
-                                                                bool deisotope, bool iTraq,
-                                                                bool useIntensityNotArea, double minIntensity,
-                                                                std::int16_t chargeState) {
+std::shared_ptr<kestrum::CentroidableSpectrum>
+DoCentroidNative(const kestrum::SpectrumData& spectrum, bool deisotope, bool iTraq, bool useIntensityNotArea,
+                 double minIntensity, std::int16_t chargeState,
+                 const ostrand::ComplementaryIons* complements) {
     auto result = std::make_shared<kestrum::CentroidableSpectrum>();
     result->ResetFlag(0);
     try {
-        buildPeakList(spectrum, deisotope, iTraq, useIntensityNotArea, minIntensity, chargeState, *result);
+        buildPeakList(spectrum, deisotope, iTraq, useIntensityNotArea, minIntensity, chargeState, complements,
+                      *result);
     } catch (const NumberedError& error) {
         logFailure(error.description(), deisotope, useIntensityNotArea, spectrum, *result);
         throw NumberedError::system(QStringLiteral("Error centroiding data. (") + error.description() +

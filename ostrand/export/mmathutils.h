@@ -13,15 +13,21 @@ class CentroidableSpectrum;
 class SpectrumData;
 } // namespace kestrum
 
+namespace ostrand {
+class ComplementaryIons;
+}
+
 namespace MMathUtils {
 
 // A new centroided spectrum made from the peaks of `spectrum`, which is left unchanged. Peaks
 // lower than `minIntensity` (when it is above 0) are left out; `chargeState` above 0 bounds the
 // charges the peak finder assigns. Raises "Error centroiding data. (...)" when the peak finder fails.
-std::shared_ptr<kestrum::CentroidableSpectrum> DoCentroidNative(const kestrum::SpectrumData& spectrum,
-                                                                bool deisotope, bool iTraq,
-                                                                bool useIntensityNotArea, double minIntensity,
-                                                                std::int16_t chargeState);
+// With `complements` (a product spectrum of a known precursor), a lone peak below the peak
+// finder's signal-to-noise cut is kept as well when its complementary fragment is listed.
+std::shared_ptr<kestrum::CentroidableSpectrum>
+DoCentroidNative(const kestrum::SpectrumData& spectrum, bool deisotope, bool iTraq, bool useIntensityNotArea,
+                 double minIntensity, std::int16_t chargeState,
+                 const ostrand::ComplementaryIons* complements = nullptr);
 
 // Removes, in place, every point below `percent` per cent of the highest intensity; nothing when
 // `percent` is 0 or less. Charges are not kept.

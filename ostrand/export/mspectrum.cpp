@@ -1,5 +1,6 @@
 #include "mspectrum.h"
 
+#include "complementaryions.h"
 #include "data/veskfileinfo.h"
 #include "diagnostics/mlogger.h"
 #include "mmathutils.h"
@@ -147,10 +148,15 @@ void MSpectrum::CentroidAndThreshold() {
     MLogger::LogMessage(QStringLiteral("MSpectrum.CentroidAndThreshold - start"));
     const bool thresholdInPercent = m_params->getMSMSThresholdInPercent();
     const double minIntensity = thresholdInPercent ? 0.0 : m_params->getMSMSThresholdPerc();
-    if (m_params->getMSMSCentroidEnable() != 0)
+    if (m_params->getMSMSCentroidEnable() != 0) {
+        // Weak fragments are kept on the evidence of their complementary ions, for the charges
+        // the query is searched with. Only positive ions: their fragments carry the protons.
+        const ComplementaryIons complements(m_parentMZ, SearchedCharges());
         m_spectrum =
             MMathUtils::DoCentroidNative(*m_spectrum, m_params->getMSMSDeisotope(), m_params->getITraq(),
-                                         !m_params->getMSMSReportPeakArea(), minIntensity, m_chargeState);
+                                         !m_params->getMSMSReportPeakArea(), minIntensity, m_chargeState,
+                                         m_isPositive ? &complements : nullptr);
+    }
     if (thresholdInPercent)
         MMathUtils::ThresholdByPercent(*m_spectrum, m_params->getMSMSThresholdPerc());
 }
@@ -165,20 +171,26 @@ QString MSpectrum::getSorvexDataForOneMSMSDataSet() {
     if (m_spectrum && m_cycleCount >= m_params->getMSMSAveMinCyclesPerGp()) {
         CentroidAndThreshold();
         if (m_spectrum->PointCount() >= m_params->getMSMSAveNeedXPeaks()) {
-            if (m_chargeState != 0) {
-                result = GetIonsBlock(m_chargeState, peakLines);
-            } else {
-                for (std::int16_t charge = 1; charge <= 5; ++charge)
-                    if (m_params->getDefaultChargeStates(charge) != 0)
-                        result += GetIonsBlock(charge, peakLines);
-                if (result.isEmpty())
-                    result = GetIonsBlock(0, peakLines);
-            }
+            for (const int charge : SearchedCharges())
+                result += GetIonsBlock(static_cast<std::int16_t>(charge), peakLines);
         }
     }
     if (peakLines < m_params->getMSMSAveNeedXPeaks())
         result.clear();
     return result;
+}
+
+std::vector<int> MSpectrum::SearchedCharges() const {
+    if (m_chargeState != 0)
+        return {m_chargeState};
+    std::vector<int> charges;
+    for (std::int16_t charge = 1; charge <= 5; ++charge)
+        if (m_params->getDefaultChargeStates(charge) != 0)
+            charges.push_back(charge);
+    // Without a default charge the query goes out without one.
+    if (charges.empty())
+        charges.push_back(0);
+    return charges;
 }
 
 QString MSpectrum::GetIonsBlock(std::int16_t charge, std::int64_t& peakLines) const {

@@ -48,6 +48,9 @@ public:
 private:
     void RecordCycles(bool first, std::int32_t firstCycle, std::int32_t lastCycle, std::int16_t experiment);
     void CentroidAndThreshold();
+    // The charges the query blocks are written with: the spectrum's own, else the default ones,
+    // else 0 for one block without a charge.
+    std::vector<int> SearchedCharges() const;
     QString GetIonsBlock(std::int16_t charge, std::int64_t& peakLines) const;
     QString GetOldQueryTitle() const;
     QString GetNewQueryTitle() const;

@@ -3,6 +3,7 @@
 // power on an even m/z grid over a floor of seeded random noise, or recorded as an ion-counting
 // detector records them.
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -38,6 +39,16 @@ struct ProfileBuilder {
             if (std::abs(u) < 6)
                 intensity[i] += height * std::exp(-0.5 * u * u);
         }
+        return *this;
+    }
+
+    // Background ions of no interest, one every m/z at .6 past the whole number, a few counts
+    // high (exponentially distributed heights of the given mean, at least 1).
+    ProfileBuilder& background(unsigned seed, double meanHeight) {
+        std::mt19937 random(seed);
+        std::exponential_distribution<double> noiseHeight(1 / meanHeight);
+        for (double x = firstMz + 0.6; x < lastMz - 1; x += 1.0)
+            peak(x, std::max(1.0, noiseHeight(random)));
         return *this;
     }
 

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <vector>
 
 using kestrum::testing::ProfileBuilder;
@@ -29,12 +28,7 @@ TEST(WeakPeaks, FragmentWithFaintIsotopesIsKeptAndLoneNoiseOfItsHeightIsNot) {
     scan.firstMz = 300;
     scan.lastMz = 1100;
     scan.noiseFloor = 0;
-    scan.grid();
-    // Background: ions of no interest, one every m/z, a few counts high.
-    std::mt19937 random(7);
-    std::exponential_distribution<double> noiseHeight(1 / 4.0);
-    for (double mz = scan.firstMz + 0.6; mz < scan.lastMz - 1; mz += 1.0)
-        scan.peak(mz, std::max(1.0, noiseHeight(random)));
+    scan.grid().background(7, 4);
     // Between the background ions: weak singly charged fragments whose second isotope peak is a
     // third of the first, and lone peaks of the same height with nothing an isotope spacing away.
     struct Case {

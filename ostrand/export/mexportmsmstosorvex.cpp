@@ -240,7 +240,9 @@ void MExportMSMSToSorvex::ProcessOneCycle(kestrum::FileSpectrum& survey, kestrum
                                           std::int32_t cycle) {
     log(QStringLiteral("MExportMSMSToSorvex.ProcessOneCycle - start"));
     logValue("cycleNumber", cycle);
-    bool surveyLoaded = false;
+    // The survey scan's peaks, found once per cycle: every product scan of the cycle looks up its
+    // precursor among the same peaks.
+    std::shared_ptr<kestrum::CentroidableSpectrum> surveyPeaks;
     const auto period = file.Period(sample, 0);
     for (int experiment = 0; experiment < period->ExperimentCount(); ++experiment) {
         const auto info = period->ExperimentAt(experiment);
@@ -262,13 +264,16 @@ void MExportMSMSToSorvex::ProcessOneCycle(kestrum::FileSpectrum& survey, kestrum
         if (!(parentMZ > 0) || product.PointCount() == 0)
             continue;
         if (WantSurveyCharge()) {
-            if (!surveyLoaded) {
+            if (!surveyPeaks) {
                 const float surveyTime = file.CycleTime(sample, 0, 0, cycle);
                 survey.LoadSpectrum(sample, 0, 0, surveyTime, surveyTime);
-                surveyLoaded = true;
+                surveyPeaks = survey.PointCount() == 0
+                                  ? std::make_shared<kestrum::CentroidableSpectrum>()
+                                  : MMathUtils::DoCentroidNative(survey, false, false, false, 0, -1);
             }
             // The survey scan's charge wins; the recorded one stands where it finds none.
-            if (const std::int16_t surveyCharge = GetChargeFromSurveyScan(survey, parentMZ); surveyCharge > 0)
+            if (const std::int16_t surveyCharge = GetChargeFromSurveyScan(*surveyPeaks, parentMZ);
+                surveyCharge > 0)
                 charge = surveyCharge;
         }
         m_groups.AddScan(product.CopySpectrum(), parentMZ, charge, cycle, time,
@@ -280,25 +285,22 @@ bool MExportMSMSToSorvex::WantSurveyCharge() const {
     return m_params->getDDEAutoDetermineCharge() != 0 && m_fileInfo->isTOFSurveyDDE();
 }
 
-std::int16_t MExportMSMSToSorvex::GetChargeFromSurveyScan(const kestrum::FileSpectrum& survey,
-                                                          double& parentMZ) const {
-    if (survey.PointCount() == 0)
+std::int16_t MExportMSMSToSorvex::GetChargeFromSurveyScan(const kestrum::CentroidableSpectrum& peaks,
+                                                          double& parentMZ) {
+    if (peaks.PointCount() == 0)
         return 0;
-    const auto peaks = MMathUtils::DoCentroidNative(survey, false, false, false, 0, -1);
-    if (peaks->PointCount() == 0)
-        return 0;
-    const int first = peaks->FindPointIndex(parentMZ - surveyPeakWindow, 1);
-    const int last = peaks->FindPointIndex(parentMZ + surveyPeakWindow, 1);
+    const int first = peaks.FindPointIndex(parentMZ - surveyPeakWindow, 1);
+    const int last = peaks.FindPointIndex(parentMZ + surveyPeakWindow, 1);
     // The most intense peak around the precursor; the lower one on a tie.
     int best = first;
     for (int i = first + 1; i <= last; ++i)
-        if (peaks->YAt(i) > peaks->YAt(best))
+        if (peaks.YAt(i) > peaks.YAt(best))
             best = i;
-    const double peakMz = peaks->XAt(best);
+    const double peakMz = peaks.XAt(best);
     if (std::abs(parentMZ - peakMz) > surveyPeakWindow)
         return 0;
     parentMZ = peakMz;
-    return static_cast<std::int16_t>(std::max(peaks->ChargeAt(best), 0));
+    return static_cast<std::int16_t>(std::max(peaks.ChargeAt(best), 0));
 }
 
 void MExportMSMSToSorvex::FlushGroups(std::int32_t cycle) {

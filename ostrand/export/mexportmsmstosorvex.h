@@ -14,6 +14,7 @@
 
 namespace kestrum {
 class FileChromatogram;
+class CentroidableSpectrum;
 class FileSpectrum;
 class VeskFile;
 } // namespace kestrum
@@ -81,7 +82,9 @@ private:
     void ProcessOneCycle(kestrum::FileSpectrum& survey, kestrum::FileSpectrum& product,
                          const kestrum::VeskFile& file, std::int32_t sample, std::int32_t cycle);
     bool WantSurveyCharge() const;
-    std::int16_t GetChargeFromSurveyScan(const kestrum::FileSpectrum& survey, double& parentMZ) const;
+    // The charge of the most intense survey peak within 0.1 of parentMZ, which moves to that peak;
+    // 0, with parentMZ unchanged, when there is none.
+    static std::int16_t GetChargeFromSurveyScan(const kestrum::CentroidableSpectrum& peaks, double& parentMZ);
     void FlushGroups(std::int32_t cycle);
     QString ExportOneMSMSSpectrum(const kestrum::VeskFile& file, std::int32_t period, std::int32_t experiment,
                                   std::int32_t cycle);

@@ -57,7 +57,9 @@ function(ostrand_add_test target)
   target_compile_definitions(${target} PRIVATE
     OSTRAND_SHARED_DATA_DIR="${OSTRAND_SHARED_DATA_DIR}"
     OSTRAND_BINARY_DIR="${CMAKE_BINARY_DIR}"
-    OSTRAND_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    OSTRAND_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    # Pictures of windows go to the build tree; scripts/refresh-screenshots.sh copies them into docs.
+    OSTRAND_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
   ostrand_set_warnings(${target})
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT 60

@@ -43,7 +43,7 @@ void PrintTo(const ShownMessage& message, std::ostream* out) {
 namespace {
 
 const QString scriptLibrary = QStringLiteral(OSTRAND_SCRIPT_LIBRARY);
-const QString screenshotFolder = QStringLiteral(OSTRAND_SOURCE_DIR "/docs/screenshots/");
+const QString screenshotFolder = QStringLiteral(OSTRAND_SCREENSHOT_DIR "/");
 
 void setSetting(const QString& name, const QString& value) {
     auto key = registry::Key::create(registry::Hive::CurrentUser,

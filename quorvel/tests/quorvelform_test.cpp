@@ -590,7 +590,7 @@ TEST_F(QuorvelFormTest, ScreenshotAfterARun) {
     EXPECT_TRUE(clickRun(*form).empty());
     control<QListWidget>(*form, "FileList")->item(1)->setSelected(true);
     QTest::qWait(100);
-    const QString target = QStringLiteral(OSTRAND_SOURCE_DIR "/docs/screenshots/quorvel.png");
+    const QString target = QStringLiteral(OSTRAND_SCREENSHOT_DIR "/quorvel.png");
     EXPECT_TRUE(form->grab().save(target)) << target.toStdString();
 }
 

@@ -222,7 +222,7 @@ TEST_F(GetDirectoryFormTest, OwnerHoldsTheChooserOnlyWhileItIsShown) {
 }
 
 TEST_F(GetDirectoryFormTest, ScreenshotOfTheChooser) {
-    const QString target = QStringLiteral(OSTRAND_SOURCE_DIR "/docs/screenshots/getdirectoryform.png");
+    const QString target = QStringLiteral(OSTRAND_SCREENSHOT_DIR "/getdirectoryform.png");
     ASSERT_TRUE(QDir().mkpath(QFileInfo(target).absolutePath()));
     // Fixed folders of the build tree, so that the picture shows nothing else of the machine's
     // and stays the same from one run to the next.

@@ -548,7 +548,7 @@ TEST_F(OptionsDialog, Screenshots) {
         {"optionsformvirus-single-spectrum.png", {true, true, true}, false},
         {"optionsformvirus-in-memory.png", {}, true},
     };
-    const QDir folder(QStringLiteral(OSTRAND_SOURCE_DIR "/docs/screenshots"));
+    const QDir folder(QStringLiteral(OSTRAND_SCREENSHOT_DIR));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         RegistryFuncs::SetUseParamStore(c.inMemory);

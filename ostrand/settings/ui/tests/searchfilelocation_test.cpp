@@ -301,7 +301,7 @@ TEST_F(SearchFileLocationTest, SetButtonsFillTheBoxesFromTheirChoosers) {
 }
 
 TEST_F(SearchFileLocationTest, ScreenshotOfTheWindow) {
-    const QString target = QStringLiteral(OSTRAND_SOURCE_DIR "/docs/screenshots/searchfilelocation.png");
+    const QString target = QStringLiteral(OSTRAND_SCREENSHOT_DIR "/searchfilelocation.png");
     store("FileLocationOption", QStringLiteral("2"));
     store("FileLocationFile", QStringLiteral("/home/lab/queries/today.sxq"));
     store("FileLocationFolder", QStringLiteral("/home/lab/queries/"));

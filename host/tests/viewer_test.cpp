@@ -21,6 +21,7 @@
 #include "messages/messagecapture.h"
 #include "registry/registrykey.h"
 #include "testsupport/environmentoverride.h"
+#include "testsupport/privatesettingsfolder.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -135,9 +136,11 @@ protected:
         messages.reset();
     }
 
-    // Runs the script; `inDialog` acts on the search dialog once it is up.
+    // Runs the script on the viewer's active pane, or on `window` when one is given; `inDialog`
+    // acts on the search dialog once it is up.
     // A dialog still open half a minute later (left open by an error) is closed and fails the test.
-    void runScript(std::function<void(QWidget*)> inDialog) {
+    void runScript(std::function<void(QWidget*)> inDialog,
+                   std::shared_ptr<host::GraphWindow> window = nullptr) {
         modaldriver::onNextModal([inDialog = std::move(inDialog)](QWidget* dialog) {
             QTimer::singleShot(30000, dialog, [dialog] {
                 if (!dialog->isVisible())
@@ -147,7 +150,10 @@ protected:
             });
             inDialog(dialog);
         });
-        viewer->runScript(scriptLibrary);
+        if (window)
+            EXPECT_EQ(host::runScriptOnWindow(scriptLibrary, window), QString());
+        else
+            viewer->runScript(scriptLibrary);
     }
 
     // Runs the script where it must show no dialog; one that appears anyway is closed and fails the test.
@@ -296,6 +302,9 @@ QString writeSingleMsRun(const QString& path) {
     return path;
 }
 
+// A fingerprint takes the masses above m/z 100 inside the ranges selected on the spectrum, a range
+// from its start up to its end; a range that is switched off, or whose start is not below its end,
+// does not count, and with no range that counts every mass above m/z 100 is taken.
 TEST_F(ViewerSearch, SingleMsDataNeedsASpectrumAndGivesAFingerprintOfTheSelectedMasses) {
     if (!whyNoSearchForm.isEmpty())
         GTEST_SKIP() << whyNoSearchForm.toStdString();
@@ -306,18 +315,175 @@ TEST_F(ViewerSearch, SingleMsDataNeedsASpectrumAndGivesAFingerprintOfTheSelected
                                       QStringLiteral("For single MS data you must active a spectrum.")}}));
 
     viewer->chromatogramPane()->clicked(0.5);
-    host::PlotWidget& spectrum = *viewer->spectrumPane();
-    viewer->activatePane(&spectrum);
-    spectrum.addRange(500, 600);
-    runScript([](QWidget* dialog) {
-        EXPECT_TRUE(child<QAbstractButton>(dialog, QStringLiteral("Radio_Search0"))->isChecked());
-        for (const char* scope : {"Radio_Search1", "Radio_Search2", "Radio_Search3"})
-            EXPECT_FALSE(child(dialog, QLatin1String(scope))->isEnabled()) << scope;
-        child<QAbstractButton>(dialog, QStringLiteral("SearchButton"))->click();
-    });
-    EXPECT_EQ(readText(queryFile), QStringLiteral("SEARCH=PMF\r\nREPTYPE=Protein\r\n500 40.5\r\n550 50\r\n"
-                                                  "599.99 60\r\n\r\n"));
+    viewer->activatePane(viewer->spectrumPane());
+    const QString everyMassAbove100 =
+        QStringLiteral("150 20\r\n499.9 30\r\n500 40.5\r\n550 50\r\n599.99 60\r\n600 70\r\n700 80\r\n");
+    const struct {
+        const char* what;
+        std::vector<host::SelectionRange> ranges;
+        QString peaks;
+    } cases[] = {
+        {"one range", {{500, 600, false}}, QStringLiteral("500 40.5\r\n550 50\r\n599.99 60\r\n")},
+        {"m/z exactly 100 inside a range", {{90, 200, false}}, QStringLiteral("150 20\r\n")},
+        {"no range", {}, everyMassAbove100},
+        {"a single zero-width range", {{550, 550, false}}, everyMassAbove100},
+        {"a range switched off", {{500, 600, true}}, everyMassAbove100},
+        {"a range whose start is not below its end", {{600, 500, false}}, everyMassAbove100},
+        {"beside a range that counts", {{600, 500, false}, {690, 710, false}}, QStringLiteral("700 80\r\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(queryFile);
+        const auto window = viewer->graphWindow();
+        window->selections = c.ranges;
+        runScript(
+            [](QWidget* dialog) {
+                EXPECT_TRUE(child<QAbstractButton>(dialog, QStringLiteral("Radio_Search0"))->isChecked());
+                for (const char* scope : {"Radio_Search1", "Radio_Search2", "Radio_Search3"})
+                    EXPECT_FALSE(child(dialog, QLatin1String(scope))->isEnabled()) << scope;
+                child<QAbstractButton>(dialog, QStringLiteral("SearchButton"))->click();
+            },
+            window);
+        EXPECT_EQ(readText(queryFile),
+                  QStringLiteral("SEARCH=PMF\r\nREPTYPE=Protein\r\n") + c.peaks + QStringLiteral("\r\n"));
+    }
     EXPECT_TRUE(formOpened(QStringLiteral("PMF")));
+}
+
+// Product scans of a fixed precursor that record none: the spectrum on screen names no precursor.
+QString writeProductRunWithoutPrecursors(const QString& path) {
+    kestrum::VeskWriter writer(path);
+    const int sample = writer.addSample(QStringLiteral("Fixed"));
+    for (int period = 0; period < 2; ++period) {
+        writer.addPeriod(sample);
+        writer.addExperiment(sample, period, {kestrum::ProductScan, 0, 250});
+        for (int cycle = 0; cycle < 5; ++cycle) {
+            writer.addCycle(sample, period, 10.0 * period + cycle);
+            kestrum::ScanRecord scan;
+            scan.sample = sample;
+            scan.period = period;
+            scan.cycle = cycle;
+            scan.retentionTimeSeconds = 10.0 * period + cycle;
+            scan.centroided = true;
+            scan.mz = {120, 200};
+            scan.intensity = {10, 20};
+            writer.addScan(scan);
+        }
+    }
+    writer.commit();
+    return path;
+}
+
+// The ways a search ends other than with a query file and the search form: an error that leaves
+// the dialog open to try again, nothing to search, a prompt for the query file cancelled; and a
+// search of every sample, whose query file holds them all and whose search title says so.
+TEST_F(ViewerSearch, SearchesThatEndOtherwiseAndTheSearchOfEverySample) {
+    if (!whyNoSearchForm.isEmpty())
+        GTEST_SKIP() << whyNoSearchForm.toStdString();
+    kestrum::simulation::GenerationOptions options;
+    options.outputPath = folder->filePath(QStringLiteral("two samples.vesk"));
+    options.minutes = 1;
+    options.seed = 7;
+    options.samples = 2;
+    const QString twoSamples = kestrum::simulation::generateAcquisition(options).acquisitionPath;
+    const QString noPrecursors =
+        writeProductRunWithoutPrecursors(folder->filePath(QStringLiteral("fixed.vesk")));
+
+    struct Case {
+        const char* what;
+        QString file;
+        bool spectrumShown;
+        const char* scope;
+        std::function<void()> prepare;
+        std::vector<messages::ShownMessage> shown;
+        bool dialogStaysOpen;
+        bool queryWritten;
+        bool prompts = false; // for the query file, a prompt the user cancels
+    };
+    const std::vector<Case> cases{
+        {"no precursor on screen",
+         noPrecursors,
+         true,
+         "Radio_Search0",
+         [] {},
+         {{QStringLiteral("Error"), QStringLiteral("Could not get precursor m/z.")}},
+         true,
+         false},
+        {"nothing to search",
+         acquisition,
+         false,
+         "Radio_Search1",
+         [] {
+             setSetting(QStringLiteral("MSMSThresholdInPercent"), QStringLiteral("0"));
+             setSetting(QStringLiteral("MSMSThreshold"), QStringLiteral("1E+15"));
+         },
+         {{QStringLiteral("Sorvex Export"),
+           QStringLiteral("Sorry, there were no valid MS/MS spectra in this data.")}},
+         false,
+         true},
+        {"prompt for the query file cancelled",
+         acquisition,
+         false,
+         "Radio_Search1",
+         [] { setSetting(QStringLiteral("FileLocationOption"), QStringLiteral("3")); },
+         {},
+         false,
+         false,
+         true},
+        {"every sample",
+         twoSamples,
+         false,
+         "Radio_Search3",
+         [] { setSetting(QStringLiteral("SorvexURL"), server->baseUrl() + QStringLiteral("/echo")); },
+         {},
+         false,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::PrivateSettingsFolder settings;
+        setSetting(QStringLiteral("FileLocationOption"), QStringLiteral("1"));
+        setSetting(QStringLiteral("FileLocationFile"), queryFile);
+        setSetting(QStringLiteral("SorvexURLOption"), QStringLiteral("1"));
+        setSetting(QStringLiteral("SorvexURL"), server->baseUrl() + QStringLiteral("/sorvex"));
+        c.prepare();
+        QFile::remove(queryFile);
+        messages.reset();
+        messages = std::make_unique<messages::MessageCapture>();
+        const QStringList pagesBefore = server->pagesServed();
+        ASSERT_TRUE(viewer->openFile(c.file));
+        if (c.spectrumShown) {
+            viewer->chromatogramPane()->clicked(0.05);
+            viewer->activatePane(viewer->spectrumPane());
+        } else {
+            viewer->activatePane(viewer->chromatogramPane());
+        }
+        bool stayedOpen = false;
+        runScript([&](QWidget* dialog) {
+            child<QAbstractButton>(dialog, QLatin1String(c.scope))->click();
+            if (c.prompts)
+                modaldriver::onNextModal([](QWidget* prompt) { prompt->close(); }, dialog);
+            child<QAbstractButton>(dialog, QStringLiteral("SearchButton"))->click();
+            stayedOpen = dialog->isVisible();
+            if (stayedOpen)
+                child<QAbstractButton>(dialog, QStringLiteral("CancelButton"))->click();
+        });
+        EXPECT_EQ(messages->shown(), c.shown);
+        EXPECT_EQ(stayedOpen, c.dialogStaysOpen);
+        EXPECT_EQ(QFile::exists(queryFile), c.queryWritten);
+        const QStringList pages = server->pagesServed().mid(pagesBefore.size());
+        const bool formShown = std::any_of(pages.begin(), pages.end(), [](const QString& page) {
+            return page.contains(QStringLiteral("/cgi/search_form.pl"));
+        });
+        EXPECT_EQ(formShown, c.shown.empty() && c.queryWritten) << pages.join(u' ').toStdString();
+    }
+    // The search of every sample: the queries of both samples, under the title of all samples.
+    const QString query = readText(queryFile);
+    EXPECT_TRUE(query.contains(QStringLiteral("(sample number 1)")) &&
+                query.contains(QStringLiteral("(sample number 2)")));
+    EXPECT_TRUE(server->pagesServed().contains(QStringLiteral("/echo/title?") + twoSamples +
+                                               QStringLiteral(" (all samples)")))
+        << server->pagesServed().join(u' ').toStdString();
 }
 
 TEST_F(ViewerSearch, WithoutAGraphWindowTheScriptSaysSoAndShowsNoDialog) {

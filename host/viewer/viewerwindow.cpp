@@ -72,6 +72,18 @@ void showError(const QString& text) {
     messages::show(text, viewerName);
 }
 
+// Hands the host's status messages to the listener while it lives, also when a script ends by
+// an exception.
+class StatusListening {
+public:
+    explicit StatusListening(HostApplication::StatusListener listener) {
+        HostApplication::instance().setStatusListener(std::move(listener));
+    }
+    ~StatusListening() { HostApplication::instance().setStatusListener({}); }
+    StatusListening(const StatusListening&) = delete;
+    StatusListening& operator=(const StatusListening&) = delete;
+};
+
 const QString plotFilters = QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg)");
 const QString svgMimeType = QStringLiteral("image/svg+xml");
 
@@ -549,12 +561,11 @@ void ViewerWindow::runScript(const QString& path) {
     setOutcome(QStringLiteral("Running %1...").arg(QFileInfo(path).fileName()));
     // Only what this run reports comes here.
     bool reported = false;
-    HostApplication::instance().setStatusListener([this, &reported](const QString& text) {
+    const StatusListening listening([this, &reported](const QString& text) {
         reported = true;
         setOutcome(text);
     });
     const QString failure = runScriptOnWindow(path, graphWindow());
-    HostApplication::instance().setStatusListener({});
     if (!reported)
         setOutcome(QString());
     if (!failure.isEmpty())

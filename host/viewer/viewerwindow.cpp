@@ -161,17 +161,14 @@ ViewerWindow::ViewerWindow(QWidget* parent)
     connect(m_periodChoice, &QComboBox::currentIndexChanged, this, reload);
     connect(m_experimentChoice, &QComboBox::currentIndexChanged, this, reload);
     connect(m_chromatogram, &PlotWidget::clicked, this, &ViewerWindow::showSpectrumAt);
-    const QString usage = QStringLiteral("Drag to select a range, right-drag or turn the wheel to zoom, "
-                                         "middle-drag to pan, double-click to see everything. "
-                                         "Help > About lists every key.");
-    m_chromatogram->setToolTip(QStringLiteral("Click to show the spectrum of that cycle. ") + usage);
-    m_spectrum->setToolTip(usage);
     for (PlotWidget* pane : {m_chromatogram, m_spectrum}) {
         connect(pane, &PlotWidget::activated, this, [this, pane] { activatePane(pane); });
         connect(pane, &PlotWidget::rangesChanged, this, &ViewerWindow::updateStatus);
     }
 
-    m_chromatogram->showHint(QStringLiteral("Open a Vesk file with File > Open, or drop one here."));
+    // The panes have no tooltips: one would cover the readout wherever the pointer rests.
+    m_chromatogram->showHint(QStringLiteral("Open a Vesk file with File > Open, or drop one here.\n"
+                                            "Help > About lists what the mouse and the keys do."));
     m_spectrum->showHint(QString());
     updateStatus();
 }

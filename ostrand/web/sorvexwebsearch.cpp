@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QThread>
 
 namespace {
@@ -27,6 +28,15 @@ QString userSetting(const QString& name) {
 
 QString installedServerURL() {
     return RegistryFuncs::ReadMachineSetting(RegistryFuncs::InstalledServerKey, ServerURLValue, {});
+}
+
+// An address stored without a scheme ("prospector.example/form.html") is taken as http, as a
+// browser's address bar takes it.
+QString withScheme(const QString& url) {
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    const QString trimmed = url.trimmed();
+    return trimmed.isEmpty() || scheme.match(trimmed).hasMatch() ? trimmed
+                                                                 : QStringLiteral("http://") + trimmed;
 }
 
 // The file name a file field reports: browsers show a chosen file as "C:\fakepath\NAME".
@@ -78,7 +88,7 @@ QString SorvexWebSearch::GetServerURL(std::int32_t location, const QString& serv
     case 2:
         return CompleteSearchFormURL(PublicServerURL, peptideSearch);
     case 3:
-        return prospectorURL;
+        return withScheme(prospectorURL);
     default:
         // Any other code takes Protein Prospector's address, completed like a search server's.
         return CompleteSearchFormURL(prospectorURL, peptideSearch);
@@ -126,11 +136,12 @@ std::shared_ptr<browser::BrowserSession> SorvexWebSearch::launchBrowser() const 
     try {
         return m_openBrowser();
     } catch (const AutomationError& error) {
-        // The message users know, naming the browser we drive, and what actually went wrong.
+        // The message users know, naming the browser we drive and its program, and what actually
+        // went wrong.
+        const browser::LaunchOptions options = browser::LaunchOptions::fromEnvironment();
         throw AutomationError::system(
-            QStringLiteral("Could not launch %1. Is version 4.0 or greater properly "
-                           "installed?\n%2")
-                .arg(browser::LaunchOptions::fromEnvironment().browserName, error.description()));
+            QStringLiteral("Could not launch %1. Is %2 properly installed?\n%3")
+                .arg(options.browserName, options.browserProgram, error.description()));
     }
 }
 
@@ -149,8 +160,9 @@ bool SorvexWebSearch::waitForCompletePage(browser::BrowserSession& window) const
 void SorvexWebSearch::OpenExplorerWindow(const QString& label, const QString& queryFile, bool peptideSearch,
                                          bool submit) {
     MLogger::LogMessage(QStringLiteral("SorvexWebSearch.OpenExplorerWindow - start"));
+    m_searchFormAddress = GetSearchFormURL(peptideSearch);
     const std::shared_ptr<browser::BrowserSession> window = launchBrowser();
-    window->navigate(GetSearchFormURL(peptideSearch));
+    window->navigate(m_searchFormAddress);
     if (!waitForCompletePage(*window))
         throw AutomationError::system(CouldNotNavigate);
     m_waiting.sleep(200);

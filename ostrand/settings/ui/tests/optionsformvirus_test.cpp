@@ -469,9 +469,10 @@ TEST_F(OptionsDialog, TheServerChoiceFollowsTheSettingsAndTheInstalledServer) {
                 // A greyed choice says why, naming where the installed server would be recorded.
                 EXPECT_EQ(w.Radio_WebServer[0]->toolTip().startsWith(QStringLiteral("Greyed out")),
                           !c.localServerEnabled);
-                if (!c.localServerEnabled)
+                if (!c.localServerEnabled) {
                     EXPECT_TRUE(w.Radio_WebServer[0]->toolTip().contains(
                         registry::hiveFilePath(registry::Hive::LocalMachine)));
+                }
                 EXPECT_EQ(w.LocalSorvexWebServerURL->isEnabled(), c.intranetAddressEnabled);
                 EXPECT_EQ(w.ProteinProspectorWebServerURL->isEnabled(), c.prospectorAddressEnabled);
                 EXPECT_EQ(w.SetSorvexDefaultParams->isEnabled(), c.defaultsButtonEnabled);

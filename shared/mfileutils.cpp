@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QRegularExpression>
 
 namespace MFileUtils {
@@ -84,10 +85,13 @@ QStringList NameFiltersFromFilterText(const QString& filter) {
     return nameFilters;
 }
 
-QString RunFileDialog(QFileDialog& dialog, bool openMode, const QString& filter,
-                      const QString& initialFileName, const QString& title) {
+namespace {
+
+// Sets up the dialog's mode, filters, title and initial file.
+void prepareDialog(QFileDialog& dialog, bool openMode, QFileDialog::FileMode fileMode, const QString& filter,
+                   const QString& initialFileName, const QString& title) {
     dialog.setAcceptMode(openMode ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(openMode ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setFileMode(fileMode);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setOption(QFileDialog::ReadOnly, false);
     const QStringList nameFilters = NameFiltersFromFilterText(filter);
@@ -99,7 +103,30 @@ QString RunFileDialog(QFileDialog& dialog, bool openMode, const QString& filter,
         dialog.setWindowTitle(openMode ? QStringLiteral("Open") : QStringLiteral("Save As"));
     // Last, so that choosing the first filter cannot rewrite the extension of the initial name.
     dialog.selectFile(initialFileName);
+    // The size, type and date columns as wide as their contents, so that none is cut short; the
+    // name takes the rest.
+    for (QHeaderView* header : dialog.findChildren<QHeaderView*>()) {
+        header->setStretchLastSection(false);
+        for (int section = 1; section < header->count(); ++section)
+            header->setSectionResizeMode(section, QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+}
 
+} // namespace
+
+QStringList ChooseFilesToOpen(QFileDialog& dialog, const QString& filter, const QString& initialFileName,
+                              const QString& title) {
+    prepareDialog(dialog, true, QFileDialog::ExistingFiles, filter, initialFileName, title);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+QString RunFileDialog(QFileDialog& dialog, bool openMode, const QString& filter,
+                      const QString& initialFileName, const QString& title) {
+    prepareDialog(dialog, openMode, openMode ? QFileDialog::ExistingFile : QFileDialog::AnyFile, filter,
+                  initialFileName, title);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     QString chosen = dialog.selectedFiles().constFirst();

@@ -25,6 +25,10 @@ SHARED_UTILS_EXPORT QString GetDirectoryFromPath(const QString& path);
 // Runs `dialog` to choose an existing file; "" when the user cancels.
 SHARED_UTILS_EXPORT QString ChooseFileToOpen(QFileDialog& dialog, const QString& filter,
                                              const QString& initialFileName, const QString& title);
+// Runs `dialog` to choose one or more existing files, in the order the dialog gives them; empty
+// when the user cancels.
+SHARED_UTILS_EXPORT QStringList ChooseFilesToOpen(QFileDialog& dialog, const QString& filter,
+                                                  const QString& initialFileName, const QString& title);
 // Runs `dialog` to choose a file to write, asking before an existing file is replaced; "" on cancel.
 SHARED_UTILS_EXPORT QString ChooseFileToSave(QFileDialog& dialog, const QString& filter,
                                              const QString& initialFileName, const QString& title);

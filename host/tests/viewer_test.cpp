@@ -229,6 +229,9 @@ TEST_F(ViewerSearch, TwoChromatogramRangesArePreselectedAndSearchWritesExactlyTh
         EXPECT_FALSE(child(dialog, QStringLiteral("Radio_Search0"))->isEnabled());
         EXPECT_FALSE(child(dialog, QStringLiteral("Radio_Search3"))->isEnabled()) << "one sample only";
         EXPECT_TRUE(child<QPushButton>(dialog, QStringLiteral("SearchButton"))->isDefault());
+        EXPECT_EQ(child<QLabel>(dialog, QStringLiteral("VersionLabel"))->text(),
+                  QStringLiteral("Version 1.6b25"));
+        EXPECT_FALSE(child(dialog, QStringLiteral("ProgressBar1"))->isVisible()) << "no bar before a search";
         save(dialog, QStringLiteral("search-dialog.png"));
         child<QAbstractButton>(dialog, QStringLiteral("SearchButton"))->click();
     });
@@ -523,7 +526,8 @@ TEST_F(ViewerSearch, WithoutAGraphWindowTheScriptSaysSoAndShowsNoDialog) {
     runScriptWithoutDialog();
     EXPECT_EQ(messages->shown(),
               (std::vector<messages::ShownMessage>{
-                  {QStringLiteral("Error"), QStringLiteral("A graph window must be active.")}}));
+                  {QStringLiteral("Error"),
+                   QStringLiteral("A graph window must be active. Open an acquisition first.")}}));
 }
 
 // Cancel, and closing the window, both stop a running export: no message, no search form, and
@@ -545,11 +549,15 @@ TEST_F(ViewerSearch, CancelOrClosingTheWindowStopsALongExport) {
             // Once the export is under way, stop it the way the user chooses.
             QTimer* poll = new QTimer(dialog);
             QObject::connect(poll, &QTimer::timeout, dialog, [=, &progressWhenStopped, &progressMaximum] {
-                if (progress->value() < 3)
+                // Cancel waits for a fifth of the export, so that the picture shows the bar moving.
+                if (progress->value() < (closeWindow ? 3 : std::max(3, progress->maximum() / 5)))
                     return;
                 poll->stop();
                 progressWhenStopped = progress->value();
                 progressMaximum = progress->maximum();
+                EXPECT_TRUE(progress->isVisible());
+                if (!closeWindow)
+                    save(dialog, QStringLiteral("search-dialog-running.png"));
                 if (closeWindow)
                     dialog->close();
                 else
@@ -720,6 +728,25 @@ TEST_F(ViewerSearch, SpectrumIsReadOutLabelledPannedAndExported) {
     EXPECT_TRUE(QRegularExpression(QStringLiteral("Vesk Viewer \\d+\\.\\d+")).match(about).hasMatch())
         << about.toStdString();
     EXPECT_TRUE(about.contains(QStringLiteral("Page Down")) && about.contains(QStringLiteral("Middle-drag")));
+
+// A search form that cannot be opened: the query file is complete, the message says which address
+// was tried and where the file is kept, and the dialog closes.
+TEST_F(ViewerSearch, FailedBrowserStepNamesTheAddressAndTheKeptFileAndClosesTheDialog) {
+    if (!whyNoSearchForm.isEmpty())
+        GTEST_SKIP() << whyNoSearchForm.toStdString();
+    setSetting(QStringLiteral("SorvexURL"), server->baseUrl() + QStringLiteral("/noform"));
+    ASSERT_TRUE(viewer->openFile(acquisition));
+    runScript(
+        [](QWidget* dialog) { child<QAbstractButton>(dialog, QStringLiteral("SearchButton"))->click(); });
+    EXPECT_EQ(messages->shown(),
+              (std::vector<messages::ShownMessage>{
+                  {QStringLiteral("Error"),
+                   QStringLiteral("Could not navigate to the web site.\n\nSearch form address tried: "
+                                  "%1/noform/cgi/search_form.pl?SEARCH=MIS\nThe query file is kept at %2; it "
+                                  "can be submitted on the search form by hand.")
+                       .arg(server->baseUrl(), queryFile)}}));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the dialog closed";
+    EXPECT_TRUE(readText(queryFile).endsWith(QStringLiteral("END IONS\r\n\r\n")));
 }
 
 } // namespace

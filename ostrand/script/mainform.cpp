@@ -71,10 +71,18 @@ void log(const QString& text) {
     MLogger::LogMessage(text);
 }
 
+// The platform's error 91 for a host object that is not there, as the user can act on it: the
+// graph window has no acquisition behind it.
+AutomationError noDataShown() {
+    return AutomationError(91,
+                           QStringLiteral("The graph window shows no acquisition data. Open an acquisition "
+                                          "first."));
+}
+
 // A late-bound call by dispatch id; a reference to nothing raises the platform's error 91.
 Variant callById(const std::shared_ptr<Dispatch>& object, int dispatchId, Arguments args = {}) {
     if (!object)
-        throw AutomationError(91, QStringLiteral("Object variable or With block variable not set"));
+        throw noDataShown();
     return object->invoke(dispatchId, automation::InvokeKind::Method, args);
 }
 
@@ -92,7 +100,8 @@ std::shared_ptr<Dispatch> activeGraphWindow() {
         // A host without an active graph window may also fail the call: both mean none.
     }
     if (!window)
-        throw AutomationError::system(QStringLiteral("A graph window must be active."));
+        throw AutomationError::system(
+            QStringLiteral("A graph window must be active. Open an acquisition first."));
     return window;
 }
 
@@ -212,7 +221,7 @@ MainForm::MainForm()
         scopes->addWidget(option);
     }
 
-    auto* versionLabel = new QLabel(QStringLiteral("Version xxx"));
+    auto* versionLabel = new QLabel(QStringLiteral("Version ") + VeskFileInfo::DllVersion());
     versionLabel->setObjectName(QStringLiteral("VersionLabel"));
     versionLabel->setEnabled(false);
     auto* buttons = new QHBoxLayout;
@@ -228,6 +237,9 @@ MainForm::MainForm()
     layout->addWidget(searchFrame);
     layout->addWidget(m_progressBar);
     layout->addLayout(buttons);
+    // The bar, with its percentage, appears only while an export runs.
+    m_progressBar->setFormat(QStringLiteral("%p%"));
+    m_progressBar->hide();
     setMinimumWidth(520);
 
     connect(m_searchButton, &QPushButton::clicked, this, &MainForm::SearchButton_Click);
@@ -284,11 +296,11 @@ void MainForm::ReadActiveGraph() {
     const auto window = activeGraphWindow();
     const auto trace = objectById(lastPane(window), PaneSpectrumData);
     if (!trace)
-        throw AutomationError(91, QStringLiteral("Object variable or With block variable not set"));
+        throw noDataShown();
     m_spectrumShown = trace->call(QStringLiteral("XUnits")).toString() != QStringLiteral("min");
     const auto veskFile = trace->call(QStringLiteral("GetVeskFileObject")).toObject();
     if (!veskFile)
-        throw AutomationError(91, QStringLiteral("Object variable or With block variable not set"));
+        throw noDataShown();
 
     std::int32_t period = 0;
     std::int32_t experiment = 0;
@@ -433,7 +445,7 @@ void MainForm::performSearchOnLoadedSpectrum() {
     file.close();
     tellHost(QStringLiteral("The spectrum on screen (%1) written to %2.")
                  .arg(countOf(peaksWritten, QStringLiteral("peak"), QStringLiteral("peaks")), path));
-    SorvexWebSearch().OpenExplorerWindow(MakeSampleLabel(false), path, isPeptide, false);
+    openSearchForm(MakeSampleLabel(false), path, isPeptide, false);
 }
 
 bool MainForm::IsMassInSelection(Dispatch& window, double mz) {
@@ -467,6 +479,7 @@ void MainForm::performSearchOnSpectraInFile(bool useRange, bool allSamples, bool
     if (allSamples)
         maximum *= static_cast<float>(m_fileInfo->getNumberOfSamples().toInt());
     BarProgress progress(*m_progressBar, maximum);
+    m_progressBar->show();
     LabelCaption sampleLabel(*m_labelCurrentSampleName);
 
     m_exporter = std::make_shared<MExportMSMSToSorvex>();
@@ -491,10 +504,29 @@ void MainForm::performSearchOnSpectraInFile(bool useRange, bool allSamples, bool
     }
     tellHost(QStringLiteral("%1 written to %2.").arg(spectra, path));
     if (m_exporter->numSpectraInResult() != 0)
-        SorvexWebSearch().OpenExplorerWindow(MakeSampleLabel(allSamples), path, true, doAutoStart);
+        openSearchForm(MakeSampleLabel(allSamples), path, true, doAutoStart);
     else
         messages::show(QStringLiteral("Sorry, there were no valid MS/MS spectra in this data."),
                        QStringLiteral("Sorvex Export"));
+}
+
+void MainForm::openSearchForm(const QString& label, const QString& path, bool peptideSearch,
+                              bool doAutoStart) {
+    SorvexWebSearch search;
+    try {
+        search.OpenExplorerWindow(label, path, peptideSearch, doAutoStart);
+    } catch (const std::exception& error) {
+        // The query file is complete: the user can still submit it by hand, and must know where
+        // the form was looked for and where the file is.
+        log(QStringLiteral("MainForm.openSearchForm - error: ") + errorText(error));
+        QString text = errorText(error) + QStringLiteral("\n\n");
+        if (!search.searchFormAddress().isEmpty())
+            text += QStringLiteral("Search form address tried: %1\n").arg(search.searchFormAddress());
+        text +=
+            QStringLiteral("The query file is kept at %1; it can be submitted on the search form by hand.")
+                .arg(path);
+        messages::show(text, errorTitle);
+    }
 }
 
 QString MainForm::MakeSampleLabel(bool allSamples) const {

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QThread>
 #include <QUrl>
 
@@ -63,6 +64,15 @@ bool isErrorStatus(int status) {
     return status >= 400;
 }
 
+// An address stored without a scheme ("prospector.example/form.html") is taken as http, as a
+// browser's address bar takes it.
+QString withScheme(const QString& url) {
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    const QString trimmed = url.trimmed();
+    return trimmed.isEmpty() || scheme.match(trimmed).hasMatch() ? trimmed
+                                                                 : QStringLiteral("http://") + trimmed;
+}
+
 } // namespace
 
 SorvexWebSearch::Waiting SorvexWebSearch::Waiting::real() {
@@ -110,7 +120,7 @@ QString SorvexWebSearch::GetServerURL(std::int32_t location, const QString& serv
     case 2:
         return CompleteSearchFormURL(PublicServerURL, peptideSearch);
     case 3:
-        return prospectorURL;
+        return withScheme(prospectorURL);
     default:
         // Any other code takes Protein Prospector's address, completed like a search server's.
         return CompleteSearchFormURL(prospectorURL, peptideSearch);
@@ -158,11 +168,12 @@ std::shared_ptr<browser::BrowserSession> SorvexWebSearch::launchBrowser() const 
     try {
         return m_openBrowser();
     } catch (const AutomationError& error) {
-        // The message users know, naming the browser we drive, and what actually went wrong.
+        // The message users know, naming the browser we drive and its program, and what actually
+        // went wrong.
+        const browser::LaunchOptions options = browser::LaunchOptions::fromEnvironment();
         throw AutomationError::system(
-            QStringLiteral("Could not launch %1. Is version 4.0 or greater properly "
-                           "installed?\n%2")
-                .arg(browser::LaunchOptions::fromEnvironment().browserName, error.description()));
+            QStringLiteral("Could not launch %1. Is %2 properly installed?\n%3")
+                .arg(options.browserName, options.browserProgram, error.description()));
     }
 }
 
@@ -190,11 +201,11 @@ void SorvexWebSearch::pause(browser::BrowserSession& window, int ms) const {
 void SorvexWebSearch::OpenExplorerWindow(const QString& label, const QString& queryFile, bool peptideSearch,
                                          bool submit) {
     MLogger::LogMessage(QStringLiteral("SorvexWebSearch.OpenExplorerWindow - start"));
+    m_searchFormAddress = GetSearchFormURL(peptideSearch);
     const std::shared_ptr<browser::BrowserSession> window = launchBrowser();
     if (m_waiting.interrupted)
         window->setInterruptCheck(m_waiting.interrupted);
-    const QString formURL = GetSearchFormURL(peptideSearch);
-    window->navigate(formURL);
+    window->navigate(m_searchFormAddress);
     if (!waitForCompletePage(*window))
         throw AutomationError::system(CouldNotNavigate);
     pause(*window, 200);

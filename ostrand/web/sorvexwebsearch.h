@@ -5,7 +5,8 @@
 //
 // Location codes: 0 the server installed on this computer (machine setting "SorvexURL"), 1 a
 // server on the intranet (user setting "SorvexURL"), 2 the search engine maker's public server,
-// 3 Protein Prospector (user setting "ProteinProspectorURL", used unchanged).
+// 3 Protein Prospector (user setting "ProteinProspectorURL", used as stored, with "http://" in
+// front when it names no scheme).
 
 #include <QString>
 
@@ -60,6 +61,8 @@ public:
     // `submit`, when the file cannot be attached, the form has no submit button or would go to
     // another server, or the server does not accept the upload.
     void OpenExplorerWindow(const QString& label, const QString& queryFile, bool peptideSearch, bool submit);
+    // The search form address the last OpenExplorerWindow opened or tried to open; "" before one.
+    const QString& searchFormAddress() const { return m_searchFormAddress; }
 
     // The search form address on a server: lower case, trimmed, cut before "/cgi/", "http://" in
     // front, one trailing "/" removed, then "/cgi/search_form.pl?SEARCH=MIS" (or PMF). An empty
@@ -83,4 +86,5 @@ private:
 
     BrowserOpener m_openBrowser;
     Waiting m_waiting;
+    QString m_searchFormAddress;
 };

@@ -220,9 +220,13 @@ void BrowserSession::openSession() {
         arguments.append(QStringLiteral("--no-sandbox"));
     if (!m_options.visible)
         arguments.append(QStringLiteral("--headless=new"));
-    const QJsonObject chromeOptions{{QStringLiteral("binary"), m_options.browserProgram},
-                                    {QStringLiteral("args"), arguments},
-                                    {QStringLiteral("detach"), m_options.visible && m_options.keepOpen}};
+    // Without the driver's automation switch the window carries no "controlled by automated test
+    // software" banner: the user is handed what looks like their own browser.
+    const QJsonObject chromeOptions{
+        {QStringLiteral("binary"), m_options.browserProgram},
+        {QStringLiteral("args"), arguments},
+        {QStringLiteral("excludeSwitches"), QJsonArray{QStringLiteral("enable-automation")}},
+        {QStringLiteral("detach"), m_options.visible && m_options.keepOpen}};
     // Navigation returns at once; the caller waits on the ready state, as the form filling needs.
     const QJsonObject capabilities{{QStringLiteral("pageLoadStrategy"), QStringLiteral("none")},
                                    {QStringLiteral("goog:chromeOptions"), chromeOptions}};

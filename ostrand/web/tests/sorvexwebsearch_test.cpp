@@ -103,13 +103,13 @@ TEST(SorvexWebSearchAddresses, ABrowserThatCannotBeLaunchedIsNamed) {
     testsupport::EnvironmentOverride driver("OSTRAND_WEBDRIVER",
                                             QByteArrayLiteral("/nonexistent/chromedriver"));
     SorvexWebSearch search;
-    EXPECT_EQ(errorOf([&] {
-                  search.OpenExplorerWindow(QStringLiteral("t"), QStringLiteral("/tmp/q.sxq"), true, false);
-              }),
-              std::pair(1, QStringLiteral(
-                               "Could not launch Chromium. Is version 4.0 or greater properly installed?\n"
-                               "The WebDriver driver /nonexistent/chromedriver is not installed (Debian "
-                               "package chromium-driver; OSTRAND_WEBDRIVER names another).")));
+    EXPECT_EQ(
+        errorOf([&] {
+            search.OpenExplorerWindow(QStringLiteral("t"), QStringLiteral("/tmp/q.sxq"), true, false);
+        }),
+        std::pair(1, QStringLiteral("Could not launch Chromium. Is /usr/bin/chromium properly installed?\n"
+                                    "The WebDriver driver /nonexistent/chromedriver is not installed (Debian "
+                                    "package chromium-driver; OSTRAND_WEBDRIVER names another).")));
 }
 
 class SorvexWebSearchInBrowser : public ::testing::Test {
@@ -208,6 +208,15 @@ TEST_F(SorvexWebSearchInBrowser, FillsTheFormAndUploadsTheQueryFile) {
         {"Protein Prospector",
          QStringLiteral("3"),
          base + QStringLiteral("/prospector/form.html"),
+         true,
+         true,
+         QStringLiteral("query.sxq"),
+         QStringLiteral("/prospector/upload"),
+         QStringLiteral("comment"),
+         {}},
+        {"Protein Prospector stored without http://, as a user types it",
+         QStringLiteral("3"),
+         base.mid(base.indexOf(QStringLiteral("://")) + 3) + QStringLiteral("/prospector/form.html"),
          true,
          true,
          QStringLiteral("query.sxq"),

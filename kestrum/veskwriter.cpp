@@ -1,8 +1,10 @@
 #include "kestrum/veskwriter.h"
 
+#include "kestrum/layoutchecksum.h"
 #include "kestrum/plausiblevalues.h"
 #include "kestrum/pointcodec.h"
 #include "kestrum/scanchecksum.h"
+#include "kestrum/scantype.h"
 #include "kestrum/sqlitedatabase.h"
 #include "kestrum/veskschema.h"
 
@@ -195,7 +197,7 @@ int VeskWriter::addExperiment(int sample, int period, const ExperimentDefinition
     if (definition.polarity != 0 && definition.polarity != 1)
         raise(
             QStringLiteral("Polarity %1 is neither 0 (positive) nor 1 (negative).").arg(definition.polarity));
-    if (definition.scanTypeCode < -32768 || definition.scanTypeCode > 32767 ||
+    if (definition.scanTypeCode < Q1Scan || definition.scanTypeCode > MultiplyCharged ||
         !plausible::fixedMassProblem(definition.fixedMass).isEmpty())
         raise(
             QStringLiteral("Experiment %1 of period %2 of sample %3 has an invalid scan type or fixed mass.")
@@ -265,6 +267,9 @@ void VeskWriter::addScan(const ScanRecord& scan) {
 
 void VeskWriter::commit(const std::function<void()>& beforeReplacing) {
     d->checkOpen();
+    SqliteStatement insertLayoutChecksum(*d->db, "INSERT INTO layout_checksum (checksum) VALUES (?)");
+    insertLayoutChecksum.bind(1, std::int64_t{layoutChecksum(*d->db)});
+    insertLayoutChecksum.run();
     d->db->execute("COMMIT");
     d->closeDatabase();
     d->save.commit(beforeReplacing);

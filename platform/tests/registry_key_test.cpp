@@ -110,7 +110,7 @@ TEST_F(RegistryKey, ReadsAHandEditedFile) {
     EXPECT_TRUE(Key::open(Hive::CurrentUser, QStringLiteral("Empty\\Key")));
 }
 
-TEST_F(RegistryKey, StrayLinesOfAHandEditAreSkippedAndTheValuesAroundThemKept) {
+TEST_F(RegistryKey, StrayLinesOfAHandEditAreSkippedAndKept) {
     QDir().mkpath(settingsFolder.path());
     writeFile(registry::hiveFilePath(Hive::CurrentUser),
               "[SOFTWARE\\Brenlow]\nBefore=yes\nthis line is not a value\n=no name\nAfter=too\n");
@@ -120,8 +120,10 @@ TEST_F(RegistryKey, StrayLinesOfAHandEditAreSkippedAndTheValuesAroundThemKept) {
     EXPECT_EQ(key->value(QStringLiteral("Before")), QStringLiteral("yes"));
     EXPECT_EQ(key->value(QStringLiteral("After")), QStringLiteral("too"));
     EXPECT_EQ(key->setValue(QStringLiteral("New"), QStringLiteral("1")), registry::NoError);
+    // The new value joins its key; every line of the hand edit stays as it was.
     EXPECT_EQ(fileText(registry::hiveFilePath(Hive::CurrentUser)),
-              QByteArray("[SOFTWARE\\Brenlow]\nAfter=too\nBefore=yes\nNew=1\n\n"));
+              QByteArray(
+                  "[SOFTWARE\\Brenlow]\nBefore=yes\nthis line is not a value\n=no name\nAfter=too\nNew=1\n"));
 }
 
 TEST(RegistryKeyUnwritable, CreatingAKeyWhereNoFolderCanBeMadeReportsAccessDenied) {

@@ -421,17 +421,23 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
     return ExitOk;
 }
 
-// A setting that cannot be stored (a read-only settings folder) ends the command as a failure,
-// instead of a message that would leave the exit status at success.
-class SettingsFailuresFail {
+// A message of the engine ends the command as a failure, instead of leaving the exit status at
+// success. The one exception is a setting that cannot be stored (a read-only settings folder):
+// this program stores no setting the user asked for, only courtesies such as the diagnostic log's
+// switch written back on first use, so that is a warning naming the file and the reason.
+class MessagesFail {
 public:
-    SettingsFailuresFail()
+    MessagesFail()
         : m_previous(messages::setPresenter([](const QString& text, const QString& title) {
-              throw errors::NumberedError::system(QStringLiteral("%1: %2").arg(title, text));
+              const QString message = QStringLiteral("%1: %2").arg(title, text);
+              if (title != RegistryFuncs::WriteErrorTitle)
+                  throw errors::NumberedError::system(message);
+              QTextStream(stderr) << "ostrand-export: warning: " << QString(message).replace(u'\n', u' ')
+                                  << '\n';
           })) {}
-    ~SettingsFailuresFail() { messages::setPresenter(m_previous); }
-    SettingsFailuresFail(const SettingsFailuresFail&) = delete;
-    SettingsFailuresFail& operator=(const SettingsFailuresFail&) = delete;
+    ~MessagesFail() { messages::setPresenter(m_previous); }
+    MessagesFail(const MessagesFail&) = delete;
+    MessagesFail& operator=(const MessagesFail&) = delete;
 
 private:
     messages::Presenter m_previous;
@@ -472,7 +478,7 @@ bool ExportCommand::usesBatchInterface(int argc, char* argv[]) {
 
 int ExportCommand::run(const QStringList& arguments) {
     const InterruptWatch interrupts;
-    const SettingsFailuresFail settingsFailures;
+    const MessagesFail messagesFail;
     return commandline::run(QStringLiteral("ostrand-export"),
                             [&arguments] {
                                 QTextStream out(stdout);

@@ -120,34 +120,73 @@ TEST_F(OstrandExport, NothingToSearchKeepsTheEarlierQueryFile) {
     EXPECT_FALSE(QFile::exists(outputPath(QStringLiteral("empty.sxq"))));
 }
 
-// Stored settings that cannot be read, or cannot be written, fail the export by name.
-TEST_F(OstrandExport, StoredSettingsThatCannotBeReadOrWrittenFailTheExport) {
+// Stored settings are only read: a hand-edited file (comments, lines the program does not know,
+// bytes that are not UTF-8) keeps every byte and its inode through exports and --print-params.
+// Settings that cannot be read fail the export by name, at once even when the file is a named
+// pipe; a setting that cannot be stored is a warning that names the folder.
+TEST_F(OstrandExport, StoredSettingsAreReadWithoutBeingRewritten) {
     QTemporaryDir settings;
+    const QString store = settings.filePath(QStringLiteral("current-user.ini"));
+    const QByteArray handEdited = "; kept by hand\r\n"
+                                  "[SOFTWARE\\Brenlow\\Corvana\\Scripts\\Sorvex]\r\n"
+                                  "Debug=0\r\n"
+                                  "Note=caf\xe9 in Latin-1\r\n"
+                                  "not a value\r\n"
+                                  "MSMSAveNeedXPeaks=3\r\n"
+                                  "# the end";
+    const auto inodeOf = [](const QString& path) {
+        struct stat status {};
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
+    };
+    const auto writeStore = [&store](const QByteArray& bytes) {
+        QFile::remove(store);
+        QFile file(store);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("OSTRAND_SETTINGS_DIR"), settings.path());
     const QString output = outputPath(QStringLiteral("settings.sxq"));
-    ASSERT_EQ(runProgram({dataPath(), QStringLiteral("-o"), output}, environment).exitCode, ExitOk);
-    // The first run stored the logging switch; a value edited by hand goes beside it.
-    const QString store = settings.filePath(QStringLiteral("current-user.ini"));
-    const QString stored = readText(store);
-    ASSERT_TRUE(stored.contains(QStringLiteral("Debug=0")));
-    QFile edited(store);
-    ASSERT_TRUE(edited.open(QIODevice::WriteOnly));
-    edited.write(QString(stored)
-                     .replace(QStringLiteral("Debug=0"), QStringLiteral("Debug=0\nMSMSAveNeedXPeaks=many"))
-                     .toLocal8Bit());
-    edited.close();
+
+    writeStore(handEdited);
+    const auto inode = inodeOf(store);
+    const auto exported = runProgram({dataPath(), QStringLiteral("-o"), output}, environment);
+    EXPECT_EQ(exported.exitCode, ExitOk) << exported.err.toStdString();
+    EXPECT_TRUE(exported.err.isEmpty()) << exported.err.toStdString();
+    EXPECT_EQ(runProgram({QStringLiteral("--print-params")}, environment).exitCode, ExitOk);
+    QFile reread(store);
+    ASSERT_TRUE(reread.open(QIODevice::ReadOnly));
+    EXPECT_EQ(reread.readAll(), handEdited);
+    EXPECT_EQ(inodeOf(store), inode);
+
+    writeStore(QByteArray(handEdited).replace("NeedXPeaks=3", "NeedXPeaks=many"));
     const auto unreadable = runProgram({dataPath(), QStringLiteral("-o"), output}, environment);
     EXPECT_EQ(unreadable.exitCode, ExitFailure);
     EXPECT_TRUE(unreadable.err.contains(
         QStringLiteral("The setting MSMSAveNeedXPeaks holds 'many', which is not a whole number")))
         << unreadable.err.toStdString();
 
+    for (const bool pipe : {true, false}) {
+        QFile::remove(store);
+        ASSERT_TRUE(pipe ? ::mkfifo(QFile::encodeName(store).constData(), 0600) == 0 : QDir().mkdir(store));
+        const auto refused = runProgram({dataPath(), QStringLiteral("-o"), output}, environment);
+        EXPECT_EQ(refused.exitCode, ExitFailure);
+        EXPECT_TRUE(refused.err.contains(
+            QStringLiteral("Cannot read the settings file %1: it is %2, not a regular file")
+                .arg(store, pipe ? QStringLiteral("a named pipe") : QStringLiteral("a folder"))))
+            << refused.err.toStdString();
+        QDir().rmdir(store);
+    }
+
     // A settings folder that cannot be created, even by root: under a file.
+    writeStore(handEdited);
     environment.insert(QStringLiteral("OSTRAND_SETTINGS_DIR"), store + QStringLiteral("/settings"));
     const auto unwritable = runProgram({dataPath(), QStringLiteral("-o"), output}, environment);
-    EXPECT_EQ(unwritable.exitCode, ExitFailure);
-    EXPECT_TRUE(unwritable.err.contains(QStringLiteral("Failed to create key")))
+    EXPECT_EQ(unwritable.exitCode, ExitOk);
+    EXPECT_TRUE(unwritable.err.contains(
+        QStringLiteral("warning: Sorvex search submission error: Failed to create key - "
+                       "error = 5 Cannot create the settings folder %1/settings")
+            .arg(store)))
         << unwritable.err.toStdString();
 }
 

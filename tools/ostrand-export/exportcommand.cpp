@@ -75,8 +75,9 @@ std::int32_t wholeNumber(const QString& text, const QString& what, std::int32_t 
     return value;
 }
 
-// Every name must be a processing parameter and every value one it may take. The batch search
-// client ends a list of one with a comma, which leaves an empty last item.
+// Every name must be a processing parameter, every value one it may take, and the values must
+// agree with one another as the options window demands. The batch search client ends a list of
+// one with a comma, which leaves an empty last item.
 void checkParameterLists(const QStringList& names, const QStringList& texts) {
     for (qsizetype i = 0; i < names.size(); ++i) {
         const bool closingComma = i == names.size() - 1 && names[i].isEmpty() && texts[i].isEmpty();
@@ -85,6 +86,8 @@ void checkParameterLists(const QStringList& names, const QStringList& texts) {
         if (const QString problem = ostrand::parameterValueProblem(names[i], texts[i]); !problem.isEmpty())
             throw UsageError(QStringLiteral("--keys and --values: ") + problem);
     }
+    if (const QString problem = ostrand::parameterListsProblem(names, texts); !problem.isEmpty())
+        throw UsageError(QStringLiteral("--keys and --values: ") + problem);
 }
 
 // The cycles asked for must exist in every period of every sample the export walks; a range past

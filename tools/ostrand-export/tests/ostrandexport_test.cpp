@@ -294,6 +294,14 @@ TEST_F(OstrandExport, WrongCommandLinesAndInputsAreRefusedClearly) {
         {parameters("MSMSAveNeedXPeaks", "many"), ExitUsage,
          "MSMSAveNeedXPeaks takes a whole number from 1 to 100"},
         {parameters("iTraq", "maybe"), ExitUsage, "iTraq is on or off"},
+        // Values allowed on their own that the options window would refuse together.
+        {parameters("MSMSThreshold,", "96,"), ExitUsage,
+         "MSMSThreshold is a percentage of the highest peak while MSMSThresholdInPercent is on, so it takes "
+         "a "
+         "number from 0 to 95, not '96'"},
+        {parameters("SorvexURLOption,", "1,"), ExitUsage,
+         "SorvexURLOption 1 chooses the local Sorvex intranet site, whose address must be given as "
+         "SorvexURL"},
         {{dataPath(), QStringLiteral("-o"), link + QStringLiteral("/run.vesk")},
          ExitUsage,
          "the query file would replace the acquisition"},

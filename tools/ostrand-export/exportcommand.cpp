@@ -377,19 +377,21 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
     // The whole export reads this one file, even if another is renamed into its place meanwhile.
     const kestrum::VeskFileHold heldFile(request.dataPath);
     checkCycleRange(request, *kestrum::VeskFile::open(request.dataPath));
-    const auto params = loadParameters(request, err);
     // The query file appears only when the export is complete; it is removed otherwise.
     files::SaveFile file(request.outputPath, [&request](files::SaveFile::Step step, const QString& reason) {
         return describeFailure(request.outputPath, step, reason);
     });
+    const QString notWritten =
+        QStringLiteral("ostrand-export: interrupted; %1 was not written\n").arg(request.outputPath);
+    // From here on a second Ctrl+C ends even a wait for the stored settings at once.
+    const InterruptWatch::HalfWrittenFile halfWritten(file.temporaryPath(), notWritten);
+    const auto params = loadParameters(request, err);
     ExportOutcome outcome;
     if (request.survey) {
         MExportMSToSorvex exporter;
         exporter.GetQueryStringHelper()->SetFilename(file.temporaryPath());
         // The survey scans are summed in one step that cannot stop half-way; an interrupt ends it.
-        const InterruptWatch::StopAtOnce stop(
-            file.temporaryPath(),
-            QStringLiteral("ostrand-export: interrupted; %1 was not written\n").arg(request.outputPath));
+        const InterruptWatch::StopAtOnce stop;
         outcome = exportSurvey(request, params, exporter);
     } else {
         auto exporter = std::make_shared<MExportMSMSToSorvex>();
@@ -398,7 +400,7 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
         outcome = exportSpectra(request, params, *buffer, *exporter);
     }
     if (outcome.cancelled) {
-        err << "ostrand-export: interrupted; " << request.outputPath << " was not written\n";
+        err << notWritten;
         return ExitCancelled;
     }
     if (outcome.written == 0) {

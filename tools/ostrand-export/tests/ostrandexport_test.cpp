@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <csignal>
 #include <pty.h>
@@ -398,6 +400,35 @@ TEST_F(OstrandExport, TerminalShowsProgressAndInterruptCancelsWithoutAFile) {
         EXPECT_FALSE(QFile::exists(output));
         EXPECT_TRUE(QDir(folder->path()).entryList({QStringLiteral("*.part")}).isEmpty());
     }
+}
+
+// A second Ctrl+C ends at once even a wait that has no next step at which the export could stop:
+// here for the stored settings, which another program holds locked while the export would store
+// the diagnostic log's switch. Nothing half-written is left.
+TEST_F(OstrandExport, ASecondInterruptEndsAWaitForLockedSettings) {
+    QTemporaryDir settings;
+    QLockFile held(settings.filePath(QStringLiteral("current-user.ini.lock")));
+    ASSERT_TRUE(held.lock());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("OSTRAND_SETTINGS_DIR"), settings.path());
+    QTemporaryDir outputFolder;
+    const QString output = outputFolder.filePath(QStringLiteral("waiting.sxq"));
+    QProcess waiting;
+    waiting.setProcessEnvironment(environment);
+    waiting.start(QStringLiteral(OSTRAND_EXPORT_PROGRAM), {dataPath(), QStringLiteral("-o"), output});
+    ASSERT_TRUE(waiting.waitForStarted());
+    // The half-written query file appears before the settings are read.
+    for (int i = 0; i < 600 && QDir(outputFolder.path()).entryList({QStringLiteral("*.part")}).isEmpty(); ++i)
+        QThread::msleep(50);
+    for (int interrupt = 0; interrupt < 2; ++interrupt) {
+        ::kill(static_cast<pid_t>(waiting.processId()), SIGINT);
+        QThread::msleep(100);
+    }
+    ASSERT_TRUE(waiting.waitForFinished(60000)) << "the export waits on";
+    EXPECT_EQ(waiting.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(waiting.exitCode(), ExitCancelled);
+    EXPECT_TRUE(waiting.readAllStandardError().contains("interrupted"));
+    EXPECT_TRUE(QDir(outputFolder.path()).isEmpty());
 }
 
 } // namespace

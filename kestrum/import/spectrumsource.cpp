@@ -1,5 +1,7 @@
 #include "spectrumsource.h"
 
+#include "compressedarraycheck.h"
+
 #include "kestrum/kestrumerror.h"
 #include "kestrum/plausiblevalues.h"
 
@@ -10,7 +12,9 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <numeric>
+#include <vector>
 
 namespace kestrum {
 
@@ -153,7 +157,33 @@ struct SpectrumSource::Private {
     SpectrumListPtr spectra;
     MassAnalyzer defaultAnalyzer = MassAnalyzer::Other;
 
+    // Checked once per spectrum, before the reader library first parses it: it decodes the
+    // arrays even when asked for the spectrum without its points.
+    mutable std::mutex checkedMutex;
+    mutable std::vector<bool> checked;
+
+    void checkCompressedArrays(qsizetype index) const {
+        const auto at = static_cast<std::size_t>(index);
+        {
+            const std::lock_guard lock(checkedMutex);
+            if (checked.size() <= at)
+                checked.resize(spectra->size());
+            if (checked[at])
+                return;
+        }
+        const SpectrumIdentity& identity = spectra->spectrumIdentity(at);
+        if (const QString problem =
+                compressedArrayProblem(path, static_cast<qint64>(identity.sourceFilePosition));
+            !problem.isEmpty())
+            throw inputError(path, QStringLiteral("spectrum %1 ('%2') cannot be read: %3")
+                                       .arg(index + 1)
+                                       .arg(QString::fromStdString(identity.id), problem));
+        const std::lock_guard lock(checkedMutex);
+        checked[at] = true;
+    }
+
     SpectrumPtr spectrum(qsizetype index, bool withPoints) const {
+        checkCompressedArrays(index);
         try {
             return spectra->spectrum(static_cast<std::size_t>(index), withPoints);
         } catch (const std::exception& error) {

@@ -10,6 +10,7 @@
 
 #include <optional>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -122,6 +123,11 @@ void forEachLine(const QByteArray& bytes, qsizetype from, qsizetype to, Visit vi
     }
 }
 
+bool isAscii(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 // The key path of a section header line ("[A\B]" gives "A/B"); nothing for any other line.
 std::optional<QString> sectionOf(QByteArrayView line) {
     const QByteArrayView trimmed = line.trimmed();
@@ -164,7 +170,11 @@ HiveFile::Found HiveFile::find(const QString& group, const QString& encodedName)
     const auto sections = m_sections.constFind(folded(group));
     if (sections == m_sections.cend())
         return found;
+    // Names are nearly always ASCII, which compare without regard to case byte by byte; a key of
+    // hundreds of thousands of values is then searched without converting a line.
     const QString wanted = folded(encodedName);
+    const QByteArray wantedBytes = encodedName.toUtf8();
+    const bool wantedAscii = isAscii(wantedBytes);
     for (const Body& body : *sections) {
         found.insertAt = body.begin;
         forEachLine(m_bytes, body.begin, body.end, [&](const Line& line) {
@@ -174,11 +184,14 @@ HiveFile::Found HiveFile::find(const QString& group, const QString& encodedName)
             const qsizetype equals = line.text.indexOf('=');
             if (equals < 0)
                 return; // a stray line of a hand edit holds no value; the rest of the hive still counts
-            const QString name = QString::fromUtf8(line.text.first(equals)).trimmed();
+            const QByteArrayView name = line.text.first(equals).trimmed();
             if (name.isEmpty())
                 return;
             found.insertAt = line.next;
-            if (folded(name) == wanted)
+            const bool same = wantedAscii && isAscii(name)
+                                  ? name.compare(wantedBytes, Qt::CaseInsensitive) == 0
+                                  : folded(QString::fromUtf8(name).trimmed()) == wanted;
+            if (same)
                 found.line = ValueLine{line.begin + equals + 1, line.begin + line.text.size()};
         });
     }

@@ -3,7 +3,6 @@
 #include "kestrum/layoutchecksum.h"
 #include "kestrum/plausiblevalues.h"
 #include "kestrum/scanreadahead.h"
-#include "kestrum/scantype.h"
 #include "kestrum/sqlitedatabase.h"
 #include "kestrum/veskschema.h"
 
@@ -167,7 +166,7 @@ void VeskFile::Private::loadLayout() {
         expectNext(experimentRows.integer(2, "experiment index"), data.experiments.size(), 0,
                    QStringLiteral("experiment"));
         ExperimentDefinition definition;
-        definition.scanTypeCode = experimentRows.integerIn(3, Q1Scan, MultiplyCharged, "scan type");
+        definition.scanTypeCode = experimentRows.integerIn(3, -32768, 32767, "scan type");
         definition.polarity = experimentRows.integerIn(4, 0, 1, "polarity");
         definition.fixedMass = experimentRows.real(5, "fixed mass");
         if (const QString problem = plausible::fixedMassProblem(definition.fixedMass); !problem.isEmpty())

@@ -4,7 +4,6 @@
 #include "kestrum/plausiblevalues.h"
 #include "kestrum/pointcodec.h"
 #include "kestrum/scanchecksum.h"
-#include "kestrum/scantype.h"
 #include "kestrum/sqlitedatabase.h"
 #include "kestrum/veskschema.h"
 
@@ -197,7 +196,7 @@ int VeskWriter::addExperiment(int sample, int period, const ExperimentDefinition
     if (definition.polarity != 0 && definition.polarity != 1)
         raise(
             QStringLiteral("Polarity %1 is neither 0 (positive) nor 1 (negative).").arg(definition.polarity));
-    if (definition.scanTypeCode < Q1Scan || definition.scanTypeCode > MultiplyCharged ||
+    if (definition.scanTypeCode < -32768 || definition.scanTypeCode > 32767 ||
         !plausible::fixedMassProblem(definition.fixedMass).isEmpty())
         raise(
             QStringLiteral("Experiment %1 of period %2 of sample %3 has an invalid scan type or fixed mass.")

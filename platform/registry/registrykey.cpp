@@ -82,10 +82,12 @@ template <typename Change> ErrorNumber save(Hive hive, Change change) {
         return failed(QStringLiteral("Cannot create the settings folder %1").arg(folder));
     QLockFile lock(path + QStringLiteral(".lock"));
     if (!lock.tryLock(lockWaitMilliseconds)) {
-        return failed(
-            lock.error() == QLockFile::LockFailedError
-                ? QStringLiteral("The settings file %1 stayed locked by another program").arg(path)
-                : QStringLiteral("Cannot create the lock file %1.lock beside the settings file").arg(path));
+        if (lock.error() == QLockFile::LockFailedError)
+            return failed(QStringLiteral("The settings file %1 stayed locked by another program").arg(path));
+        return failed(QStringLiteral("Cannot create the lock file %1.lock beside the settings file%2")
+                          .arg(path, lock.error() == QLockFile::PermissionError
+                                         ? QStringLiteral(": permission denied")
+                                         : QString()));
     }
     const std::optional<QByteArray> bytes = change(*currentHive(path));
     if (!bytes)

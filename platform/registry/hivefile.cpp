@@ -229,11 +229,17 @@ std::optional<QString> HiveFile::value(const QString& group, const QString& name
     return unescapeValue(QString::fromUtf8(m_bytes.sliced(line.textBegin, line.textEnd - line.textBegin)));
 }
 
+QByteArray HiveFile::lineEnd() const {
+    // Lines added to a file edited on Windows end as its other lines do.
+    return m_bytes.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+}
+
 QByteArray HiveFile::withKey(const QString& group) const {
+    const QByteArray end = lineEnd();
     QByteArray bytes = m_bytes;
     if (!bytes.isEmpty())
-        bytes += bytes.endsWith('\n') ? "\n" : "\n\n";
-    return bytes + '[' + QString(group).replace(u'/', u'\\').toUtf8() + "]\n";
+        bytes += bytes.endsWith('\n') ? end : end + end;
+    return bytes + '[' + QString(group).replace(u'/', u'\\').toUtf8() + ']' + end;
 }
 
 QByteArray HiveFile::withValue(const QString& group, const QString& name, const QString& text) const {
@@ -242,12 +248,13 @@ QByteArray HiveFile::withValue(const QString& group, const QString& name, const 
     const Found found = find(group, encodedName);
     if (found.line)
         return m_bytes.first(found.line->textBegin) + escaped + m_bytes.sliced(found.line->textEnd);
-    const QByteArray newLine = encodedName.toUtf8() + '=' + escaped + '\n';
+    const QByteArray end = lineEnd();
+    const QByteArray newLine = encodedName.toUtf8() + '=' + escaped + end;
     if (found.insertAt < 0)
         return withKey(group) + newLine;
     const qsizetype at = found.insertAt;
     const bool needsLineEnd = at > 0 && m_bytes.at(at - 1) != '\n';
-    return m_bytes.first(at) + (needsLineEnd ? "\n" : "") + newLine + m_bytes.sliced(at);
+    return m_bytes.first(at) + (needsLineEnd ? end : QByteArray()) + newLine + m_bytes.sliced(at);
 }
 
 } // namespace registry

@@ -60,6 +60,7 @@ private:
     void index();
     void addGroup(const QString& group);
     Found find(const QString& group, const QString& encodedName) const;
+    QByteArray lineEnd() const;
 
     QByteArray m_bytes;
     QHash<QString, QString> m_groupSpelling; // case-folded key path -> the path as first stored

@@ -108,6 +108,18 @@ TEST_F(RegistryKey, ReadsAHandEditedFile) {
     EXPECT_EQ(key->value(QStringLiteral("debug")), QStringLiteral(" 1"));
     EXPECT_EQ(key->value(QStringLiteral("FileLocationFolder")), QStringLiteral("C:\\data\\queries"));
     EXPECT_TRUE(Key::open(Hive::CurrentUser, QStringLiteral("Empty\\Key")));
+    // A change replaces just the text of its line; a new value ends as the file's lines do.
+    auto edited = Key::open(Hive::CurrentUser, sorvexKey);
+    ASSERT_EQ(edited->setValue(QStringLiteral("DEBUG"), QStringLiteral("0")), registry::NoError);
+    ASSERT_EQ(edited->setValue(QStringLiteral("Added"), QStringLiteral("yes")), registry::NoError);
+    EXPECT_EQ(fileText(registry::hiveFilePath(Hive::CurrentUser)),
+              QByteArray("; changed by hand\r\n"
+                         "[software\\brenlow\\corvana\\scripts\\sorvex]\r\n"
+                         "  Debug =0\r\n"
+                         "FileLocationFolder=C:\\data\\queries\r\n"
+                         "Added=yes\r\n"
+                         "\r\n"
+                         "[Empty\\Key]\r\n"));
 }
 
 TEST_F(RegistryKey, StrayLinesOfAHandEditAreSkippedAndKept) {

@@ -11,12 +11,23 @@ namespace MFileUtils {
 
 namespace {
 
-qsizetype lastSeparator(const QString& path) {
-    return std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+// A path written the Windows way, with a drive letter ("C:") or a network share ("\\server"), also
+// separates with "\"; in any other path "\" is an ordinary character of a name, as it is here.
+bool isWindowsStylePath(const QString& path) {
+    return (path.size() >= 2 && path.at(0).isLetter() && path.at(1) == QLatin1Char(':')) ||
+           path.startsWith(QStringLiteral("\\\\"));
 }
 
-bool isSeparator(QChar c) {
-    return c == QLatin1Char('/') || c == QLatin1Char('\\');
+bool isSeparator(QChar c, bool windowsStyle) {
+    return c == QLatin1Char('/') || (windowsStyle && c == QLatin1Char('\\'));
+}
+
+qsizetype lastSeparator(const QString& path) {
+    const bool windowsStyle = isWindowsStylePath(path);
+    qsizetype i = path.size() - 1;
+    while (i >= 0 && !isSeparator(path.at(i), windowsStyle))
+        --i;
+    return i;
 }
 
 // "Text files (*.txt)" and "Text files" both describe the filter as "Text files": the patterns in
@@ -37,13 +48,8 @@ QString GetFileNameFromPath(const QString& path) {
 }
 
 QString GetFileExtension(const QString& path) {
-    for (qsizetype i = path.size() - 1; i >= 0; --i) {
-        if (isSeparator(path.at(i)))
-            return {};
-        if (path.at(i) == QLatin1Char('.'))
-            return path.mid(i + 1);
-    }
-    return {};
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot > lastSeparator(path) ? path.mid(dot + 1) : QString();
 }
 
 QString GetDirectoryFromPath(const QString& path) {

@@ -7,6 +7,7 @@
 #include "settings/processingparameters.h"
 
 #include "kestrum/centroidablespectrum.h"
+#include "messages/printabletext.h"
 #include "numbers/numberconversion.h"
 
 #include <cmath>
@@ -216,11 +217,9 @@ QString MSpectrum::GetIonsBlock(std::int16_t charge, std::int64_t& peakLines) co
 }
 
 QString MSpectrum::GetQueryTitle() const {
-    QString title = m_params && m_params->getUseOldQueryTitles() ? GetOldQueryTitle() : GetNewQueryTitle();
     // A line break of any kind inside the title would end the TITLE= line and break the block.
-    title.replace(QStringLiteral("\r\n"), QStringLiteral("_"));
-    title.replace(u'\r', u'_');
-    return title.replace(u'\n', u'_');
+    return messages::printableOnOneLine(m_params && m_params->getUseOldQueryTitles() ? GetOldQueryTitle()
+                                                                                     : GetNewQueryTitle());
 }
 
 QString MSpectrum::GetNewQueryTitle() const {

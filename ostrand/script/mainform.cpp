@@ -107,6 +107,22 @@ QString text(double value) {
     return automation::numberText(value, 15);
 }
 
+// Tells the user on the host's status line what a search wrote where; it stays there after the
+// dialog has closed. A host without a status line is left alone: the search itself went well.
+void tellHost(const QString& what) {
+    try {
+        if (const auto application = automation::ClassRegistry::instance().tryCreate(hostApplicationId)) {
+            Arguments args{Variant(what)};
+            application->call(QStringLiteral("StatusMessage"), args);
+        }
+    } catch (const AutomationError&) {
+    }
+}
+
+QString countOf(int count, const QString& one, const QString& many) {
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
+}
+
 QString roundedText(double value) {
     return text(automation::roundHalfEven(value * 1e4) / 1e4);
 }
@@ -397,11 +413,14 @@ void MainForm::performSearchOnLoadedSpectrum() {
     } else {
         query = QStringLiteral("SEARCH=PMF") + crlf + QStringLiteral("REPTYPE=Protein") + crlf;
     }
+    int peaksWritten = 0;
     for (int i = 1; i <= spectrum->PointCount(); ++i) {
         const auto [mz, intensity] = spectrum->PointAt(i);
         // A fingerprint takes the peaks above m/z 100 within the selected ranges.
-        if (isPeptide || (mz > 100 && IsMassInSelection(*window, mz)))
+        if (isPeptide || (mz > 100 && IsMassInSelection(*window, mz))) {
             query += roundedText(mz) + QLatin1Char(' ') + roundedText(intensity) + crlf;
+            ++peaksWritten;
+        }
     }
     if (m_fileInfo->isMSMSButNotDDE())
         query += QStringLiteral("END IONS") + crlf;
@@ -412,6 +431,8 @@ void MainForm::performSearchOnLoadedSpectrum() {
         throw AutomationError::system(
             QStringLiteral("Could not write the query file %1: %2").arg(path, file.errorString()));
     file.close();
+    tellHost(QStringLiteral("The spectrum on screen (%1) written to %2.")
+                 .arg(countOf(peaksWritten, QStringLiteral("peak"), QStringLiteral("peaks")), path));
     SorvexWebSearch().OpenExplorerWindow(MakeSampleLabel(false), path, isPeptide, false);
 }
 
@@ -462,8 +483,13 @@ void MainForm::performSearchOnSpectraInFile(bool useRange, bool allSamples, bool
         m_exporter->DoExportRange(m_fileInfo->GetFilename(), sampleIndex, params, &progress, -1, -1,
                                   &sampleLabel);
     m_exporter->GetQueryStringHelper()->CloseFile();
-    if (m_exporter->wasCancelled())
+    const QString spectra =
+        countOf(m_exporter->numSpectraInResult(), QStringLiteral("spectrum"), QStringLiteral("spectra"));
+    if (m_exporter->wasCancelled()) {
+        tellHost(QStringLiteral("Search cancelled: %1 written to %2 before it stopped.").arg(spectra, path));
         return;
+    }
+    tellHost(QStringLiteral("%1 written to %2.").arg(spectra, path));
     if (m_exporter->numSpectraInResult() != 0)
         SorvexWebSearch().OpenExplorerWindow(MakeSampleLabel(allSamples), path, true, doAutoStart);
     else

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
+#include <QUrl>
 
 namespace {
 
@@ -29,9 +30,37 @@ QString installedServerURL() {
     return RegistryFuncs::ReadMachineSetting(RegistryFuncs::InstalledServerKey, ServerURLValue, {});
 }
 
-// The file name a file field reports: browsers show a chosen file as "C:\fakepath\NAME".
-QString reportedFileName(const QString& fieldValue) {
-    return fieldValue.section(u'\\', -1).section(u'/', -1);
+const QString OnlyToTheChosenServer =
+    QStringLiteral("The query file and its search title go only to the server you chose.");
+
+// The server part of an address (scheme, host and port): what a browser trusts a page by.
+QString serverOf(const QString& url) {
+    return QUrl(url)
+        .adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo)
+        .toString();
+}
+
+int portOf(const QUrl& url) {
+    return url.port(url.scheme() == QStringLiteral("https") ? 443 : 80);
+}
+
+// Whether the address `seen` is on the server of the address `chosen`: the same host and port, or
+// the same host moved from http to https on the standard ports, as a server that takes only https
+// moves its visitors.
+bool isOnChosenServer(const QString& chosen, const QString& seen) {
+    const QUrl from(chosen);
+    const QUrl to(seen);
+    if (from.host().isEmpty() || from.host() != to.host())
+        return false;
+    if (from.scheme() == to.scheme())
+        return portOf(from) == portOf(to);
+    return from.scheme() == QStringLiteral("http") && to.scheme() == QStringLiteral("https") &&
+           portOf(from) == 80 && portOf(to) == 443;
+}
+
+// An HTTP status that says the server did not do what was asked.
+bool isErrorStatus(int status) {
+    return status >= 400;
 }
 
 } // namespace
@@ -41,11 +70,14 @@ SorvexWebSearch::Waiting SorvexWebSearch::Waiting::real() {
     clock->start();
     return {[clock] { return static_cast<std::int64_t>(clock->elapsed()); },
             [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); },
-            [] { QCoreApplication::processEvents(); }};
+            [] { QCoreApplication::processEvents(); },
+            {}};
 }
 
-SorvexWebSearch::SorvexWebSearch()
-    : SorvexWebSearch([] { return std::make_shared<browser::BrowserSession>(); }, Waiting::real()) {}
+SorvexWebSearch::SorvexWebSearch() : SorvexWebSearch(Waiting::real()) {}
+
+SorvexWebSearch::SorvexWebSearch(Waiting waiting)
+    : SorvexWebSearch([] { return std::make_shared<browser::BrowserSession>(); }, std::move(waiting)) {}
 
 SorvexWebSearch::SorvexWebSearch(BrowserOpener openBrowser, Waiting waiting)
     : m_openBrowser(std::move(openBrowser)), m_waiting(std::move(waiting)) {}
@@ -138,22 +170,45 @@ bool SorvexWebSearch::waitForCompletePage(browser::BrowserSession& window) const
     // Checked every 200 ms, so the page has about 31 seconds.
     const std::int64_t start = m_waiting.nowMs();
     while (window.readyState() != 4) {
-        m_waiting.sleep(200);
-        m_waiting.processEvents();
+        pause(window, 200);
         if ((m_waiting.nowMs() - start) / 1000 > 30)
             return false;
     }
     return true;
 }
 
+void SorvexWebSearch::pause(browser::BrowserSession& window, int ms) const {
+    m_waiting.sleep(ms);
+    m_waiting.processEvents();
+    if (m_waiting.interrupted && m_waiting.interrupted()) {
+        // What the browser was doing, an upload included, stops with it.
+        window.closeAtEnd();
+        throw browser::Interrupted{};
+    }
+}
+
 void SorvexWebSearch::OpenExplorerWindow(const QString& label, const QString& queryFile, bool peptideSearch,
                                          bool submit) {
     MLogger::LogMessage(QStringLiteral("SorvexWebSearch.OpenExplorerWindow - start"));
     const std::shared_ptr<browser::BrowserSession> window = launchBrowser();
-    window->navigate(GetSearchFormURL(peptideSearch));
+    if (m_waiting.interrupted)
+        window->setInterruptCheck(m_waiting.interrupted);
+    const QString formURL = GetSearchFormURL(peptideSearch);
+    window->navigate(formURL);
     if (!waitForCompletePage(*window))
         throw AutomationError::system(CouldNotNavigate);
-    m_waiting.sleep(200);
+    pause(*window, 200);
+
+    // A page of the browser's own says that the server was not reached. Nothing is filled into a
+    // page that another server sent, a redirection having led there.
+    const int status = window->responseStatus();
+    if (status == 0)
+        throw AutomationError::system(CouldNotNavigate);
+    if (const QString shown = window->currentUrl(); !isOnChosenServer(formURL, shown))
+        throw AutomationError::system(
+            QStringLiteral("The search form was to come from %1, but came from %2. ")
+                .arg(serverOf(formURL), serverOf(shown)) +
+            OnlyToTheChosenServer);
 
     const bool sorvexServer = UsesSorvexServer();
     try {
@@ -163,51 +218,86 @@ void SorvexWebSearch::OpenExplorerWindow(const QString& label, const QString& qu
     } catch (const AutomationError&) {
         throw AutomationError::system(CouldNotNavigate);
     }
-    FillUploadField(*window, queryFile, sorvexServer);
+    if (isErrorStatus(status))
+        throw AutomationError::system(QStringLiteral("The server answered %1 with the error status %2.")
+                                          .arg(formURL, QString::number(status)));
+    FillUploadField(*window, queryFile, sorvexServer, submit);
     if (submit) {
-        SubmitSearchForm(*window);
+        SubmitSearchForm(*window, formURL);
         m_waiting.processEvents();
     }
     MLogger::LogMessage(QStringLiteral("SorvexWebSearch.OpenExplorerWindow - end"));
 }
 
 void SorvexWebSearch::FillUploadField(browser::BrowserSession& window, const QString& queryFile,
-                                      bool sorvexServer) const {
+                                      bool sorvexServer, bool submit) const {
+    const QString fieldName = sorvexServer ? QStringLiteral("File") : QStringLiteral("upload_data");
+    // Typed into a text field, the path itself would be sent instead of the file.
+    if (const QString type = window.fieldType(window.firstFormElement(fieldName));
+        type != QStringLiteral("file"))
+        throw AutomationError::system(
+            QStringLiteral(
+                "The field '%1' of the search form %2 is a field of type '%3', not a file field; the "
+                "query file cannot be attached to it.")
+                .arg(fieldName, window.currentUrl(), type));
     // A file field cannot be set from the page; the path is typed into it, and checked by the file
-    // name the field then reports. Three attempts, then the user fills it in by hand.
-    const QString fileName = QFileInfo(queryFile).fileName();
+    // name the field then holds. Three attempts, then the user fills it in by hand.
+    const QStringList attached{QFileInfo(queryFile).fileName()};
     for (int attempt = 0; attempt < 3; ++attempt) {
-        m_waiting.sleep(200);
-        m_waiting.processEvents();
+        pause(window, 200);
         window.bringToFront();
         m_waiting.processEvents();
-        const QString field =
-            window.firstFormElement(sorvexServer ? QStringLiteral("File") : QStringLiteral("upload_data"));
+        const QString field = window.firstFormElement(fieldName);
         window.focus(field);
         if (sorvexServer)
             window.select(field);
         window.sendKeys(field, queryFile);
-        m_waiting.sleep(500);
-        m_waiting.processEvents();
-        if (!sorvexServer || reportedFileName(window.value(field)) == fileName)
-            return;
+        pause(window, 500);
+        if (!sorvexServer || window.attachedFiles(field) == attached)
+            break;
     }
+    // A form sent without its file would be a search of nothing.
+    if (submit && window.attachedFiles(window.firstFormElement(fieldName)) != attached)
+        throw AutomationError::system(
+            QStringLiteral("The query file %1 could not be attached to the search form; nothing was sent.")
+                .arg(queryFile));
 }
 
-void SorvexWebSearch::SubmitSearchForm(browser::BrowserSession& window) const {
-    // A form without a submit button is left for the user to send.
+void SorvexWebSearch::SubmitSearchForm(browser::BrowserSession& window, const QString& formURL) const {
+    const QString server = serverOf(formURL);
+    QString button;
     try {
-        window.markPage();
-        window.click(window.firstFormElement(QStringLiteral("submit")));
+        button = window.firstFormElement(QStringLiteral("submit"));
     } catch (const AutomationError&) {
-        return;
+        throw AutomationError::system(
+            QStringLiteral("The search form of %1 has no submit button; nothing was sent.").arg(server));
     }
+    if (const QString target = window.submissionTarget(button); !isOnChosenServer(formURL, target))
+        throw AutomationError::system(
+            QStringLiteral("The search form of %1 would send the query file to %2. ")
+                .arg(server, serverOf(target)) +
+            OnlyToTheChosenServer);
+    window.restrictSubmissionsToOwnServer();
+    window.markPage();
+    window.click(button);
+
     // The upload has reached the server once the answer page has replaced the form.
     const std::int64_t start = m_waiting.nowMs();
     while (window.pageIsMarked() || window.readyState() != 4) {
-        m_waiting.sleep(200);
-        m_waiting.processEvents();
+        if (window.pageIsMarked() && !window.blockedSubmission().isEmpty())
+            throw AutomationError::system(
+                QStringLiteral("The search server %1 passed the upload on to another server; the browser "
+                               "stopped it there. ")
+                    .arg(server) +
+                OnlyToTheChosenServer);
+        pause(window, 200);
         if ((m_waiting.nowMs() - start) / 1000 > 30)
             throw AutomationError::system(CouldNotNavigate);
     }
+    const int status = window.responseStatus();
+    if (status == 0 || isErrorStatus(status))
+        throw AutomationError::system(
+            QStringLiteral("The search server %1 did not accept the upload: it answered with %2.")
+                .arg(server, status == 0 ? QStringLiteral("no page")
+                                         : QStringLiteral("the error status %1").arg(status)));
 }

@@ -66,6 +66,24 @@ TEST(BrokenInputKinds, MissingFileFolderAndPipeAreNamedAsSuch) {
               QStringList{QStringLiteral("pipe.mzML")});
 }
 
+// Text where a number belongs (a charge state, a retention time) names the spectrum it is in.
+TEST(BrokenInputKinds, TextWhereANumberBelongsNamesTheSpectrum) {
+    QTemporaryDir folder;
+    for (const char* name : {"text-charge-state.mzML", "text-retention-time.mzXML"}) {
+        SCOPED_TRACE(name);
+        const QString input = QDir(QStringLiteral(KESTRUM_IMPORT_BROKEN_DIR)).filePath(QLatin1String(name));
+        try {
+            kestrum::AcquisitionImporter().importFiles({input}, folder.filePath(QStringLiteral("out.vesk")));
+            ADD_FAILURE() << "importing succeeded";
+        } catch (const automation::AutomationError& error) {
+            EXPECT_EQ(error.description(),
+                      QStringLiteral(
+                          "%1: spectrum 2 ('%2') cannot be read: a value that must be a number is not one")
+                          .arg(QDir::toNativeSeparators(input), QStringLiteral("scan=2")));
+        }
+    }
+}
+
 // A zlib bomb: an array of a spectrum that declares one point inflates to 64 MB of zeros. It is
 // refused while inflating, naming the spectrum, before the reader library holds it in memory.
 TEST(BrokenInputKinds, CompressedArraysInflatingPastTheDeclaredLengthAreRefused) {

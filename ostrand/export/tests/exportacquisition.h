@@ -58,13 +58,19 @@ public:
         return *this;
     }
 
+    // Types the survey experiment (experiment 0) with another scan type code.
+    DataDependentRun& surveyTypedAs(int scanType) {
+        m_surveyScanType = scanType;
+        return *this;
+    }
+
     // Writes the run as each of `samples` samples ("Sample 1", ...).
     void write(const QString& path, int samples = 1) const {
         kestrum::VeskWriter writer(path);
         for (int s = 0; s < samples; ++s) {
             const int sample = writer.addSample(QStringLiteral("Sample %1").arg(s + 1));
             writer.addPeriod(sample);
-            writer.addExperiment(sample, 0, {kestrum::TOFMS, 0, 0});
+            writer.addExperiment(sample, 0, {m_surveyScanType, 0, 0});
             for (int e = 0; e < m_productExperiments; ++e)
                 writer.addExperiment(sample, 0, {kestrum::TOFProduct, 0, 0});
             for (int cycle = 0; cycle < m_cycles; ++cycle)
@@ -89,6 +95,7 @@ private:
 
     int m_cycles;
     int m_productExperiments;
+    int m_surveyScanType = kestrum::TOFMS;
     std::vector<kestrum::ScanRecord> m_scans;
 };
 

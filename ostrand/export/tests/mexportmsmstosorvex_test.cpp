@@ -168,6 +168,24 @@ TEST_F(MExportMSMSToSorvexTest, RecordedChargesStandWhereTheSurveyFindsNone) {
     }
 }
 
+TEST_F(MExportMSMSToSorvexTest, ASurveyExperimentTypedAsAProductScanIsNamed) {
+    const QString path = write(DataDependentRun(1)
+                                   .surveyCluster(0, 600.0, 2)
+                                   .product(0, 600.00123, 1, 100, 3)
+                                   .surveyTypedAs(kestrum::TOFProduct));
+    params->setDDEAutoDetermineCharge(-1);
+    try {
+        exportBlocks(path);
+        ADD_FAILURE() << "the export succeeded";
+    } catch (const automation::AutomationError& error) {
+        EXPECT_EQ(
+            error.description(),
+            QStringLiteral("Experiment 0 of sample 1 (period 0) is typed as a product scan, but its scan in "
+                           "cycle 0 records no precursor m/z. It is likely a survey experiment typed as a "
+                           "product scan."));
+    }
+}
+
 TEST_F(MExportMSMSToSorvexTest, FivePlusSurveyClusterGivesItsChargeOrIsDiscarded) {
     params->setDDEAutoDetermineCharge(-1);
     const QString path = write(DataDependentRun(1).surveyCluster(0, 600.0, 5).product(0, 600.0));

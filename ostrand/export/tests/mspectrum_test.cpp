@@ -21,16 +21,16 @@ using ostrand::VeskFileInfo;
 namespace {
 
 // A file with two one-period samples: "Digest A" in positive mode and a negative one whose name
-// holds a line break; each has a survey and two product experiments and no scans (titles and
-// polarity come from the file, the spectra from the tests).
+// holds line breaks, a terminal escape sequence and a NUL; each has a survey and two product experiments and
+// no scans (titles and polarity come from the file, the spectra from the tests).
 class MSpectrumTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath(QStringLiteral("run7.vesk"));
         kestrum::VeskWriter writer(path);
-        for (const auto& [name, polarity] :
-             {std::pair{QStringLiteral("Digest A"), 0}, std::pair{QStringLiteral("Neg\r\nr\nu\rn"), 1}}) {
+        for (const auto& [name, polarity] : {std::pair{QStringLiteral("Digest A"), 0},
+                                             std::pair{QStringLiteral("Neg\r\nr\nu\rn\x1b[2J\0end"), 1}}) {
             const int sample = writer.addSample(name);
             writer.addPeriod(sample);
             writer.addExperiment(sample, 0, {kestrum::TOFMS, polarity, 0});
@@ -117,8 +117,9 @@ TEST_F(MSpectrumTest, NewTitleNamesFileSampleElutionPeriodAndCycles) {
     negative->AddSpectrum(evenPeaks(3), 0, 30.0, 0, 1);
     EXPECT_EQ(
         negative->GetQueryTitle(),
-        QStringLiteral("File: run7.vesk, Sample: Neg_r_u_n (sample number 2), Elution: 0.5 min, Period: 1, "
-                       "Cycle(s): 1 (Experiment 2)"));
+        QStringLiteral(
+            "File: run7.vesk, Sample: Neg_r_u_n_[2J_end (sample number 2), Elution: 0.5 min, Period: 1, "
+            "Cycle(s): 1 (Experiment 2)"));
 }
 
 TEST_F(MSpectrumTest, OldTitleLayoutCountsFromZero) {

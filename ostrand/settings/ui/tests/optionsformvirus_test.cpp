@@ -220,6 +220,15 @@ TEST_F(OptionsDialog, TheDataAtHandDecidesWhatIsEnabledAndWhatOKWrites) {
     }
 }
 
+// A caller may ask for the controls before it describes the data at hand: they load from the
+// stored settings all the same.
+TEST_F(OptionsDialog, ControlsLoadBeforeTheDataIsDescribed) {
+    store(QStringLiteral("MSMSAveNeedXPeaks"), QStringLiteral("7"));
+    OptionsFormVirus fresh;
+    EXPECT_EQ(fresh.controls().TextMSMSAveNeedXPeaks->text(), QStringLiteral("7"));
+    EXPECT_EQ(shownMessages.shown(), std::vector<ShownMessage>{});
+}
+
 TEST_F(OptionsDialog, DiscardingHighChargesClearsAndLocksTheFivePlusBox) {
     store(QStringLiteral("strDefaultChargeState5"), QStringLiteral("1"));
     store(QStringLiteral("strDiscardHighChargeStates"), QStringLiteral("1"));

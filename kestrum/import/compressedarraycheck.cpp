@@ -7,14 +7,16 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <optional>
+#include <vector>
 #include <zlib.h>
 
 namespace kestrum {
 
 namespace {
 
-constexpr qint64 chunkSize = 1 << 20;
+constexpr qint64 chunkSize = 1 << 16;
 // A start tag longer than this is not looked into further.
 constexpr qsizetype tagLimit = 1 << 16;
 // The most bytes a point can take in one array: an mzXML peaks array holds m/z and intensity as
@@ -22,25 +24,21 @@ constexpr qsizetype tagLimit = 1 << 16;
 constexpr std::uint64_t bytesPerPoint = 16;
 constexpr std::uint64_t slack = 64;
 
-int base64Value(char c) {
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
-}
+// The value of each base64 digit; -1 for anything else (line breaks, padding).
+constexpr std::array<signed char, 256> base64Values = [] {
+    std::array<signed char, 256> values{};
+    values.fill(-1);
+    const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (int i = 0; i < 64; ++i)
+        values[static_cast<unsigned char>(digits[i])] = static_cast<signed char>(i);
+    return values;
+}();
 
 // One array's text: base64 decoded as it comes, and inflated into a buffer that is thrown away
 // when it starts as a zlib stream, counting the bytes it inflates to.
 class ArrayInflation {
 public:
-    explicit ArrayInflation(std::uint64_t limit) : m_limit(limit) {}
+    explicit ArrayInflation(std::uint64_t limit) : m_limit(limit) { m_pending.reserve(pendingLimit + 3); }
     ~ArrayInflation() {
         if (m_inflating)
             inflateEnd(&m_stream);
@@ -48,19 +46,25 @@ public:
     ArrayInflation(const ArrayInflation&) = delete;
     ArrayInflation& operator=(const ArrayInflation&) = delete;
 
-    // Takes the next character of the text; false once the array has inflated past the limit.
-    bool add(char c) {
-        const int value = base64Value(c);
-        if (value < 0 || m_finished)
-            return true;
-        m_group = (m_group << 6) | static_cast<std::uint32_t>(value);
-        if (++m_sextets < 4)
-            return true;
-        for (int shift = 16; shift >= 0; shift -= 8)
-            m_pending.push_back(static_cast<unsigned char>(m_group >> shift));
-        m_group = 0;
-        m_sextets = 0;
-        return m_pending.size() < pendingLimit || inflatePending();
+    // Takes the next piece of the text; false once the array has inflated past the limit.
+    bool add(QByteArrayView text) {
+        for (const char c : text) {
+            if (m_finished)
+                return true;
+            const int value = base64Values[static_cast<unsigned char>(c)];
+            if (value < 0)
+                continue;
+            m_group = (m_group << 6) | static_cast<std::uint32_t>(value);
+            if (++m_sextets < 4)
+                continue;
+            for (int shift = 16; shift >= 0; shift -= 8)
+                m_pending.push_back(static_cast<unsigned char>(m_group >> shift));
+            m_group = 0;
+            m_sextets = 0;
+            if ((m_pending.size() >= pendingLimit || !m_inflating) && !inflatePending())
+                return false;
+        }
+        return true;
     }
 
     // The rest of the text; false when the array has inflated past the limit.
@@ -73,7 +77,8 @@ private:
         if (m_pending.empty() || m_finished)
             return true;
         if (!m_inflating) {
-            // A zlib stream starts with a method of 8 (deflate) and a header that is a multiple of 31.
+            // A zlib stream starts with a method of 8 (deflate) and a header that is a multiple of
+            // 31; anything else is not inflated, and is done with at its first bytes.
             const bool zlib = m_pending.size() >= 2 && (m_pending[0] & 0x0f) == 8 &&
                               ((m_pending[0] << 8) | m_pending[1]) % 31 == 0;
             if (!zlib || inflateInit(&m_stream) != Z_OK) {
@@ -159,24 +164,31 @@ QString compressedArrayProblem(const QString& path, qint64 position) {
             .arg(*declared == 1 ? QStringLiteral("point") : QStringLiteral("points"));
     };
     for (QByteArray chunk = file.read(chunkSize); !chunk.isEmpty(); chunk = file.read(chunkSize)) {
-        for (const char c : chunk) {
-            if (c == '<') {
+        const char* at = chunk.constData();
+        const char* const end = at + chunk.size();
+        while (at < end) {
+            if (!inTag) {
+                const auto* open =
+                    static_cast<const char*>(std::memchr(at, '<', static_cast<std::size_t>(end - at)));
+                if (array && !array->add(QByteArrayView(at, open ? open : end)))
+                    return overlong();
+                if (!open)
+                    break;
                 if (array && !array->finish())
                     return overlong();
                 array.reset();
                 inTag = true;
                 tag = "<";
+                at = open + 1;
                 continue;
             }
-            if (!inTag) {
-                if (array && !array->add(c))
-                    return overlong();
-                continue;
-            }
-            if (tag.size() < tagLimit)
-                tag += c;
-            if (c != '>')
-                continue;
+            const auto* close =
+                static_cast<const char*>(std::memchr(at, '>', static_cast<std::size_t>(end - at)));
+            const char* tagEnd = close ? close + 1 : end;
+            tag.append(at, std::min<qsizetype>(tagEnd - at, std::max<qsizetype>(0, tagLimit - tag.size())));
+            at = tagEnd;
+            if (!close)
+                break;
             inTag = false;
             const QByteArray name = nameOf(tag);
             if (!declared) {

@@ -1,5 +1,7 @@
 #include "spectrumsource.h"
 
+#include "compressedarraycheck.h"
+
 #include "kestrum/kestrumerror.h"
 #include "kestrum/plausiblevalues.h"
 
@@ -10,8 +12,10 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <numeric>
 #include <typeinfo>
+#include <vector>
 
 namespace kestrum {
 
@@ -158,7 +162,31 @@ struct SpectrumSource::Private {
     SpectrumListPtr spectra;
     MassAnalyzer defaultAnalyzer = MassAnalyzer::Other;
 
+    // Checked once per spectrum, before the reader library first parses it: it decodes the
+    // arrays even when asked for the spectrum without its points.
+    mutable std::mutex checkedMutex;
+    mutable std::vector<bool> checked;
+
+    void checkCompressedArrays(qsizetype index) const {
+        const auto at = static_cast<std::size_t>(index);
+        {
+            const std::lock_guard lock(checkedMutex);
+            if (checked.size() <= at)
+                checked.resize(spectra->size());
+            if (checked[at])
+                return;
+        }
+        const SpectrumIdentity& identity = spectra->spectrumIdentity(at);
+        if (const QString problem =
+                compressedArrayProblem(path, static_cast<qint64>(identity.sourceFilePosition));
+            !problem.isEmpty())
+            throw spectrumError(index, identity, problem);
+        const std::lock_guard lock(checkedMutex);
+        checked[at] = true;
+    }
+
     SpectrumPtr spectrum(qsizetype index, bool withPoints) const {
+        checkCompressedArrays(index);
         try {
             return spectra->spectrum(static_cast<std::size_t>(index), withPoints);
         } catch (const std::exception& error) {
@@ -169,10 +197,11 @@ struct SpectrumSource::Private {
     }
 
     // An error found in a spectrum read, naming the file and the spectrum.
-    KestrumError spectrumError(qsizetype index, const Spectrum& spectrum, const std::exception& error) const {
+    KestrumError spectrumError(qsizetype index, const SpectrumIdentity& spectrum,
+                               const QString& reason) const {
         return inputError(path, QStringLiteral("spectrum %1 ('%2') cannot be read: %3")
                                     .arg(index + 1)
-                                    .arg(QString::fromStdString(spectrum.id), readerReason(error)));
+                                    .arg(QString::fromStdString(spectrum.id), reason));
     }
 };
 
@@ -210,7 +239,7 @@ int SpectrumSource::msLevel(qsizetype index) const {
     try {
         return msLevelOf(*spectrum);
     } catch (const std::exception& error) {
-        throw d->spectrumError(index, *spectrum, error);
+        throw d->spectrumError(index, *spectrum, readerReason(error));
     }
 }
 
@@ -241,7 +270,7 @@ SourceSpectrum SpectrumSource::read(qsizetype index) const {
                 throw std::runtime_error(problem.toStdString());
         readPoints(*spectrum, result);
     } catch (const std::exception& error) {
-        throw d->spectrumError(index, *spectrum, error);
+        throw d->spectrumError(index, *spectrum, readerReason(error));
     }
     return result;
 }

@@ -11,6 +11,7 @@
 
 #include "errors/numberederror.h"
 #include "kestrum/filespectrum.h"
+#include "kestrum/peakfinder/cancellation.h"
 #include "kestrum/veskfile.h"
 
 #include <cmath>
@@ -112,6 +113,23 @@ void MExportMSMSToSorvex::DoExportPrivate(const QString& filePath, std::int32_t 
     m_fileInfo->setFileNameAndIndex(filePath, firstSample, 0, 0, startCycle);
     const std::int32_t lastSample =
         sampleIndex == -1 ? m_fileInfo->getNumberOfSamples().toInt() : sampleIndex;
+    // A cancel request reaches into the peak finder too, which a huge scan keeps busy for long.
+    const kestrum::CancellationScope cancellation([this] {
+        m_pendingEvents->process();
+        return m_cancelled;
+    });
+    try {
+        exportSamples(progress, startCycle, endCycle, sampleNameLabel, useCycles, firstSample, lastSample);
+    } catch (const kestrum::Cancelled&) {
+        m_cancelled = true;
+    }
+}
+
+void MExportMSMSToSorvex::exportSamples(ExportProgress* progress, std::int32_t startCycle,
+                                        std::int32_t endCycle, SampleLabel* sampleNameLabel,
+                                        const CycleSelection& useCycles, std::int32_t firstSample,
+                                        std::int32_t lastSample) {
+    const QString filePath = m_fileInfo->GetFilename();
     for (std::int32_t sample = firstSample; sample <= lastSample; ++sample) {
         log(QStringLiteral("MExportMSMSToSorvex.DoExportRange - processing sample ") +
             QString::number(sample));

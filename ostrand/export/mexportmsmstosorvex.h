@@ -75,6 +75,9 @@ public:
     void setPendingEvents(std::shared_ptr<PendingEvents> pendingEvents);
 
 private:
+    void exportSamples(ExportProgress* progress, std::int32_t startCycle, std::int32_t endCycle,
+                       SampleLabel* sampleNameLabel, const CycleSelection& useCycles,
+                       std::int32_t firstSample, std::int32_t lastSample);
     void DoExportMSMS(ExportProgress* progress, std::int32_t startCycle, std::int32_t endCycle,
                       const CycleSelection& useCycles);
     void DoExportDDE(ExportProgress* progress, std::int32_t startCycle, std::int32_t endCycle,

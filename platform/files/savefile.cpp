@@ -24,19 +24,6 @@ QString systemReason() {
     return systemErrorText(errno);
 }
 
-// What a file that is not a regular one is, for a message.
-QString kindOf(mode_t mode) {
-    if (S_ISLNK(mode))
-        return QStringLiteral("a symbolic link");
-    if (S_ISDIR(mode))
-        return QStringLiteral("a folder");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("a named pipe");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
-    return QStringLiteral("a device");
-}
-
 // Few file systems take names over 255 bytes; the temporary name keeps well below that, so any
 // destination name that is legal has a temporary name that is legal too.
 constexpr qsizetype temporaryNameStemLength = 40;
@@ -178,7 +165,7 @@ void SaveFile::checkDestination() const {
         return;
     throw errors::NumberedError::system(
         QStringLiteral("Cannot write '%1': it is %2, not a regular file, and is left as it is.")
-            .arg(m_destination, kindOf(status.st_mode)),
+            .arg(m_destination, fileKindText(status.st_mode)),
         m_source);
 }
 
@@ -188,6 +175,18 @@ bool isSameFile(const QString& first, const QString& second) {
     return ::stat(QFile::encodeName(first).constData(), &one) == 0 &&
            ::stat(QFile::encodeName(second).constData(), &other) == 0 && one.st_dev == other.st_dev &&
            one.st_ino == other.st_ino;
+}
+
+QString fileKindText(mode_t mode) {
+    if (S_ISLNK(mode))
+        return QStringLiteral("a symbolic link");
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("a device");
 }
 
 QString systemErrorText(int errorNumber) {

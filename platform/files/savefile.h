@@ -15,6 +15,7 @@
 
 #include <QString>
 #include <functional>
+#include <sys/types.h>
 
 namespace files {
 
@@ -67,6 +68,9 @@ private:
 // Whether both paths name one existing file, through symbolic links and hard links alike: the
 // test every writer makes before it replaces a file it also reads.
 PLATFORM_EXPORT bool isSameFile(const QString& first, const QString& second);
+
+// What a file that is not a regular one is, for a message: "a named pipe", "a folder", ...
+PLATFORM_EXPORT QString fileKindText(mode_t mode);
 
 // The operating system's reason for the error number, in words a user acts on: a full disk says
 // that the disk is full.

@@ -219,7 +219,8 @@ void OptionsFormHelper::ValidateDialogItems() {
         throw AutomationError::system(QStringLiteral("You must specify the Protein Prospector site."));
     if (window.TextMSMSThreshold->isEnabled()) {
         if (window.MSMSThresholdCombo->currentIndex() != 0)
-            MNumberUtils::GetNumberFromTextBox(*window.TextMSMSThreshold, 0, 95);
+            MNumberUtils::GetNumberFromTextBox(*window.TextMSMSThreshold, 0,
+                                               ostrand::highestThresholdPercent);
         else
             number(*window.TextMSMSThreshold, "MSMSThreshold");
     }

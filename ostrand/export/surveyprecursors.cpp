@@ -2,6 +2,7 @@
 
 #include "mmathutils.h"
 
+#include "kestrum/peakfinder/isotopeclusterer.h"
 #include "kestrum/peakfinder/peaklist.h"
 #include "kestrum/spectrumdata.h"
 

@@ -85,9 +85,6 @@ private:
     void ProcessOneCycle(kestrum::FileSpectrum& survey, kestrum::FileSpectrum& product,
                          const kestrum::VeskFile& file, std::int32_t sample, std::int32_t cycle);
     bool WantSurveyCharge() const;
-    // The charge of the most intense survey peak within 0.1 of parentMZ, which moves to that peak;
-    // 0, with parentMZ unchanged, when there is none.
-    static std::int16_t GetChargeFromSurveyScan(const kestrum::CentroidableSpectrum& peaks, double& parentMZ);
     void FlushGroups(std::int32_t cycle);
     QString ExportOneMSMSSpectrum(const kestrum::VeskFile& file, std::int32_t period, std::int32_t experiment,
                                   std::int32_t cycle);
@@ -95,6 +92,7 @@ private:
     void writeQuery(const QString& text);
 
     PrecursorGroups m_groups;
+    SurveyPrecursors m_survey;
     Params m_params;
     std::shared_ptr<SorvexStringHelper> m_queryHelper;
     std::shared_ptr<VeskFileInfo> m_fileInfo;

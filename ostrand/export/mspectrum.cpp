@@ -7,9 +7,11 @@
 #include "settings/processingparameters.h"
 
 #include "kestrum/centroidablespectrum.h"
+#include "kestrum/peakfinder/isotopeclusterer.h"
 #include "messages/printabletext.h"
 #include "numbers/numberconversion.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ostrand {
@@ -21,6 +23,9 @@ namespace {
 
 // Intensities at or below this are noise left by centroiding and are not written.
 constexpr double smallestWrittenIntensity = 0.000095;
+// How far above the singly protonated precursor a fragment peak may still be centroided: the
+// precursor's m/z and the fragments' carry errors of their own.
+constexpr double fragmentMassSlack = 1.0;
 
 QString text(double value) {
     return numberText(value, 15);
@@ -158,6 +163,8 @@ void MSpectrum::CentroidAndThreshold() {
                                          !m_params->getMSMSReportPeakArea(), minIntensity, m_chargeState,
                                          m_isPositive ? &complements : nullptr);
     }
+    if (m_isPositive)
+        DropPeaksAboveThePrecursor();
     if (thresholdInPercent)
         MMathUtils::ThresholdByPercent(*m_spectrum, m_params->getMSMSThresholdPerc());
 }
@@ -179,6 +186,19 @@ QString MSpectrum::getSorvexDataForOneMSMSDataSet() {
     if (peakLines < m_params->getMSMSAveNeedXPeaks())
         result.clear();
     return result;
+}
+
+void MSpectrum::DropPeaksAboveThePrecursor() {
+    const std::vector<int> charges = SearchedCharges();
+    const int charge = *std::max_element(charges.begin(), charges.end());
+    if (charge <= 0 || !(m_parentMZ > 0))
+        return;
+    using kestrum::IsotopeClusterer;
+    const double limit = (m_parentMZ - IsotopeClusterer::protonMass) * charge + IsotopeClusterer::protonMass +
+                         fragmentMassSlack;
+    const std::vector<double>& mz = m_spectrum->mzValues();
+    const auto kept = std::upper_bound(mz.begin(), mz.end(), limit) - mz.begin();
+    m_spectrum->SetPointCount(static_cast<int>(kept));
 }
 
 std::vector<int> MSpectrum::SearchedCharges() const {

@@ -215,10 +215,10 @@ void SorvexWebSearch::OpenExplorerWindow(const QString& label, const QString& qu
     const int status = window->responseStatus();
     if (status == 0)
         throw AutomationError::system(CouldNotNavigate);
-    if (const QString shown = window->currentUrl(); !isOnChosenServer(formURL, shown))
+    if (const QString shown = window->currentUrl(); !isOnChosenServer(m_searchFormAddress, shown))
         throw AutomationError::system(
             QStringLiteral("The search form was to come from %1, but came from %2. ")
-                .arg(serverOf(formURL), serverOf(shown)) +
+                .arg(serverOf(m_searchFormAddress), serverOf(shown)) +
             OnlyToTheChosenServer);
 
     const bool sorvexServer = UsesSorvexServer();
@@ -231,10 +231,10 @@ void SorvexWebSearch::OpenExplorerWindow(const QString& label, const QString& qu
     }
     if (isErrorStatus(status))
         throw AutomationError::system(QStringLiteral("The server answered %1 with the error status %2.")
-                                          .arg(formURL, QString::number(status)));
+                                          .arg(m_searchFormAddress, QString::number(status)));
     FillUploadField(*window, queryFile, sorvexServer, submit);
     if (submit) {
-        SubmitSearchForm(*window, formURL);
+        SubmitSearchForm(*window, m_searchFormAddress);
         m_waiting.processEvents();
     }
     MLogger::LogMessage(QStringLiteral("SorvexWebSearch.OpenExplorerWindow - end"));

@@ -202,6 +202,32 @@ TEST_F(MSpectrumTest, PeakLinesRoundAndFilter) {
     EXPECT_EQ(count(text, QStringLiteral(" 5\r\n")), 7);
 }
 
+TEST_F(MSpectrumTest, PeaksAboveTheSinglyProtonatedPrecursorAreDropped) {
+    // A 2+ precursor at 500 weighs 997.99 Da: no fragment of it lies above m/z 999 (with a slack
+    // of 1 for the m/z errors), while a 3+ one at the same m/z reaches m/z 1498.
+    struct Case {
+        const char* what;
+        std::int16_t charge;
+        int sample;
+        bool keeps1005;
+    };
+    const std::vector<Case> cases = {
+        {"2+: dropped", 2, 1, false},
+        {"unknown charge, searched up to 3+: kept", 0, 1, true},
+        {"negative ions: kept", 2, 2, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<double> mz{200, 210, 220, 230, 240, 250, 260, 270, 280, 290, 990, 1005};
+        std::vector<double> intensity(10, 100.0);
+        intensity.insert(intensity.end(), {50, 50});
+        auto spectrum = group(500.0, c.charge, c.sample);
+        spectrum->AddSpectrum(peaks(mz, intensity), 0, 60.0, 0, 1);
+        const QString text = spectrum->getSorvexDataForOneMSMSDataSet();
+        EXPECT_TRUE(text.contains(QStringLiteral("\r\n990 "))) << c.what;
+        EXPECT_EQ(text.contains(QStringLiteral("\r\n1005 ")), c.keeps1005) << c.what;
+    }
+}
+
 TEST_F(MSpectrumTest, NumbersUseAFullStopUnderACommaLocale) {
     const std::string saved = std::setlocale(LC_ALL, nullptr);
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))

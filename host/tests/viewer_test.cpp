@@ -728,6 +728,7 @@ TEST_F(ViewerSearch, SpectrumIsReadOutLabelledPannedAndExported) {
     EXPECT_TRUE(QRegularExpression(QStringLiteral("Vesk Viewer \\d+\\.\\d+")).match(about).hasMatch())
         << about.toStdString();
     EXPECT_TRUE(about.contains(QStringLiteral("Page Down")) && about.contains(QStringLiteral("Middle-drag")));
+}
 
 // A search form that cannot be opened: the query file is complete, the message says which address
 // was tried and where the file is kept, and the dialog closes.

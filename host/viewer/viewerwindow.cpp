@@ -2,6 +2,7 @@
 
 #include "plotwidget.h"
 
+#include "host/installedscripts.h"
 #include "host/scriptrun.h"
 
 #include "appsettings/applicationsettings.h"
@@ -147,6 +148,11 @@ void ViewerWindow::buildMenus() {
     });
 
     QMenu* scripts = menuBar()->addMenu(QStringLiteral("&Scripts"));
+    // The script library installed with the viewer is offered by name, wherever the prefix is.
+    if (const QString ostrand = ostrandScriptLibrary(); !ostrand.isEmpty())
+        scripts->addAction(QStringLiteral("&Ostrand Search..."),
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), this,
+                           [this, ostrand] { runScript(ostrand); });
     scripts->addAction(QStringLiteral("&Run Script..."), QKeySequence(Qt::CTRL | Qt::Key_R), this,
                        &ViewerWindow::chooseScriptToRun);
     m_runLastScript = scripts->addAction(QString(), QKeySequence(Qt::Key_F5), this, [this] {
@@ -329,7 +335,9 @@ void ViewerWindow::updateStatus() {
 }
 
 void ViewerWindow::chooseScriptToRun() {
-    const QString last = appsettings::value(applicationName, scriptSection, lastScriptKey);
+    QString last = appsettings::value(applicationName, scriptSection, lastScriptKey);
+    if (last.isEmpty())
+        last = QFileInfo(ostrandScriptLibrary()).path();
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Run Script"), last,
                                                       QStringLiteral("Scripts (*.so *.aasf);;All files (*)"));
     if (!path.isEmpty())

@@ -70,4 +70,8 @@ cmp -s "$work/params.txt" "$work/params-build.txt" || fail "--print-params diffe
 cmp "$work/data/package.sxq" "$work/data/build.sxq" || fail "the package's export differs from the build tree's"
 "$root/usr/bin/vesk-viewer" --help | grep -q -- '--run-script' || fail "vesk-viewer --help"
 "$root/usr/bin/quorvel" --help | grep -q -- '--script' || fail "quorvel --help"
+# With no script chosen, Quorvel runs the batch on the package's script library and saves that choice.
+"$root/usr/bin/quorvel" --run "$work/data/run.vesk" 2>/dev/null || fail "quorvel --run with its default script"
+grep -qF "Script%20Path=$root/usr/lib/ostrand/libostrand.so" "$OSTRAND_SETTINGS_DIR/applications/Acq Quorvel.ini" ||
+  fail "Quorvel's default script is not the package's libostrand.so"
 echo "test-package: $(basename "$deb") works unpacked"

@@ -96,9 +96,9 @@ class WorkflowTest(unittest.TestCase):
         with open(query, "rb") as made:
             return made.read(), [os.path.basename(source), samples, spectra, "0"]
 
-    def workflow(self, output, *extra):
+    def workflow(self, output, *extra, folder=None):
         return run("snakemake", "-s", SNAKEFILE, "--cores", "2", "--configfile", self.config,
-                   "--config", f"input={self.input}", f"output={output}", f"bin={BIN}", *extra,
+                   "--config", f"input={folder or self.input}", f"output={output}", f"bin={BIN}", *extra,
                    cwd=self.top)
 
     def summary(self, output):
@@ -154,6 +154,25 @@ class WorkflowTest(unittest.TestCase):
         # Only the query files, the summary, the logs and the records of what is finished remain.
         self.assertEqual(sorted(os.listdir(os.path.join(output, ".ostrand-workflow"))),
                          ["run-a.row", "run-b.row", "run-c.row", "run-d.row"])
+
+    def test_nothing_to_search_finishes_the_file_without_a_query_file(self):
+        """Exit status 3: the file is finished, and a query file of an earlier run does not stay
+        beside a summary that says nothing was written."""
+        folder = os.path.join(self.top, "nothing")
+        output = os.path.join(self.top, "nothing-output")
+        os.makedirs(folder)
+        os.makedirs(output)
+        shutil.copy(os.path.join(self.input, "run-a.vesk"), folder)
+        with open(os.path.join(output, "run-a.sxq"), "w", encoding="utf-8") as earlier:
+            earlier.write("SEARCH=MIS\n")
+        # No peak stands above this threshold, so no spectrum is valid.
+        threshold = "parameters={MSMSThreshold: 1e12, MSMSThresholdInPercent: 0}"
+        for _ in range(2):
+            status, text = self.workflow(output, threshold, folder=folder)
+            self.assertEqual(status, 0, text)
+            self.assertEqual(self.summary(output), [["run-a.vesk", "1", "0", "3"]])
+            self.assertFalse(os.path.exists(os.path.join(output, "run-a.sxq")))
+        self.assertIn("Nothing to be done", text)
 
     def test_slurm_profile_submits_one_job_per_file(self):
         """The cluster profile, with a stand-in for Slurm's sbatch that runs each job script at once."""

@@ -9,6 +9,7 @@ nothing to search) finish the file. Any other failure writes the row beside it a
 the summary and ends this job with an error, so that the next run tries the file again."""
 
 import argparse
+import glob
 import os
 import re
 import subprocess
@@ -95,8 +96,10 @@ class Acquisition:
 def main():
     options = arguments()
     failed = os.path.splitext(options.row)[0] + ".failed"
-    if os.path.exists(failed):
-        os.remove(failed)
+    # What a killed run of this file left: its failure record and a half-written query file.
+    for leftover in [failed] + glob.glob(glob.escape(options.query) + ".*.part"):
+        if os.path.exists(leftover):
+            os.remove(leftover)
     os.makedirs(options.work, exist_ok=True)
     acquisition = Acquisition(options)
 

@@ -140,8 +140,12 @@ class WorkflowTest(unittest.TestCase):
         finished = {s: os.stat(os.path.join(output, os.path.splitext(s)[0] + ".sxq")).st_mtime_ns
                     for s in expected}
 
-        # Mended, the file is tried again; the finished ones are not redone.
+        # Mended, the file is tried again; the finished ones are not redone. What a killed export
+        # of it left half-written goes.
         shutil.copy(os.path.join(self.input, "run-b.mzML"), broken)
+        half_written = os.path.join(output, "run-d.sxq.Ab12Cd.part")
+        with open(half_written, "w", encoding="utf-8") as part:
+            part.write("SEARCH=MIS\nREPTYPE=Peptide\nBEGIN IONS\n")
         expected["run-d.mzML"] = self.single_run(broken)
         status, text = self.workflow(output)
         self.assertEqual(status, 0, text)
@@ -151,6 +155,7 @@ class WorkflowTest(unittest.TestCase):
             self.assertEqual(os.stat(path).st_mtime_ns, mtime, f"{source} was exported again")
         with open(os.path.join(output, "run-d.sxq"), "rb") as written:
             self.assertTrue(written.read() == expected["run-d.mzML"][0])
+        self.assertFalse(os.path.exists(half_written))
         # Only the query files, the summary, the logs and the records of what is finished remain.
         self.assertEqual(sorted(os.listdir(os.path.join(output, ".ostrand-workflow"))),
                          ["run-a.row", "run-b.row", "run-c.row", "run-d.row"])

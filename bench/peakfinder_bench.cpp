@@ -301,6 +301,22 @@ void FindPeaksInProfileSpectra(benchmark::State& state) {
 }
 BENCHMARK(FindPeaksInProfileSpectra)->Arg(1000)->Arg(10000);
 
+// A crafted scan of N points at one m/z: the time grows with N, not with its square.
+void FindPeaksInADenseScanOfOneMz(benchmark::State& state) {
+    SpectrumData spectrum;
+    for (std::int64_t i = 0; i < state.range(0); ++i)
+        spectrum.AppendPoint(500.0, i % 7 == 0 ? 1000.0 : 10.0);
+    DefaultPeakFinder finder;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(finder.find(spectrum)->PeakCount());
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(FindPeaksInADenseScanOfOneMz)
+    ->RangeMultiplier(4)
+    ->Range(1 << 14, 1 << 20)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
+
 // Centroid m/z values of every spectrum of an mzML file, in file order.
 std::vector<std::vector<double>> readCentroids(const QString& path) {
     std::vector<std::vector<double>> spectra;

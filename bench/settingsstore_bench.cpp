@@ -3,6 +3,7 @@
 // merged with other programs' writes). The hive also holds a few other programs' keys.
 #include "registry/registrykey.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -54,6 +55,31 @@ void LoadProcessingParameters(benchmark::State& state) {
     }
 }
 BENCHMARK(LoadProcessingParameters)->Unit(benchmark::kMillisecond);
+
+// A hive file of about 21 MB (another program's hundreds of thousands of values, or a hand edit
+// gone wrong): loading the parameters reads it once, so the time grows with its size, not faster.
+void LoadProcessingParametersFromAHugeHive(benchmark::State& state) {
+    const FilledHive hive;
+    {
+        QFile file(QString::fromLocal8Bit(qgetenv("OSTRAND_SETTINGS_DIR")) +
+                   QStringLiteral("/current-user.ini"));
+        file.open(QIODevice::Append);
+        file.write("[SOFTWARE\\Other\\Huge]\n");
+        for (int i = 0; i < 600'000; ++i)
+            file.write(QStringLiteral("Value%1=some text of the other program\n").arg(i).toUtf8());
+    }
+    int round = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < valuesInKey; ++i) {
+            const auto key = registry::Key::open(registry::Hive::CurrentUser, settingsKey);
+            benchmark::DoNotOptimize(key->value(valueName(i)));
+        }
+        // Another program saves the hive, which must then be read again.
+        registry::Key::create(registry::Hive::CurrentUser, QStringLiteral("SOFTWARE\\Other\\Program0"))
+            ->setValue(QStringLiteral("Round"), QString::number(++round));
+    }
+}
+BENCHMARK(LoadProcessingParametersFromAHugeHive)->Unit(benchmark::kMillisecond);
 
 void WriteOneValue(benchmark::State& state) {
     const FilledHive hive;

@@ -16,7 +16,8 @@ namespace {
 // The late-bound faces scripts walk, by the dispatch ids they use: application 1 -> active graph
 // window; window 2 -> panes, 3 -> selections; panes 12 -> count, 9 -> pane by index from 1; pane
 // 5 -> trace, 9 -> centroiding threshold; selections 1 -> count, 7 -> range by index from 1;
-// range 1 -> start, 2 -> end, 3 -> switched off.
+// range 1 -> start, 2 -> end, 3 -> switched off. Application 2 ("StatusMessage", one text) puts
+// the text on the host's status line.
 
 Variant objectValue(std::shared_ptr<automation::Dispatch> object) {
     return Variant(std::move(object));
@@ -166,14 +167,23 @@ class HostApplicationObject : public automation::DispatchObject<HostApplicationO
 public:
     static QString staticClassName() { return QStringLiteral("HostApplication"); }
     static const automation::DispatchTable<HostApplicationObject>& dispatchTable() {
-        static const auto table = automation::DispatchTable<HostApplicationObject>().propertyGet(
-            QStringLiteral("ActiveGraphWindow"),
-            [](HostApplicationObject&, Arguments&) {
-                auto window = HostApplication::instance().activeGraphWindow();
-                return window ? objectValue(std::make_shared<GraphWindowObject>(std::move(window)))
-                              : objectValue(nullptr);
-            },
-            1);
+        static const auto table =
+            automation::DispatchTable<HostApplicationObject>()
+                .propertyGet(
+                    QStringLiteral("ActiveGraphWindow"),
+                    [](HostApplicationObject&, Arguments&) {
+                        auto window = HostApplication::instance().activeGraphWindow();
+                        return window ? objectValue(std::make_shared<GraphWindowObject>(std::move(window)))
+                                      : objectValue(nullptr);
+                    },
+                    1)
+                .method(
+                    QStringLiteral("StatusMessage"),
+                    [](HostApplicationObject&, Arguments& args) {
+                        HostApplication::instance().showStatusMessage(argumentAt(args, 0).toString());
+                        return Variant();
+                    },
+                    2);
         return table;
     }
 };

@@ -1,12 +1,14 @@
 #pragma once
-// The host as scripts reach it: which graph window is active. One per process; the viewer sets it
-// before it runs a script, tests set it directly. Scripts create the late-bound HostApplication
-// object by its programmatic id and never link this library.
+// The host as scripts reach it: which graph window is active, and where a script's word for the
+// user goes (the viewer's status line). One per process; the viewer sets both before it runs a
+// script, tests set them directly. Scripts create the late-bound HostApplication object by its
+// programmatic id and never link this library.
 
 #include "graphwindow.h"
 #include "host_export.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace host {
@@ -24,8 +26,18 @@ public:
         m_activeGraphWindow = std::move(window);
     }
 
+    // What a script tells the user when it has finished, such as what a search wrote where; none
+    // goes anywhere while no one listens.
+    using StatusListener = std::function<void(const QString&)>;
+    void setStatusListener(StatusListener listener) { m_statusListener = std::move(listener); }
+    void showStatusMessage(const QString& text) const {
+        if (m_statusListener)
+            m_statusListener(text);
+    }
+
 private:
     std::shared_ptr<GraphWindow> m_activeGraphWindow;
+    StatusListener m_statusListener;
 };
 
 // Registers the HostApplication object (and Kestrum's creatable classes) by programmatic id, as the

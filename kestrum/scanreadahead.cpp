@@ -12,6 +12,9 @@ namespace {
 // Scans decoded ahead of, and kept behind, the caller's position: enough to cover a cycle's
 // survey scan read after its product scans, few enough that memory stays small on long runs.
 constexpr std::size_t window = 8;
+// Huge scans are read ahead only while the points ahead stay below this (16 bytes each decoded),
+// so that memory stays at about one huge scan's worth however many follow.
+constexpr std::int64_t pointsAhead = 2'000'000;
 
 } // namespace
 
@@ -75,8 +78,14 @@ void ScanReadAhead::readAheadOf(std::size_t position) {
     }
     m_nextAhead = std::max(m_nextAhead, position + 1);
     const std::size_t end = std::min(m_order.size(), position + 1 + window);
+    std::int64_t points = 0;
+    for (const auto& item : m_ahead)
+        points += item.first > position ? m_order[item.first]->pointCount : 0;
     for (; m_nextAhead < end; ++m_nextAhead) {
         const ScanEntry& entry = *m_order[m_nextAhead];
+        points += entry.pointCount;
+        if (points > pointsAhead && m_nextAhead > position + 1)
+            break;
         std::future<DecodedPoints> decoded;
         try {
             decoded =

@@ -2,10 +2,10 @@
 // Reading a Vesk file's scans a few ahead of the caller. An export reads scan after scan in
 // acquisition order; checking and decoding a scan's points (checksum, inflate, word decoding,
 // plausibility) costs about as much again as all that the caller does with them. So while the
-// caller works on one scan, the next few are decoded on a thread of their own. The stored arrays
-// are still read on the caller's thread, through the file's one database connection, and every
-// problem of a scan read ahead surfaces at the caller's call for that scan, as a direct read
-// would raise it.
+// caller works on one scan, the next few (fewer when they are huge) are decoded on a thread of
+// their own. The stored arrays are still read on the caller's thread, through the file's one
+// database connection, and every problem of a scan read ahead surfaces at the caller's call for
+// that scan, as a direct read would raise it.
 
 #include "kestrum/scanchecksum.h"
 #include "kestrum/taskthread.h"

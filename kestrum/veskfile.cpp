@@ -1,5 +1,6 @@
 #include "kestrum/veskfile.h"
 
+#include "kestrum/layoutchecksum.h"
 #include "kestrum/plausiblevalues.h"
 #include "kestrum/scanreadahead.h"
 #include "kestrum/sqlitedatabase.h"
@@ -96,6 +97,7 @@ public:
 private:
     void checkFormat();
     void loadLayout();
+    void checkLayoutChecksum();
     void loadScans();
     // The rows of each table must number their items 0, 1, 2 ... (samples 1, 2, 3 ...) in order.
     void expectNext(std::int64_t number, std::size_t count, int base, const QString& what) const {
@@ -130,7 +132,12 @@ void VeskFile::Private::checkFormat() {
                   .arg(schema::schemaVersion));
     if (version < 1)
         raiseDamaged(QStringLiteral("its format version %1 is not valid").arg(version));
-    hasChecksums = version >= schema::firstVersionWithChecksums;
+    // A checksum that is there is checked whatever the version says, so that marking a file as an
+    // older version cannot hide an edited scan.
+    hasChecksums =
+        db.queryInteger("SELECT count(*) FROM pragma_table_info('scan') WHERE name = 'checksum'") > 0;
+    if (version >= schema::firstVersionWithChecksums && !hasChecksums)
+        raiseDamaged(QStringLiteral("its scans lack their checksums"));
     // A view or anything else under a table's name would run arbitrary queries of the file's choosing.
     SqliteStatement tables(db, "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN "
                                "('sample', 'period', 'experiment', 'cycle', 'scan')");
@@ -188,6 +195,23 @@ void VeskFile::Private::loadLayout() {
     for (SampleData& data : samples)
         for (PeriodData& periodData : data.periods)
             periodData.scans.resize(periodData.experiments.size());
+    checkLayoutChecksum();
+}
+
+void VeskFile::Private::checkLayoutChecksum() {
+    // Files written before the layout had a checksum have no such table, and are read unchecked.
+    if (db.queryInteger(
+            "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name = 'layout_checksum'") == 0)
+        return;
+    SqliteStatement stored(db, "SELECT checksum FROM layout_checksum");
+    const bool one = stored.next();
+    const std::int64_t checksum = one ? stored.integer(0, "layout checksum") : -1;
+    if (!one || stored.next())
+        raiseDamaged(QStringLiteral("its layout checksum table does not hold exactly one checksum"));
+    if (checksum != std::int64_t{layoutChecksum(db)})
+        raiseDamaged(
+            QStringLiteral("its samples, periods, experiments and cycles do not match their checksum, "
+                           "so they were damaged or edited"));
 }
 
 void VeskFile::Private::loadScans() {

@@ -3,6 +3,8 @@
 #include "kestrum/scantype.h"
 #include "kestrum/veskfile.h"
 
+#include "messages/printabletext.h"
+
 namespace kestrum {
 
 namespace {
@@ -33,12 +35,15 @@ bool isDataDependentSample(const VeskFile& file, int sample) {
 
 QString describeVeskFile(const VeskFile& file) {
     QString text;
-    text += QStringLiteral("File: %1\nSamples: %2\n").arg(file.FilePath()).arg(file.SampleCount());
+    using messages::printableOnOneLine;
+    text += QStringLiteral("File: %1\nSamples: %2\n")
+                .arg(printableOnOneLine(file.FilePath()))
+                .arg(file.SampleCount());
     for (int sample = 1; sample <= file.SampleCount(); ++sample) {
         const int periods = file.PeriodCount(sample);
         text += QStringLiteral("Sample %1 \"%2\": %3, %4\n")
                     .arg(sample)
-                    .arg(file.SampleName(sample), plural(periods, "period"),
+                    .arg(printableOnOneLine(file.SampleName(sample)), plural(periods, "period"),
                          isDataDependentSample(file, sample) ? QStringLiteral("data-dependent")
                                                              : QStringLiteral("not data-dependent"));
         for (int period = 0; period < periods; ++period) {

@@ -9,7 +9,8 @@ namespace kestrum::schema {
 // PRAGMA application_id: "Vesk" in ASCII, which tells a Vesk file from any other SQLite database.
 constexpr std::int64_t applicationId = 0x5665736B;
 // PRAGMA user_version: the layout of the tables below. Version 2 added the scan checksum; a
-// reader still reads version 1 files, which have none.
+// reader still reads version 1 files, which have none. The layout checksum table came later in
+// version 2: older readers pass over it, and files written before it are read without it.
 constexpr std::int64_t schemaVersion = 2;
 constexpr std::int64_t firstVersionWithChecksums = 2;
 // More points than this in one scan is taken as damage, not data.
@@ -57,6 +58,9 @@ CREATE TABLE scan (
     intensity BLOB NOT NULL,
     checksum INTEGER NOT NULL,
     UNIQUE (sample, period, experiment, cycle)
+) STRICT;
+CREATE TABLE layout_checksum (
+    checksum INTEGER NOT NULL
 ) STRICT;
 )sql";
 

@@ -1,5 +1,6 @@
 #include "kestrum/veskwriter.h"
 
+#include "kestrum/layoutchecksum.h"
 #include "kestrum/plausiblevalues.h"
 #include "kestrum/pointcodec.h"
 #include "kestrum/scanchecksum.h"
@@ -265,6 +266,9 @@ void VeskWriter::addScan(const ScanRecord& scan) {
 
 void VeskWriter::commit(const std::function<void()>& beforeReplacing) {
     d->checkOpen();
+    SqliteStatement insertLayoutChecksum(*d->db, "INSERT INTO layout_checksum (checksum) VALUES (?)");
+    insertLayoutChecksum.bind(1, std::int64_t{layoutChecksum(*d->db)});
+    insertLayoutChecksum.run();
     d->db->execute("COMMIT");
     d->closeDatabase();
     d->save.commit(beforeReplacing);

@@ -1,5 +1,7 @@
 #include "quorvelform.h"
 
+#include "elidedlabel.h"
+
 #include "appsettings/applicationsettings.h"
 #include "automation/automationerror.h"
 #include "automation/dispatch.h"
@@ -21,18 +23,23 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <numeric>
 #include <utility>
 
 using automation::AutomationError;
@@ -73,6 +80,35 @@ QString counted(qsizetype count, const QString& noun) {
 
 bool isSeparator(QChar c) {
     return c == QLatin1Char('/') || c == QLatin1Char('\\');
+}
+
+// For each path, the shortest tail of it (file name, then its folder and the name, and so on) that
+// no other listed path shares, so that two run.vesk from different folders can be told apart.
+QStringList distinguishingNames(const QStringList& paths) {
+    static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
+    std::vector<QStringList> parts;
+    for (const QString& path : paths)
+        parts.push_back(path.split(separators, Qt::SkipEmptyParts));
+    const auto tail = [&](qsizetype i, qsizetype depth) {
+        const QStringList& all = parts[std::size_t(i)];
+        return depth >= all.size() ? paths.at(i) : all.mid(all.size() - depth).join(QLatin1Char('/'));
+    };
+    QStringList names(paths.size());
+    std::vector<qsizetype> unresolved(std::size_t(paths.size()));
+    std::iota(unresolved.begin(), unresolved.end(), 0);
+    for (qsizetype depth = 1; !unresolved.empty(); ++depth) {
+        QHash<QString, QSet<QString>> pathsByTail;
+        for (qsizetype i = 0; i < paths.size(); ++i)
+            pathsByTail[tail(i, depth)].insert(paths.at(i));
+        std::erase_if(unresolved, [&](qsizetype i) {
+            const QString shown = tail(i, depth);
+            if (pathsByTail.value(shown).size() > 1 && depth < parts[std::size_t(i)].size())
+                return false;
+            names[i] = shown;
+            return true;
+        });
+    }
+    return names;
 }
 
 // Hooks take the sample number as a 16-bit integer.
@@ -134,10 +170,23 @@ void QuorvelForm::buildControls() {
     m_limitedToText->setObjectName(QStringLiteral("LimitedToText"));
     for (QLineEdit* field : {m_limitedFromText, m_limitedToText})
         field->setMaximumWidth(70);
+    m_sampleCount = new QLabel(this);
+    m_sampleCount->setObjectName(QStringLiteral("SampleCountLabel"));
 
-    m_status = new QLabel(this);
+    m_status = new ElidedLabel(this);
     m_status->setObjectName(QStringLiteral("StatusLabel"));
-    m_status->setWordWrap(true);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("RunProgress"));
+    m_progress->setRange(0, 1000);
+    m_cancel = button("CancelButton", QStringLiteral("Cancel"), &QuorvelForm::CancelRun);
+    m_cancel->setToolTip(QStringLiteral("Stop after the sample in hand; the script still receives BatchEnd"));
+    // Hidden between runs, without the window's layout moving when they appear.
+    for (QWidget* control : std::initializer_list<QWidget*>{m_progress, m_cancel}) {
+        QSizePolicy policy = control->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        control->setSizePolicy(policy);
+        control->hide();
+    }
     m_run = button("RunButton", QStringLiteral("Run"), &QuorvelForm::RunClicked);
     m_run->setDefault(true);
     m_close = new QPushButton(QStringLiteral("Close"), this);
@@ -164,11 +213,17 @@ void QuorvelForm::layOut() {
     for (QWidget* control : std::initializer_list<QWidget*>{m_limitedFromLabel, m_limitedFromText,
                                                             m_limitedToLabel, m_limitedToText})
         range->addWidget(control);
+    range->addWidget(m_sampleCount);
     range->addStretch();
     auto* frame = new QGroupBox(this);
+    frame->setObjectName(QStringLiteral("SampleRangeFrame"));
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(m_sampleRangeCheck);
     frameLayout->addLayout(range);
+
+    auto* progress = new QHBoxLayout;
+    progress->addWidget(m_progress, 1);
+    progress->addWidget(m_cancel);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_status, 1);
@@ -180,6 +235,7 @@ void QuorvelForm::layOut() {
     window->addLayout(files, 1);
     window->addLayout(script);
     window->addWidget(frame);
+    window->addLayout(progress);
     window->addLayout(buttons);
     resize(560, 420);
 }
@@ -203,7 +259,9 @@ void QuorvelForm::loadSettings() {
 }
 
 bool QuorvelForm::rangeIsLimited() const {
-    return m_sampleRangeCheck->isEnabled() && m_sampleRangeCheck->isChecked();
+    // The check box counts when it is enabled, that is when the list holds one file; asked this
+    // way, the answer holds while a run has the whole window's inputs locked.
+    return m_files.size() == 1 && m_sampleRangeCheck->isChecked();
 }
 
 void QuorvelForm::UpdateRangeControls() {
@@ -215,14 +273,55 @@ void QuorvelForm::UpdateRangeControls() {
         control->setEnabled(limited);
 }
 
-void QuorvelForm::AddDataFile(const QString& path) {
+void QuorvelForm::fileListChanged() {
+    showDistinguishingNames();
+    UpdateRangeControls();
+    inputsChanged();
+    // With one file the range may be limited: say how far it can go.
+    QString count;
+    if (m_files.size() == 1) {
+        try {
+            count =
+                QStringLiteral("(the file has %1)")
+                    .arg(counted(kestrum::VeskFileOpener().OpenVeskFile(m_files.front(), 1)->SampleCount(),
+                                 QStringLiteral("sample")));
+        } catch (const std::exception&) {
+            // A file that cannot be read is reported by Run.
+        }
+    }
+    m_sampleCount->setText(count);
+}
+
+void QuorvelForm::showDistinguishingNames() {
+    const QStringList names = distinguishingNames(m_files);
+    for (int row = 0; row < m_fileList->count(); ++row)
+        m_fileList->item(row)->setText(names.at(row));
+}
+
+void QuorvelForm::inputsChanged() {
+    if (m_statusIsError)
+        setStatus({});
+}
+
+void QuorvelForm::setStatus(const QString& text, bool isError) {
+    m_status->setStatus(text);
+    m_statusIsError = isError;
+}
+
+void QuorvelForm::appendFile(const QString& path) {
     m_files.append(path);
     auto* item = new QListWidgetItem(GetFileNameFromPath(path), m_fileList);
     item->setToolTip(path);
-    UpdateRangeControls();
+}
+
+void QuorvelForm::AddDataFile(const QString& path) {
+    appendFile(path);
+    fileListChanged();
 }
 
 void QuorvelForm::AddFolderRecursive(const QString& folder) {
+    // The list is brought up to date once, after the walk, however far it got.
+    const auto refresh = qScopeGuard([this] { fileListChanged(); });
     QSet<QString> visited;
     AddFolderRecursive(folder, visited);
 }
@@ -245,7 +344,7 @@ void QuorvelForm::AddFolderRecursive(const QString& folder, QSet<QString>& visit
     const auto byName = QDir::Name | QDir::IgnoreCase;
     for (const QString& name : dir.entryList(QDir::Files, byName))
         if (hasExtension(name, dataExtension))
-            AddDataFile(withSeparator + name);
+            appendFile(withSeparator + name);
     for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, byName))
         AddFolderRecursive(withSeparator + name, visited);
 }
@@ -253,12 +352,14 @@ void QuorvelForm::AddFolderRecursive(const QString& folder, QSet<QString>& visit
 void QuorvelForm::SetScriptPath(const QString& path) {
     m_scriptPath = path;
     m_scriptName->setText(GetFileNameFromPath(path));
+    m_scriptName->setToolTip(path);
+    inputsChanged();
 }
 
 void QuorvelForm::RemoveAllFiles() {
     m_files.clear();
     m_fileList->clear();
-    UpdateRangeControls();
+    fileListChanged();
 }
 
 void QuorvelForm::RemoveSelectedClicked() {
@@ -268,10 +369,13 @@ void QuorvelForm::RemoveSelectedClicked() {
         m_files.removeAt(row);
         delete m_fileList->takeItem(row);
     }
-    UpdateRangeControls();
+    fileListChanged();
 }
 
 void QuorvelForm::DropPaths(const QStringList& paths) {
+    // The batch in hand keeps its list; a drop waits for the run to end.
+    if (m_running)
+        return;
     try {
         for (const QString& path : paths) {
             if (QFileInfo(path).isDir() || GetFileExtension(path).isEmpty())
@@ -281,8 +385,9 @@ void QuorvelForm::DropPaths(const QStringList& paths) {
             else if (isScript(path))
                 SetScriptPath(path);
         }
-    } catch (const AutomationError& error) {
-        messages::show(error.description(), errorTitle);
+    } catch (const std::exception& error) {
+        // An error must not leave a window event handler: it would end the program.
+        messages::show(QString::fromUtf8(error.what()), errorTitle);
     }
 }
 
@@ -320,52 +425,66 @@ bool QuorvelForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void QuorvelForm::closeEvent(QCloseEvent* event) {
-    // A run finishes its batch before the window goes, so that the script sees BatchEnd.
-    if (m_running)
+    // A run is cancelled and ends its batch before the window goes, so that the script sees
+    // BatchEnd; the window closes when the run is over.
+    if (m_running) {
+        m_closeAfterRun = true;
+        CancelRun();
         event->ignore();
-    else
+    } else {
         QWidget::closeEvent(event);
+    }
 }
 
 void QuorvelForm::AddFileClicked() {
-    const QString chosen = chooseFile(QStringLiteral("Data Files (*.vesk)|*.vesk"),
-                                      QStringLiteral("Last Data File"), QStringLiteral("Select Data File"));
-    if (!chosen.isEmpty())
-        AddDataFile(chosen);
+    const QStringList chosen =
+        chooseFiles(QStringLiteral("Data Files (*.vesk)|*.vesk"), QStringLiteral("Last Data File"),
+                    QStringLiteral("Select Data File"), true);
+    if (chosen.isEmpty())
+        return;
+    for (const QString& path : chosen)
+        appendFile(path);
+    fileListChanged();
 }
 
 void QuorvelForm::SelectScriptClicked() {
-    const QString chosen = chooseFile(QStringLiteral("Script Files (*.so)|*.so|Script Files (*.aasf)|*.aasf"),
-                                      QStringLiteral("Last Script File"), QStringLiteral("Select Script"));
+    const QStringList chosen =
+        chooseFiles(QStringLiteral("Script Files (*.so)|*.so|Script Files (*.aasf)|*.aasf"),
+                    QStringLiteral("Last Script File"), QStringLiteral("Select Script"), false);
     if (!chosen.isEmpty())
-        SetScriptPath(chosen);
+        SetScriptPath(chosen.front());
 }
 
-QString QuorvelForm::chooseFile(const QString& filter, const QString& lastFileKey, const QString& title) {
+QStringList QuorvelForm::chooseFiles(const QString& filter, const QString& lastFileKey, const QString& title,
+                                     bool several) {
     try {
         // A dialog of its own for each choice, so that the data file dialog never opens where the
         // script was chosen, and the other way round.
         QFileDialog dialog(this);
         dialog.setObjectName(QStringLiteral("CommonDialog1"));
-        const QString chosen = MFileUtils::ChooseFileToOpen(dialog, filter, setting(lastFileKey), title);
+        const QString initial = setting(lastFileKey);
+        QStringList chosen = several
+                                 ? MFileUtils::ChooseFilesToOpen(dialog, filter, initial, title)
+                                 : QStringList{MFileUtils::ChooseFileToOpen(dialog, filter, initial, title)};
+        chosen.removeAll(QString());
         if (!chosen.isEmpty())
-            storeSetting(lastFileKey, chosen);
+            storeSetting(lastFileKey, chosen.back());
         return chosen;
-    } catch (const AutomationError& error) {
-        messages::show(error.description(), errorTitle);
+    } catch (const std::exception& error) {
+        messages::show(QString::fromUtf8(error.what()), errorTitle);
         return {};
     }
 }
 
 void QuorvelForm::AddFolderClicked() {
-    GetDirectoryForm chooser;
-    const QString folder = chooser.GetDirectory(QString(), this);
-    if (folder.isEmpty())
-        return;
     try {
-        AddFolderRecursive(folder);
-    } catch (const AutomationError& error) {
-        messages::show(error.description(), errorTitle);
+        GetDirectoryForm chooser;
+        const QString folder = chooser.GetDirectory(QString(), this);
+        if (!folder.isEmpty())
+            AddFolderRecursive(folder);
+    } catch (const std::exception& error) {
+        // An error must not leave a window event handler: it would end the program.
+        messages::show(QString::fromUtf8(error.what()), errorTitle);
     }
 }
 
@@ -375,26 +494,58 @@ void QuorvelForm::RunClicked() {
         messages::show(error, errorTitle);
 }
 
+void QuorvelForm::CancelRun() {
+    if (!m_running)
+        return;
+    m_cancelRequested = true;
+    m_cancel->setEnabled(false);
+    setStatus(QStringLiteral("Cancelling after the sample in hand..."));
+}
+
+void QuorvelForm::setRunning(bool running) {
+    m_running = running;
+    for (QWidget* input :
+         std::initializer_list<QWidget*>{m_addFile, m_addFolder, m_removeFile, m_clearFiles, m_selectScript,
+                                         m_sampleRangeCheck->parentWidget(), m_run})
+        input->setEnabled(!running);
+    m_progress->setValue(0);
+    m_progress->setVisible(running);
+    m_cancel->setEnabled(running);
+    m_cancel->setVisible(running);
+}
+
 QString QuorvelForm::Run() {
     if (m_running)
         return {};
-    m_running = true;
-    const auto done = qScopeGuard([this] { m_running = false; });
-    m_status->clear();
-    try {
-        ValidateInputs();
-        SaveSettings();
-        RunBatch();
-        return {};
-    } catch (const AutomationError& error) {
-        return stopped(error.description());
-    } catch (const std::exception& error) {
-        return stopped(QString::fromUtf8(error.what()));
-    }
+    setStatus({});
+    // The description of the error a step raised, shown as the reason the run stopped.
+    const auto attempt = [this](const std::function<void()>& step) -> QString {
+        try {
+            step();
+            return {};
+        } catch (const std::exception& error) {
+            return stopped(QString::fromUtf8(error.what()));
+        }
+    };
+    // Checked while the inputs are usable, so that a bad field gets the focus.
+    if (QString error = attempt([this] {
+            ValidateInputs();
+            SaveSettings();
+        });
+        !error.isEmpty())
+        return error;
+    m_cancelRequested = false;
+    setRunning(true);
+    const auto done = qScopeGuard([this] {
+        setRunning(false);
+        if (m_closeAfterRun)
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    });
+    return attempt([this] { RunBatch(); });
 }
 
 QString QuorvelForm::stopped(const QString& description) {
-    m_status->setText(QStringLiteral("Stopped: ") + description);
+    setStatus(QStringLiteral("Stopped: ") + description, true);
     return description;
 }
 
@@ -453,15 +604,16 @@ void QuorvelForm::RunBatch() {
             QStringLiteral("The script couldn't be created: Are you sure that the "
                            "specified file is in the required Corvana script format?"));
     }
-    showProgress(QStringLiteral("Starting the batch..."));
-    Call_BatchStart(*script);
     // The batch is the list and range as Run found them, whatever a script's own windows let the
     // user change while it runs.
     const QStringList files = m_files;
+    const QStringList shownNames = distinguishingNames(files);
     const bool limited = rangeIsLimited();
+    showProgress(QStringLiteral("Starting the batch..."), 0);
+    Call_BatchStart(*script);
     const kestrum::VeskFileOpener opener;
     int samplesRun = 0;
-    for (qsizetype f = 0; f < files.size(); ++f) {
+    for (qsizetype f = 0; f < files.size() && !m_cancelRequested; ++f) {
         const QString& path = files.at(f);
         int first = 1;
         int last = 0;
@@ -472,12 +624,17 @@ void QuorvelForm::RunBatch() {
             last = opener.OpenVeskFile(path, 1)->SampleCount();
         }
         for (int s = first; s <= last; ++s) {
+            const double fileDone = double(s - first) / double(last - first + 1);
             showProgress(QStringLiteral("Running %1 (file %2 of %3), sample %4 of %5...")
-                             .arg(GetFileNameFromPath(path))
+                             .arg(shownNames.at(f))
                              .arg(f + 1)
                              .arg(files.size())
                              .arg(s)
-                             .arg(last));
+                             .arg(last),
+                         (double(f) + fileDone) / double(files.size()));
+            // A cancel stops between samples, so that every SampleStart has its SampleEnd.
+            if (m_cancelRequested)
+                break;
             // A sample that cannot be opened ends this file quietly; the next file starts.
             std::shared_ptr<kestrum::SampleInfo> sample;
             try {
@@ -493,14 +650,19 @@ void QuorvelForm::RunBatch() {
         }
     }
     Call_BatchEnd(*script);
-    m_status->setText(QStringLiteral("Finished: %1 of %2 processed.")
-                          .arg(counted(samplesRun, QStringLiteral("sample")),
-                               counted(files.size(), QStringLiteral("file"))));
+    const QString processed = counted(samplesRun, QStringLiteral("sample")) + QStringLiteral(" of ") +
+                              counted(files.size(), QStringLiteral("file"));
+    setStatus(m_cancelRequested
+                  ? QStringLiteral("Cancelled: %1 processed, then the batch was ended.").arg(processed)
+                  : QStringLiteral("Finished: %1 processed.").arg(processed));
 }
 
-void QuorvelForm::showProgress(const QString& text) {
-    m_status->setText(text);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+void QuorvelForm::showProgress(const QString& text, double done) {
+    if (!m_cancelRequested)
+        setStatus(text);
+    m_progress->setValue(static_cast<int>(done * m_progress->maximum()));
+    // The inputs are locked for the run; Cancel, repaints and moving the window are handled.
+    QCoreApplication::processEvents();
 }
 
 void QuorvelForm::Call_BatchStart(automation::Dispatch& theScript) {

@@ -12,10 +12,12 @@
 #include <QStringList>
 #include <QWidget>
 
+class ElidedLabel;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 
 namespace automation {
@@ -47,8 +49,10 @@ public:
     void DropPaths(const QStringList& paths);
 
     // Checks the inputs, saves them and runs the batch; the description of the error that stopped
-    // it, or "" when the run completed. Shows no message itself.
+    // it, or "" when the run completed or was cancelled. Shows no message itself.
     QString Run();
+    // Asks a running batch to stop once the sample in hand has had its hooks; BatchEnd still follows.
+    void CancelRun();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -62,6 +66,16 @@ private:
     void loadSettings();
 
     void UpdateRangeControls();
+    // Appends a file to the list without bringing the rest of the window up to date.
+    void appendFile(const QString& path);
+    // After any change of the file list: the names shown, the range controls and the sample count.
+    void fileListChanged();
+    // Shows each listed file by as much of its path as tells it from the other files listed.
+    void showDistinguishingNames();
+    // Clears a message about the inputs once the user has changed them.
+    void inputsChanged();
+    // Locks the inputs during a run, and shows the progress bar and Cancel while it lasts.
+    void setRunning(bool running);
     void AddFolderRecursive(const QString& folder, QSet<QString>& visited);
     void ValidateInputs();
     void SaveSettings();
@@ -79,20 +93,28 @@ private:
     void AddFolderClicked();
     void RemoveSelectedClicked();
     void SelectScriptClicked();
-    // The file chosen in the open dialog, remembered under `lastFileKey` as the next initial name;
-    // "" when the user cancels or the dialog fails (its error is shown).
-    QString chooseFile(const QString& filter, const QString& lastFileKey, const QString& title);
+    // The files chosen in the open dialog (one, or with `several` any number), the last remembered
+    // under `lastFileKey` as the next initial name; none when the user cancels or the dialog fails
+    // (its error is shown).
+    QStringList chooseFiles(const QString& filter, const QString& lastFileKey, const QString& title,
+                            bool several);
     void RunClicked();
 
-    // Shows where the run stands and lets the window repaint; the user's input waits for the run.
-    void showProgress(const QString& text);
+    // Shows where the run stands and lets the window handle events, so that Cancel can be pressed;
+    // `done` of `total` is the share of the batch finished.
+    void showProgress(const QString& text, double done);
     bool rangeIsLimited() const;
     // Shows that the run stopped and why; returns the description.
     QString stopped(const QString& description);
+    // Shows `text` in the status line; `isError` marks it as a message about the inputs.
+    void setStatus(const QString& text, bool isError = false);
 
     QStringList m_files;
     QString m_scriptPath;
     bool m_running = false;
+    bool m_cancelRequested = false;
+    bool m_closeAfterRun = false;
+    bool m_statusIsError = false;
     // The sample range ValidateInputs read from the fields.
     int m_firstSample = 1;
     int m_lastSample = 1;
@@ -104,7 +126,10 @@ private:
     QLineEdit* m_limitedFromText;
     QLabel* m_limitedToLabel;
     QLineEdit* m_limitedToText;
-    QLabel* m_status;
+    QLabel* m_sampleCount;
+    ElidedLabel* m_status;
+    QProgressBar* m_progress;
+    QPushButton* m_cancel;
     QPushButton* m_addFile;
     QPushButton* m_addFolder;
     QPushButton* m_removeFile;

@@ -6,7 +6,7 @@ set -euo pipefail
 # Packages named on the command line are installed as well (the benchmarks' tools use this).
 packages=("$@"
   build-essential cmake ninja-build pkg-config clang-format clang-tidy
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-svg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev zlib1g-dev
   libx11-dev libxtst-dev xvfb xauth x11-utils

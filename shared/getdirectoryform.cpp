@@ -1,52 +1,69 @@
 #include "getdirectoryform.h"
 
-#include "mfileutils.h"
-
 #include "messages/messageservice.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
-#include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <QStorageInfo>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr QDir::Filters directoriesOnly = QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot;
+const QString errorTitle = QStringLiteral("Error");
+
+// Mount points of the system itself, not places a user keeps data in.
+bool isSystemMount(const QString& root) {
+    for (const char* system : {"/proc", "/sys", "/dev", "/run", "/boot", "/snap"}) {
+        const QString prefix = QString::fromLatin1(system);
+        if (root == prefix || root.startsWith(prefix + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
 GetDirectoryForm::GetDirectoryForm(QWidget* parent)
-    : QDialog(parent), m_driveList(new QComboBox(this)), m_directoryList(new QTreeView(this)),
-      m_directoryModel(new QFileSystemModel(this)), m_directoryName(new QLabel(this)) {
+    : QDialog(parent), m_pathEdit(new QLineEdit(this)), m_places(new QListWidget(this)),
+      m_directoryList(new QTreeView(this)), m_directoryModel(new QFileSystemModel(this)) {
     setObjectName(QStringLiteral("GetDirectoryForm"));
     setWindowTitle(QStringLiteral("Select Directory"));
 
-    m_driveList->setObjectName(QStringLiteral("Drive1"));
-    fillDriveList();
-    connect(m_driveList, &QComboBox::currentIndexChanged, this, &GetDirectoryForm::driveChanged);
+    m_pathEdit->setObjectName(QStringLiteral("PathEdit"));
+    m_pathEdit->setToolTip(QStringLiteral("Type a folder's path; ~ is your home folder"));
+    connect(m_pathEdit, &QLineEdit::textEdited, this, &GetDirectoryForm::pathEdited);
+    m_places->setObjectName(QStringLiteral("Places"));
+    fillPlaces();
+    connect(m_places, &QListWidget::itemClicked, this, &GetDirectoryForm::placeChosen);
+    connect(m_places, &QListWidget::itemActivated, this, &GetDirectoryForm::placeChosen);
     setUpDirectoryList();
-    m_directoryName->setObjectName(QStringLiteral("DirName"));
-    m_directoryName->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    auto* newFolderButton = new QPushButton(QStringLiteral("New Folder..."), this);
+    newFolderButton->setObjectName(QStringLiteral("NewFolderButton"));
+    newFolderButton->setAutoDefault(false);
+    connect(newFolderButton, &QPushButton::clicked, this, &GetDirectoryForm::newFolderClicked);
     auto* okButton = new QPushButton(QStringLiteral("OK"), this);
     okButton->setObjectName(QStringLiteral("OKButton"));
     okButton->setDefault(true);
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
     auto* cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     cancelButton->setObjectName(QStringLiteral("CancelButton"));
+    cancelButton->setAutoDefault(false);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    layOut(okButton, cancelButton);
+    layOut(newFolderButton, okButton, cancelButton);
 
-    openAt(QDir::currentPath());
+    setDirectoryPath(QDir::currentPath());
 }
 
 void GetDirectoryForm::setUpDirectoryList() {
@@ -68,9 +85,7 @@ void GetDirectoryForm::setUpDirectoryList() {
                 if (!current.isValid() || m_relisting)
                     return;
                 m_directoryPath = m_directoryModel->filePath(current);
-                // The tree spans every volume, so the drive list follows the directory in hand.
-                setDrive(m_directoryPath);
-                showDirectoryName();
+                showDirectoryPath();
             });
     connect(m_directoryModel, &QAbstractItemModel::rowsInserted, this, &GetDirectoryForm::keepDirectoryInHand,
             Qt::QueuedConnection);
@@ -82,20 +97,46 @@ void GetDirectoryForm::setUpDirectoryList() {
             [this] { m_followCurrent = false; });
 }
 
-void GetDirectoryForm::layOut(QPushButton* okButton, QPushButton* cancelButton) {
-    auto* nameRow = new QHBoxLayout;
-    nameRow->addWidget(new QLabel(QStringLiteral("Directory:"), this));
-    nameRow->addWidget(m_directoryName, 1);
+void GetDirectoryForm::layOut(QPushButton* newFolderButton, QPushButton* okButton,
+                              QPushButton* cancelButton) {
+    auto* pathRow = new QHBoxLayout;
+    auto* pathLabel = new QLabel(QStringLiteral("&Folder:"), this);
+    pathLabel->setBuddy(m_pathEdit);
+    pathRow->addWidget(pathLabel);
+    pathRow->addWidget(m_pathEdit, 1);
+    m_places->setMaximumWidth(m_places->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 24);
+    m_places->setTextElideMode(Qt::ElideMiddle);
+    m_places->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* browseRow = new QHBoxLayout;
+    browseRow->addWidget(m_places);
+    browseRow->addWidget(m_directoryList, 1);
     auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(newFolderButton);
     buttonRow->addStretch(1);
     buttonRow->addWidget(okButton);
     buttonRow->addWidget(cancelButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(nameRow);
-    layout->addWidget(m_driveList);
-    layout->addWidget(m_directoryList, 1);
+    layout->addLayout(pathRow);
+    layout->addLayout(browseRow, 1);
     layout->addLayout(buttonRow);
-    resize(520, 420);
+    resize(640, 440);
+}
+
+void GetDirectoryForm::fillPlaces() {
+    auto* home =
+        new QListWidgetItem(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("Home"), m_places);
+    home->setData(Qt::UserRole, QDir::homePath());
+    home->setToolTip(QDir::homePath());
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        const QString root = volume.rootPath();
+        if (!volume.isValid() || !volume.isReady() || !QFileInfo(root).isDir() || isSystemMount(root))
+            continue;
+        const QString label =
+            volume.name().isEmpty() ? root : QStringLiteral("%1 [%2]").arg(root, volume.name());
+        auto* place = new QListWidgetItem(style()->standardIcon(QStyle::SP_DriveHDIcon), label, m_places);
+        place->setData(Qt::UserRole, root);
+        place->setToolTip(root);
+    }
 }
 
 void GetDirectoryForm::SetTitle(const QString& theTitle) {
@@ -105,10 +146,11 @@ void GetDirectoryForm::SetTitle(const QString& theTitle) {
 QString GetDirectoryForm::GetDirectory(const QString& startDir, QWidget* theOwner) {
     if (!m_title.isEmpty())
         setWindowTitle(m_title);
-    // A start that cannot be opened leaves the chooser where its directory list stands.
-    if (!openAt(startDir) && !openAt(m_directoryPath))
-        openAt(QDir::currentPath());
-    showDirectoryName();
+    // A start that cannot be opened leaves the chooser where it stands.
+    if (!setDirectoryPath(startDir).isEmpty() && !setDirectoryPath(m_directoryPath).isEmpty())
+        setDirectoryPath(QDir::currentPath());
+    showDirectoryPath();
+    m_directoryList->setFocus();
 
     // Owned by the caller, the chooser is parented to `theOwner` only while it is shown.
     QWidget* const previousParent = parentWidget();
@@ -124,29 +166,74 @@ QString GetDirectoryForm::GetDirectory(const QString& startDir, QWidget* theOwne
 }
 
 bool GetDirectoryForm::DoesDirectoryExist(const QString& theDirectory) {
-    const bool exists = openAt(theDirectory);
-    openAt(QDir::currentPath());
+    const bool exists = setDirectoryPath(theDirectory).isEmpty();
+    setDirectoryPath(QDir::currentPath());
     return exists;
 }
 
-bool GetDirectoryForm::openAt(const QString& path) {
-    return setDrive(path) && setDirectoryPath(path).isEmpty();
+void GetDirectoryForm::accept() {
+    const QString typed = typedPath();
+    if (QDir::cleanPath(typed) != m_directoryPath) {
+        if (const QString problem = setDirectoryPath(typed); !problem.isEmpty()) {
+            messages::show(problem, errorTitle);
+            m_pathEdit->setFocus();
+            m_pathEdit->selectAll();
+            return;
+        }
+    }
+    QDialog::accept();
 }
 
-bool GetDirectoryForm::setDrive(const QString& path) {
-    if (path.isEmpty())
-        return false;
-    const QStorageInfo volume(path);
-    if (!volume.isValid() || !volume.isReady())
-        return false;
-    int index = m_driveList->findData(volume.rootPath());
-    if (index < 0) {
-        m_driveList->addItem(volume.rootPath(), volume.rootPath());
-        index = m_driveList->count() - 1;
-    }
-    const QSignalBlocker programmaticChange(m_driveList);
-    m_driveList->setCurrentIndex(index);
-    return true;
+QString GetDirectoryForm::typedPath() const {
+    const QString text = m_pathEdit->text().trimmed();
+    if (text == QLatin1String("~"))
+        return QDir::homePath();
+    if (text.startsWith(QLatin1String("~/")))
+        return QDir::homePath() + text.mid(1);
+    return text.isEmpty() ? text : QDir(m_directoryPath).absoluteFilePath(text);
+}
+
+void GetDirectoryForm::pathEdited() {
+    // The tree follows a typed full path as soon as it names a folder; the text stays as typed. A
+    // relative path is left to OK, so that it stays relative to the folder it was typed in.
+    const QString text = m_pathEdit->text().trimmed();
+    if (!text.startsWith(QLatin1Char('/')) && !text.startsWith(QLatin1Char('~')))
+        return;
+    const QString typed = typedPath();
+    if (!QFileInfo(typed).isDir())
+        return;
+    m_typing = true;
+    setDirectoryPath(typed);
+    m_typing = false;
+}
+
+void GetDirectoryForm::placeChosen(QListWidgetItem* place) {
+    if (const QString problem = setDirectoryPath(place->data(Qt::UserRole).toString()); !problem.isEmpty())
+        messages::show(problem, errorTitle);
+}
+
+void GetDirectoryForm::newFolderClicked() {
+    bool ok = false;
+    const QString name =
+        QInputDialog::getText(this, QStringLiteral("New Folder"),
+                              QStringLiteral("Name of the new folder in %1:").arg(m_directoryPath),
+                              QLineEdit::Normal, QStringLiteral("New Folder"), &ok)
+            .trimmed();
+    if (!ok || name.isEmpty())
+        return;
+    const QDir parent(m_directoryPath);
+    QString problem;
+    if (name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
+        problem = QStringLiteral("'%1' cannot be a folder's name.").arg(name);
+    else if (parent.exists(name))
+        problem = QStringLiteral("%1 exists already.").arg(parent.filePath(name));
+    else if (!parent.mkdir(name))
+        problem = QStringLiteral("The folder %1 could not be created: %2 is not writable.")
+                      .arg(parent.filePath(name), m_directoryPath);
+    else
+        problem = setDirectoryPath(parent.filePath(name));
+    if (!problem.isEmpty())
+        messages::show(problem, errorTitle);
 }
 
 QString GetDirectoryForm::setDirectoryPath(const QString& path) {
@@ -173,16 +260,8 @@ QString GetDirectoryForm::setDirectoryPath(const QString& path) {
     m_followCurrent = true;
     bringCurrentIntoView();
     m_directoryPath = directory;
+    showDirectoryPath();
     return {};
-}
-
-void GetDirectoryForm::driveChanged(int index) {
-    const QString root = m_driveList->itemData(index).toString();
-    const QString problem = setDirectoryPath(root);
-    if (problem.isEmpty())
-        return;
-    messages::show(problem, QStringLiteral("Error"));
-    setDrive(m_directoryPath);
 }
 
 void GetDirectoryForm::showEvent(QShowEvent* event) {
@@ -209,18 +288,7 @@ void GetDirectoryForm::keepDirectoryInHand() {
         bringCurrentIntoView();
 }
 
-void GetDirectoryForm::showDirectoryName() {
-    const QString name = MFileUtils::GetFileNameFromPath(m_directoryPath);
-    m_directoryName->setText(name.isEmpty() ? m_directoryPath : name);
-}
-
-void GetDirectoryForm::fillDriveList() {
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid() || !volume.isReady() || !QFileInfo(volume.rootPath()).isDir())
-            continue;
-        const QString label = volume.name().isEmpty()
-                                  ? volume.rootPath()
-                                  : QStringLiteral("%1 [%2]").arg(volume.rootPath(), volume.name());
-        m_driveList->addItem(label, volume.rootPath());
-    }
+void GetDirectoryForm::showDirectoryPath() {
+    if (!m_typing)
+        m_pathEdit->setText(m_directoryPath);
 }

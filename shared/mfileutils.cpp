@@ -5,18 +5,30 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QRegularExpression>
 
 namespace MFileUtils {
 
 namespace {
 
-qsizetype lastSeparator(const QString& path) {
-    return std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+// A path written the Windows way, with a drive letter ("C:") or a network share ("\\server"), also
+// separates with "\"; in any other path "\" is an ordinary character of a name, as it is here.
+bool isWindowsStylePath(const QString& path) {
+    return (path.size() >= 2 && path.at(0).isLetter() && path.at(1) == QLatin1Char(':')) ||
+           path.startsWith(QStringLiteral("\\\\"));
 }
 
-bool isSeparator(QChar c) {
-    return c == QLatin1Char('/') || c == QLatin1Char('\\');
+bool isSeparator(QChar c, bool windowsStyle) {
+    return c == QLatin1Char('/') || (windowsStyle && c == QLatin1Char('\\'));
+}
+
+qsizetype lastSeparator(const QString& path) {
+    const bool windowsStyle = isWindowsStylePath(path);
+    qsizetype i = path.size() - 1;
+    while (i >= 0 && !isSeparator(path.at(i), windowsStyle))
+        --i;
+    return i;
 }
 
 // "Text files (*.txt)" and "Text files" both describe the filter as "Text files": the patterns in
@@ -37,13 +49,8 @@ QString GetFileNameFromPath(const QString& path) {
 }
 
 QString GetFileExtension(const QString& path) {
-    for (qsizetype i = path.size() - 1; i >= 0; --i) {
-        if (isSeparator(path.at(i)))
-            return {};
-        if (path.at(i) == QLatin1Char('.'))
-            return path.mid(i + 1);
-    }
-    return {};
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot > lastSeparator(path) ? path.mid(dot + 1) : QString();
 }
 
 QString GetDirectoryFromPath(const QString& path) {
@@ -78,10 +85,13 @@ QStringList NameFiltersFromFilterText(const QString& filter) {
     return nameFilters;
 }
 
-QString RunFileDialog(QFileDialog& dialog, bool openMode, const QString& filter,
-                      const QString& initialFileName, const QString& title) {
+namespace {
+
+// Sets up the dialog's mode, filters, title and initial file.
+void prepareDialog(QFileDialog& dialog, bool openMode, QFileDialog::FileMode fileMode, const QString& filter,
+                   const QString& initialFileName, const QString& title) {
     dialog.setAcceptMode(openMode ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(openMode ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setFileMode(fileMode);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setOption(QFileDialog::ReadOnly, false);
     const QStringList nameFilters = NameFiltersFromFilterText(filter);
@@ -93,7 +103,30 @@ QString RunFileDialog(QFileDialog& dialog, bool openMode, const QString& filter,
         dialog.setWindowTitle(openMode ? QStringLiteral("Open") : QStringLiteral("Save As"));
     // Last, so that choosing the first filter cannot rewrite the extension of the initial name.
     dialog.selectFile(initialFileName);
+    // The size, type and date columns as wide as their contents, so that none is cut short; the
+    // name takes the rest.
+    for (QHeaderView* header : dialog.findChildren<QHeaderView*>()) {
+        header->setStretchLastSection(false);
+        for (int section = 1; section < header->count(); ++section)
+            header->setSectionResizeMode(section, QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+}
 
+} // namespace
+
+QStringList ChooseFilesToOpen(QFileDialog& dialog, const QString& filter, const QString& initialFileName,
+                              const QString& title) {
+    prepareDialog(dialog, true, QFileDialog::ExistingFiles, filter, initialFileName, title);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+QString RunFileDialog(QFileDialog& dialog, bool openMode, const QString& filter,
+                      const QString& initialFileName, const QString& title) {
+    prepareDialog(dialog, openMode, openMode ? QFileDialog::ExistingFile : QFileDialog::AnyFile, filter,
+                  initialFileName, title);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     QString chosen = dialog.selectedFiles().constFirst();

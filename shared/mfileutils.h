@@ -1,7 +1,8 @@
 #pragma once
 // File-name helpers and the open/save file prompt that the option dialogs and the batch
-// driver share. Path helpers accept both "/" and "\" as separators, so that paths typed on
-// either kind of system split the same way.
+// driver share. Path helpers take "/" as the separator, and "\" too in a path written the Windows
+// way (one that starts with a drive letter, "C:", or a network share, "\\server"), so that such
+// paths split as they do there; elsewhere "\" is an ordinary character of a file name.
 
 #include "shared_utils_export.h"
 
@@ -24,6 +25,10 @@ SHARED_UTILS_EXPORT QString GetDirectoryFromPath(const QString& path);
 // Runs `dialog` to choose an existing file; "" when the user cancels.
 SHARED_UTILS_EXPORT QString ChooseFileToOpen(QFileDialog& dialog, const QString& filter,
                                              const QString& initialFileName, const QString& title);
+// Runs `dialog` to choose one or more existing files, in the order the dialog gives them; empty
+// when the user cancels.
+SHARED_UTILS_EXPORT QStringList ChooseFilesToOpen(QFileDialog& dialog, const QString& filter,
+                                                  const QString& initialFileName, const QString& title);
 // Runs `dialog` to choose a file to write, asking before an existing file is replaced; "" on cancel.
 SHARED_UTILS_EXPORT QString ChooseFileToSave(QFileDialog& dialog, const QString& filter,
                                              const QString& initialFileName, const QString& title);

@@ -10,13 +10,24 @@ namespace MNumberUtils {
 
 namespace {
 
-// Puts the user back on the field that holds a bad value, its text selected for retyping.
+// Puts the user back on the field that holds a bad value, its text selected for retyping. A field
+// with an accessible name is named in the message, so that it is clear which one is meant.
 [[noreturn]] void rejectField(QLineEdit& textBox, const QString& kind, const QString& minimum,
-                              const QString& maximum) {
+                              const QString& maximum, const QString& hint = {}) {
     textBox.setFocus();
     textBox.selectAll();
+    const QString name = textBox.accessibleName();
+    const QString field =
+        name.isEmpty() ? QStringLiteral("This field") : QStringLiteral("This field (%1)").arg(name);
     throw automation::AutomationError::system(
-        QStringLiteral("This field must be %1 between %2 and %3.").arg(kind, minimum, maximum));
+        QStringLiteral("%1 must be %2 between %3 and %4.").arg(field, kind, minimum, maximum) + hint);
+}
+
+// Numbers are written with a decimal point whatever the desktop's language: a comma gets a hint.
+QString decimalPointHint(const QString& text) {
+    if (!text.contains(QLatin1Char(',')))
+        return {};
+    return QStringLiteral(" Write decimals with a point: %1.").arg(QString(text).replace(u',', u'.'));
 }
 
 } // namespace
@@ -54,7 +65,7 @@ double GetNumberFromTextBox(QLineEdit& textBox, double minimum, double maximum) 
     double value = 0;
     if (!IsNumberInRange(textBox.text(), minimum, maximum, value))
         rejectField(textBox, QStringLiteral("a number"), automation::numberText(minimum),
-                    automation::numberText(maximum));
+                    automation::numberText(maximum), decimalPointHint(textBox.text()));
     return value;
 }
 

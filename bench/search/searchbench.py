@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Steps of the search benchmark that run.sh calls: Comet parameter files, the target-decoy
-database, peak lists written as numbered MS2 files for the search engine, scoring searches at 1 % FDR (and against
-the ground truth of generated runs), timings, and the markdown table of all figures.
+"""Steps of the search benchmark that run.sh calls: Comet and X!Tandem parameter files, the
+target-decoy database, peak lists written as numbered MS2 and MGF files for the search engines,
+scoring searches at 1 % FDR (and against the ground truth of generated runs), timings, and the
+markdown table of all figures.
 
 Every step that measures something appends one JSON object to the results file (one per line),
 so a run that stops half-way keeps what it had measured."""
@@ -12,6 +13,7 @@ import random
 import re
 import statistics
 import sys
+from xml.sax.saxutils import escape, quoteattr
 
 import groundtruth
 import peaklists
@@ -41,11 +43,62 @@ COMET_PRESETS = {
 COMET_OUTPUT = {"output_txtfile": "1", "output_pepxmlfile": "0", "output_sqtfile": "0",
                 "num_output_lines": "1", "num_threads": "0"}
 
+# The generated runs' search for X!Tandem, over its own defaults for everything else (50 most intense
+# peaks of a spectrum within a dynamic range of 100, noise suppression): tryptic with at most one
+# missed cleavage, carbamidomethylated cysteines, no refinement or quick modifications (Comet looks
+# for none), every result down to an expectation of 1 so that decoys are there to count, one thread.
+TANDEM_TOF = {
+    "spectrum, fragment monoisotopic mass error": "0.02",
+    "spectrum, fragment monoisotopic mass error units": "Daltons",
+    "spectrum, parent monoisotopic mass error plus": "20",
+    "spectrum, parent monoisotopic mass error minus": "20",
+    "spectrum, parent monoisotopic mass error units": "ppm",
+    "spectrum, fragment mass type": "monoisotopic",
+    "spectrum, maximum parent charge": "4",
+    "spectrum, threads": "1",
+    "residue, modification mass": "57.021464@C",
+    "residue, potential modification mass": "",
+    "protein, cleavage site": "[RK]|{P}",
+    "protein, cleavage semi": "no",
+    "protein, quick acetyl": "no",
+    "protein, quick pyrolidone": "no",
+    "scoring, maximum missed cleavage sites": "1",
+    "scoring, include reverse": "no",
+    "refine": "no",
+    "output, results": "all",
+    "output, maximum valid expectation value": "1",
+    "output, spectra": "yes",
+    "output, proteins": "yes",
+    "output, sequences": "no",
+    "output, histograms": "no",
+    "output, path hashing": "no",
+    "output, sort results by": "spectrum",
+}
 
-def write_comet_params(template, preset, database, destination):
+
+def write_tandem_params(database, spectra, output, destination, isotope_error):
+    """X!Tandem's input file at `destination` and its taxonomy file beside it (.taxonomy.xml)."""
+    taxonomy = re.sub(r"\.xml$", "", destination) + ".taxonomy.xml"
+    with open(taxonomy, "w", encoding="utf-8") as out:
+        out.write('<?xml version="1.0"?>\n<bioml label="x! taxon-to-file matching list">\n'
+                  f'<taxon label="bench"><file format="peptide" URL={quoteattr(database)}/></taxon>\n</bioml>\n')
+    notes = {**TANDEM_TOF,
+             "spectrum, parent monoisotopic mass isotope error": "yes" if isotope_error else "no",
+             "list path, taxonomy information": taxonomy, "protein, taxon": "bench",
+             "spectrum, path": spectra, "output, path": output}
+    with open(destination, "w", encoding="utf-8") as out:
+        out.write('<?xml version="1.0"?>\n<bioml>\n')
+        out.writelines(f'<note type="input" label={quoteattr(label)}>{escape(value)}</note>\n'
+                       for label, value in notes.items())
+        out.write("</bioml>\n")
+
+
+def write_comet_params(template, preset, database, destination, isotope_error=1):
     with open(template, encoding="latin-1") as text:
         params = text.read()
-    for name, value in {**COMET_PRESETS[preset], **COMET_OUTPUT, "database_name": database}.items():
+    settings = {**COMET_PRESETS[preset], **COMET_OUTPUT, "database_name": database,
+                "isotope_error": str(isotope_error)}
+    for name, value in settings.items():
         params, count = re.subn(rf"^{re.escape(name)} = [^#\n]*", f"{name} = {value} ", params, flags=re.M)
         if count != 1:
             sys.exit(f"searchbench: {template} has {count} lines for the Comet parameter {name}")
@@ -103,17 +156,19 @@ def append_result(path, record):
 
 def score_search(args):
     titles = peaklists.ms2_titles(args.peaklist)
-    matches = targetdecoy.read_comet_txt(args.comet)
+    matches = (targetdecoy.read_comet_txt(args.comet) if args.comet else targetdecoy.read_tandem_xml(args.tandem))
     for match in matches:
         if not 1 <= match.scan <= len(titles):
-            sys.exit(f"searchbench: {args.comet} names scan {match.scan}, but {args.peaklist} "
+            sys.exit(f"searchbench: {args.comet or args.tandem} names spectrum {match.scan}, but {args.peaklist} "
                      f"has {len(titles)} spectra")
     best = targetdecoy.best_per_spectrum(matches, lambda scan: titles[scan - 1], args.score)
     accepted = targetdecoy.accepted_targets(best, args.decoy_prefix, args.fdr, args.score)
     record = {
         "kind": "search", "dataset": args.dataset, "peaklist": args.label,
+        "engine": "Comet" if args.comet else "X!Tandem", "isotope_error": args.isotope_error,
         "spectra": len(set(titles)), "matched": len(best), "score": args.score,
         "accepted": len(accepted),
+        "peptides": len({match.peptide.replace("I", "L") for match in accepted.values()}),
         "evalue_below_0.01": sum(1 for m in best.values()
                                  if m.evalue < 0.01 and not m.is_decoy(args.decoy_prefix)),
         "decoys_below_0.01": sum(1 for m in best.values() if m.evalue < 0.01 and m.is_decoy(args.decoy_prefix)),
@@ -121,7 +176,9 @@ def score_search(args):
     if args.truth:
         truth = groundtruth.load_truth(args.truth)
         correct, wrong = groundtruth.identified_scans(accepted, truth)
-        record.update(truth_scans=len(truth), identified_scans=len(correct), wrong_accepted=wrong)
+        record.update(truth_scans=len(truth), identified_scans=len(correct), wrong_accepted=wrong,
+                      truth_peptides=len({peptide.replace("I", "L") for peptide in truth.values()}),
+                      identified_peptides=len(groundtruth.identified_peptides(accepted, truth)))
     append_result(args.results, record)
     print(json.dumps(record))
 
@@ -131,7 +188,9 @@ def record_recall(args):
         peaklists.read_peaklist(args.peaklist), groundtruth.load_fragments(args.truth))
     record = {"kind": "recall", "dataset": args.dataset, "peaklist": args.label,
               "fragments": total, "fragments_found": found, "peaks": listed, "true_peaks": true_peaks,
-              "recall": found / total if total else None, "true_share": true_peaks / listed if listed else None}
+              "recall": found / total if total else None, "true_share": true_peaks / listed if listed else None,
+              **groundtruth.query_origins(peaklists.read_peaklist(args.peaklist),
+                                          groundtruth.load_precursors(args.truth))}
     append_result(args.results, record)
     print(json.dumps(record))
 
@@ -172,9 +231,14 @@ def record_export(args):
 def record_run(args):
     with open(args.truth, encoding="utf-8") as text:
         truth = json.load(text)
+    precursors = groundtruth.load_precursors(args.truth)
     record = {"kind": "run", "dataset": args.dataset, "minutes": truth["settings"]["minutes"],
               "seed": truth["settings"]["seed"], "survey_scans": truth["surveyScanCount"],
-              "product_scans": truth["productScanCount"]}
+              "product_scans": truth["productScanCount"],
+              "peptides": len({peptide.replace("I", "L") for peptide, _, _ in precursors.values()}),
+              "near_isobaric_pairs": len(groundtruth.near_isobaric_pairs(precursors)),
+              "background_proteins": args.background,
+              "sample": truth["settings"].get("sample", {})}
     append_result(args.results, record)
     print(truth["productScanCount"])
 
@@ -188,7 +252,18 @@ def main(argv=None):
     step.add_argument("database")
     step.add_argument("template", help="the file `comet-ms -p` wrote")
     step.add_argument("output")
-    step.set_defaults(run=lambda a: write_comet_params(a.template, a.preset, a.database, a.output))
+    step.add_argument("--isotope-error", type=int, choices=(0, 1), default=1,
+                      help="1 also tries the precursor one isotope peak lighter")
+    step.set_defaults(run=lambda a: write_comet_params(a.template, a.preset, a.database, a.output, a.isotope_error))
+
+    step = steps.add_parser("tandem-params", help="write an X!Tandem input file for a generated run and its "
+                                                  "taxonomy file")
+    step.add_argument("database")
+    step.add_argument("spectra", help="the numbered MGF file to search")
+    step.add_argument("results", help="where X!Tandem writes its results")
+    step.add_argument("output")
+    step.add_argument("--isotope-error", type=int, choices=(0, 1), default=1)
+    step.set_defaults(run=lambda a: write_tandem_params(a.database, a.spectra, a.results, a.output, a.isotope_error))
 
     step = steps.add_parser("decoy-fasta", help="targets followed by reversed decoys")
     step.add_argument("fasta")
@@ -197,21 +272,29 @@ def main(argv=None):
                       help="random background proteins searched with the targets, as a whole proteome would be")
     step.set_defaults(run=lambda a: print(write_target_decoy(a.fasta, a.output, background=a.background)))
 
-    step = steps.add_parser("number", help="write a query file or an mzML peak list as a numbered MS2 file")
+    step = steps.add_parser("number", help="write a query file or an mzML peak list as a numbered MS2 file "
+                                           "(and MGF file)")
     step.add_argument("peaklist")
     step.add_argument("output")
-    step.set_defaults(run=lambda a: print(len(peaklists.write_ms2(peaklists.read_peaklist(a.peaklist), a.output))))
+    step.add_argument("--mgf", help="the same spectra as a numbered MGF file")
+    step.set_defaults(run=lambda a: print(len(peaklists.write_ms2(peaklists.read_peaklist(a.peaklist), a.output,
+                                                                  a.mgf))))
 
-    step = steps.add_parser("score", help="PSMs at the FDR of one Comet search of a numbered MS2 file")
-    for name in ("--results", "--dataset", "--label", "--peaklist", "--comet"):
+    step = steps.add_parser("score", help="PSMs at the FDR of one search of a numbered MS2 or MGF file")
+    for name in ("--results", "--dataset", "--label", "--peaklist"):
         step.add_argument(name, required=True)
+    engine = step.add_mutually_exclusive_group(required=True)
+    engine.add_argument("--comet", help="Comet's .txt results")
+    engine.add_argument("--tandem", help="X!Tandem's XML results")
+    step.add_argument("--isotope-error", type=int, default=1, help="as the search allowed it, for the record")
     step.add_argument("--truth", help="ground truth JSON of a generated run")
     step.add_argument("--score", choices=("evalue", "xcorr"), default="evalue")
     step.add_argument("--fdr", type=float, default=0.01)
     step.add_argument("--decoy-prefix", default="rev_")
     step.set_defaults(run=score_search)
 
-    step = steps.add_parser("recall", help="true monoisotopic fragments found in a peak list of a generated run")
+    step = steps.add_parser("recall", help="true monoisotopic fragments found in a peak list of a generated run, "
+                                           "its queries that mix peptides and their precursor isotopes")
     for name in ("--results", "--dataset", "--label", "--peaklist", "--truth"):
         step.add_argument(name, required=True)
     step.set_defaults(run=record_recall)
@@ -235,6 +318,7 @@ def main(argv=None):
     step = steps.add_parser("run", help="record a generated acquisition; prints its product scans")
     for name in ("--results", "--dataset", "--truth"):
         step.add_argument(name, required=True)
+    step.add_argument("--background", type=int, required=True, help="background proteins its searches look through")
     step.set_defaults(run=record_run)
 
     step = steps.add_parser("table", help="markdown report of a results file")
@@ -245,7 +329,7 @@ def main(argv=None):
     args = parser.parse_args(argv)
     try:
         args.run(args)
-    except (peaklists.PeakListError, targetdecoy.CometOutputError, groundtruth.TitleError, OSError) as error:
+    except (peaklists.PeakListError, targetdecoy.SearchOutputError, groundtruth.TitleError, OSError) as error:
         sys.exit(f"searchbench: {error}")
 
 

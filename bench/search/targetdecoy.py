@@ -1,10 +1,11 @@
-"""Peptide-spectrum matches from Comet's tab-separated output, filtered to a false discovery rate
-by target-decoy competition: the database holds every protein once forward and once reversed
+"""Peptide-spectrum matches from Comet's tab-separated output and X!Tandem's XML output, filtered
+to a false discovery rate by target-decoy competition: the database holds every protein once forward and once reversed
 with a decoy prefix, and the decoys matched above a score estimate the wrong target matches.
 
 A spectrum searched at several charges (one block per assumed charge, or one block the engine
 tries at several charges) keeps only its best match, so each spectrum counts once."""
 
+import xml.etree.ElementTree as ElementTree
 from dataclasses import dataclass
 
 
@@ -13,7 +14,7 @@ class Match:
     scan: int
     charge: int
     evalue: float
-    xcorr: float
+    xcorr: float  # Comet's cross-correlation, or X!Tandem's hyperscore
     peptide: str
     proteins: list
 
@@ -22,7 +23,7 @@ class Match:
         return all(protein.startswith(prefix) for protein in self.proteins)
 
 
-class CometOutputError(ValueError):
+class SearchOutputError(ValueError):
     pass
 
 
@@ -32,13 +33,13 @@ def read_comet_txt(path):
         lines = text.read().splitlines()
     header_at = next((i for i, line in enumerate(lines) if line.startswith("scan\t")), None)
     if header_at is None:
-        raise CometOutputError(f"{path}: no column header line (scan, num, charge, ...)")
+        raise SearchOutputError(f"{path}: no column header line (scan, num, charge, ...)")
     columns = lines[header_at].split("\t")
     try:
         at = {name: columns.index(name)
               for name in ("scan", "num", "charge", "e-value", "xcorr", "plain_peptide", "protein")}
     except ValueError as missing:
-        raise CometOutputError(f"{path}: {missing}") from None
+        raise SearchOutputError(f"{path}: {missing}") from None
     matches = []
     for number, line in enumerate(lines[header_at + 1:], start=header_at + 2):
         if not line.strip():
@@ -52,8 +53,37 @@ def read_comet_txt(path):
                                  peptide=fields[at["plain_peptide"]],
                                  proteins=[p for p in fields[at["protein"]].split(",") if p]))
         except (IndexError, ValueError):
-            raise CometOutputError(f"{path}:{number}: unreadable result line {line[:80]!r}") from None
+            raise SearchOutputError(f"{path}:{number}: unreadable result line {line[:80]!r}") from None
     return matches
+
+
+def read_tandem_xml(path):
+    """The best match of every spectrum X!Tandem reports, the spectrum numbered by its title (the
+    numbered MGF file writes each spectrum's number as its title). Of several top peptides of equal
+    score the first is kept, with every protein that holds it."""
+    matches = []
+    try:
+        for _, group in ElementTree.iterparse(path):
+            if group.tag == "group" and group.get("type") == "model":
+                matches.append(_tandem_match(group, path))
+                group.clear()
+    except (ElementTree.ParseError, TypeError, ValueError) as error:
+        raise SearchOutputError(f"{path}: not a readable X!Tandem result file ({error})") from None
+    return matches
+
+
+def _tandem_match(group, path):
+    domains = [(protein.get("label", "").split()[0], domain)
+               for protein in group.iter("protein") for domain in protein.iter("domain")]
+    spectrum = next((g for g in group.iter("group") if g.get("label") == "fragment ion mass spectrum"), None)
+    title = next((note.text for note in spectrum.iter("note") if note.get("label") == "Description"),
+                 None) if spectrum is not None else None
+    if not domains or not title:
+        raise SearchOutputError(f"{path}: result group {group.get('id')} has no peptide or no spectrum title")
+    peptide = domains[0][1].get("seq")
+    return Match(scan=int(title.split()[0]), charge=int(group.get("z")), evalue=float(group.get("expect")),
+                 xcorr=float(domains[0][1].get("hyperscore")), peptide=peptide,
+                 proteins=sorted({label for label, domain in domains if domain.get("seq") == peptide}))
 
 
 def ranking_key(score):

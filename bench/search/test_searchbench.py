@@ -11,6 +11,7 @@ import zlib
 
 import groundtruth
 import peaklists
+import report
 import searchbench
 import targetdecoy
 from targetdecoy import Match
@@ -77,7 +78,8 @@ class PeakListTest(Files):
     def test_numbered_ms2_names_every_spectrum_and_its_charges(self):
         numbered = os.path.join(self.folder.name, "q.ms2")
         spectra = peaklists.read_query_file(self.write("q.sxq", QUERY_FILE, newline=""))
-        self.assertEqual(peaklists.write_ms2(spectra, numbered), ["first", "first", "second"])
+        mgf = os.path.join(self.folder.name, "q.mgf")
+        self.assertEqual(peaklists.write_ms2(spectra, numbered, mgf), ["first", "first", "second"])
         with open(numbered, "rb") as text:
             written = text.read().decode("latin-1")
         self.assertNotIn("\r", written)
@@ -88,6 +90,12 @@ class PeakListTest(Files):
                           "S\t3\t3\t612.300000"])  # unknown charge: no Z line
         self.assertIn("150.000000 1.0000\n", written)
         self.assertEqual(peaklists.ms2_titles(numbered), ["first", "first", "second"])
+        # The MGF file numbers the same spectra the same way, for X!Tandem.
+        with open(mgf, encoding="latin-1") as text:
+            blocks = text.read().split("END IONS\n")
+        self.assertEqual(blocks[1], "BEGIN IONS\nTITLE=2\nPEPMASS=500.250000\nCHARGE=3+\n"
+                                    "100.100000 5.0000\n200.200000 6.0000\n")
+        self.assertEqual(blocks[2], "BEGIN IONS\nTITLE=3\nPEPMASS=612.300000\n150.000000 1.0000\n")
 
     def test_mzml_gives_the_ms2_spectra_with_precursor_charge_and_peaks(self):
         path = self.write("p.mzML", MZML)
@@ -124,8 +132,32 @@ class TargetDecoyTest(Files):
         self.assertFalse(found.is_decoy("rev_"))  # shared with a target protein
         self.assertTrue(match(1, 1, proteins=("rev_A", "rev_B")).is_decoy("rev_"))
 
-        with self.assertRaisesRegex(targetdecoy.CometOutputError, "no column header"):
+        with self.assertRaisesRegex(targetdecoy.SearchOutputError, "no column header"):
             targetdecoy.read_comet_txt(self.write("empty.txt", "CometVersion\n"))
+
+    def test_tandem_xml_gives_the_best_peptide_of_each_spectrum_with_its_proteins(self):
+        def group(number, expect, domains):
+            proteins = "".join(
+                f'<protein expect="-9" id="{number}.{i}" label="{label} some protein"><peptide start="1" end="9">'
+                f'<domain id="{number}.{i}.1" expect="{expect}" hyperscore="{score}" seq="{seq}"></domain>'
+                f'</peptide></protein>' for i, (label, seq, score) in enumerate(domains, start=1))
+            return (f'<group id="{number}" mh="1000.5" z="2" expect="{expect}" type="model">{proteins}'
+                    f'<group label="supporting data" type="support"><note label="Description">no</note></group>' +
+                    f'<group label="fragment ion mass spectrum" type="support"><note label="Description">{number} '
+                    f'</note><GAML:trace id="{number}"></GAML:trace></group></group>')
+        path = self.write("t.xml", '<?xml version="1.0"?><bioml xmlns:GAML="http://www.bioml.com/gaml/">' +
+                          group(7, "2.5e-05", [("SIM001|A_SYNTH", "PEPTLDEK", 41.5), ("rev_BG00003", "PEPTLDEK", 41.5),
+                                               ("SIM002|B_SYNTH", "PEPTIDEK", 41.5)]) +
+                          group(9, "0.3", [("rev_SIM004|D_SYNTH", "KEDLTPEP", 12.0)]) + "</bioml>")
+        first, second = targetdecoy.read_tandem_xml(path)
+        self.assertEqual((first.scan, first.charge, first.evalue, first.xcorr, first.peptide, first.proteins),
+                         (7, 2, 2.5e-05, 41.5, "PEPTLDEK", ["SIM001|A_SYNTH", "rev_BG00003"]))
+        self.assertFalse(first.is_decoy("rev_"))
+        self.assertTrue(second.is_decoy("rev_"))
+        for text, error in (('<bioml><group id="1" type="model"', "not a readable X!Tandem"),
+                            ('<bioml><group id="1" type="model" z="2"></group></bioml>', "group 1 has no peptide")):
+            with self.subTest(error=error), self.assertRaisesRegex(targetdecoy.SearchOutputError, error):
+                targetdecoy.read_tandem_xml(self.write("bad.xml", text))
 
     def test_best_match_per_spectrum_over_charges(self):
         titles = {1: "a", 2: "a", 3: "b"}
@@ -173,11 +205,36 @@ class GroundTruthTest(Files):
         correct, wrong = groundtruth.identified_scans(accepted, truth)
         self.assertEqual(correct, {(1, 0, 1, 4), (1, 0, 1, 5), (1, 0, 1, 70), (1, 0, 2, 90)})
         self.assertEqual(wrong, 1)
+        self.assertEqual(groundtruth.identified_peptides(accepted, truth), {"PEPTLDEK"})
 
         path = self.write("t.truth.json", json.dumps({"productScans": [
             {"sample": 1, "period": 0, "experiment": 2, "cycle": 7, "peptide": "AK", "charge": 2}]}))
         self.assertEqual(groundtruth.load_truth(path), {(1, 0, 2, 7): "AK"})
 
+
+    def test_queries_that_mix_peptides_and_where_their_precursor_lies(self):
+        precursors = {(1, 0, 1, 4): ("PEPTLDEK", 2, 500.0), (1, 0, 1, 5): ("PEPTLDEK", 2, 500.0),
+                      (1, 0, 1, 6): ("OTHERK", 2, 500.6), (1, 0, 1, 70): ("PEPTLDEK", 2, 500.0),
+                      (1, 0, 2, 90): ("PEPTLDEK", 2, 500.0), (1, 0, 1, 9): ("SOLOK", 3, 700.0),
+                      (1, 0, 1, 10): ("SOLOK", 3, 700.0), (1, 0, 1, 11): ("SOLOK", 3, 700.0)}
+        native = "sample=1 period=0 cycle={} experiment=1".format
+        spectra = [peaklists.Spectrum(title=title, precursor_mz=mz) for title, mz in (
+            (self.OUR_TITLE, 500.50168),  # second isotope of the peptide of most of its scans
+            (self.OUR_TITLE, 333.67),  # its block of another charge: the same query
+            (native(9), 700.0021),  # 3 ppm off the monoisotopic peak
+            (native(10), 700.6690),  # third isotope at charge 3
+            (native(11), 700.2),
+            (native(99), 800.0))]  # no product scan of the run
+        self.assertEqual(groundtruth.query_origins(spectra, precursors),
+                         {"queries": 4, "mixed": 1, "isotope 0": 1, "isotope 1": 1, "isotope 2": 1,
+                          "off the cluster": 1})
+
+        # Pairs of one charge within 1 m/z fragmented within 10 cycles; I and L are one peptide.
+        precursors = {(1, 0, 1, 10): ("AAAK", 2, 500.0), (1, 0, 2, 15): ("BBBK", 2, 500.9),
+                      (1, 0, 3, 30): ("CCCK", 2, 500.5), (1, 0, 1, 31): ("DDDK", 3, 500.4),
+                      (1, 0, 2, 32): ("EEEK", 2, 501.6), (1, 0, 1, 40): ("PEPTIDEK", 2, 600.0),
+                      (1, 0, 2, 41): ("PEPTLDEK", 2, 600.1), (2, 0, 1, 10): ("FFFK", 2, 500.2)}
+        self.assertEqual(groundtruth.near_isobaric_pairs(precursors), {("AAAK", "BBBK")})
 
     def test_fragment_recall_counts_each_spectrum_once_within_the_tolerance(self):
         fragments = {(1, 0, 0, 4): [200.0, 300.0], (1, 0, 0, 5): [200.0, 450.0]}
@@ -191,6 +248,26 @@ class GroundTruthTest(Files):
         path = self.write("f.truth.json", json.dumps({"productScans": [
             {"sample": 1, "period": 0, "experiment": 2, "cycle": 7, "fragments": [{"mz": 175.119}]}]}))
         self.assertEqual(groundtruth.load_fragments(path), {(1, 0, 2, 7): [175.119]})
+
+
+class ReportTest(unittest.TestCase):
+    def test_targets_compare_ours_with_the_better_msconvert_list_per_engine_and_isotope_setting(self):
+        run = {"kind": "run", "dataset": "D", "product_scans": 100, "peptides": 10}
+
+        def found(label, error, scans, peptides):
+            return {"kind": "search", "dataset": "D", "peaklist": label, "engine": "Comet", "isotope_error": error,
+                    "identified_scans": scans, "identified_peptides": peptides}
+        searches = [found(report.OURS, 1, 60, 9), found(report.PEAK_PICKING, 1, 57, 9), found(report.PIPELINE, 1, 50, 8),
+                    found(report.OURS, 0, 59, 8), found(report.PEAK_PICKING, 0, 50, 7), found(report.PIPELINE, 0, 57, 9)]
+        recalls = [{"dataset": "D", "peaklist": report.OURS, "recall": 0.81, "true_share": 0.085}]
+        timings = [{"dataset": "D", "tool": report.OURS, "status": "0", "wall_s": 4.0, "cpu_s": 4.5},
+                   {"dataset": "D", "tool": report.PEAK_PICKING, "status": "0", "wall_s": 10.0, "cpu_s": 10.0}]
+        rows = report.target_rows(timings, searches, {"D": run}, recalls)
+        self.assertEqual([row[1:] for row in rows], [
+            ["Comet, one isotope error allowed", "9 / 9", "met", "1.053", "met"],
+            ["Comet, no isotope error", "8 / 9", "**missed**", "1.035", "**missed**"],
+            ["our peak list", "recall 0.810", "met", "share 0.085", "**missed**"],
+            ["export time / msconvert peak picking", "wall 0.40", "met", "CPU 0.45", "**missed**"]])
 
 
 class DatabaseAndParametersTest(Files):

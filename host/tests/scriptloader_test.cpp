@@ -89,8 +89,9 @@ TEST(ScriptLoader, ProcessActiveWithoutAGraphWindowLogsBesideTheLoadedLibraryAnd
     QFile log(dir.filePath(QStringLiteral("libsearch.debug")));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = log.readAll().split('\n');
-    const QList<QByteArray> expected{"ProcessClass.ProcessActive - start\r", "MainForm.Form_Load - start\r",
-                                     "MainForm.Form_Load - error: A graph window must be active.\r"};
+    const QList<QByteArray> expected{
+        "ProcessClass.ProcessActive - start\r", "MainForm.Form_Load - start\r",
+        "MainForm.Form_Load - error: A graph window must be active. Open an acquisition first.\r"};
     ASSERT_EQ(lines.size(), 7) << "two runs of three lines each, then the end of the file";
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(lines[i].indexOf('\t'), 14) << "a 14-character timestamp, then a tab";

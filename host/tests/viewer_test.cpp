@@ -21,18 +21,25 @@
 #include "messages/messagecapture.h"
 #include "registry/registrykey.h"
 #include "testsupport/environmentoverride.h"
+#include "testsupport/privatesettingsfolder.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QClipboard>
+#include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <set>
@@ -77,6 +84,15 @@ std::set<int> cyclesInTitles(const QString& query) {
         }
     }
     return cycles;
+}
+
+// The experiments (as counted there) named by the titles of the query blocks.
+std::set<int> experimentsInTitles(const QString& query) {
+    static const QRegularExpression experiment(QStringLiteral("\\(Experiment (\\d+)\\)"));
+    std::set<int> experiments;
+    for (auto found = experiment.globalMatch(query); found.hasNext();)
+        experiments.insert(found.next().captured(1).toInt());
+    return experiments;
 }
 
 // Drags the mouse across a pane from one x value to another, as the user selects a range.
@@ -138,9 +154,11 @@ protected:
         messages.reset();
     }
 
-    // Runs the script; `inDialog` acts on the search dialog once it is up.
+    // Runs the script on the viewer's active pane, or on `window` when one is given; `inDialog`
+    // acts on the search dialog once it is up.
     // A dialog still open half a minute later (left open by an error) is closed and fails the test.
-    void runScript(std::function<void(QWidget*)> inDialog) {
+    void runScript(std::function<void(QWidget*)> inDialog,
+                   std::shared_ptr<host::GraphWindow> window = nullptr) {
         modaldriver::onNextModal([inDialog = std::move(inDialog)](QWidget* dialog) {
             QTimer::singleShot(30000, dialog, [dialog] {
                 if (!dialog->isVisible())
@@ -150,7 +168,10 @@ protected:
             });
             inDialog(dialog);
         });
-        viewer->runScript(scriptLibrary);
+        if (window)
+            EXPECT_EQ(host::runScriptOnWindow(scriptLibrary, window), QString());
+        else
+            viewer->runScript(scriptLibrary);
     }
 
     // Runs the script where it must show no dialog, through Scripts > Ostrand Search... (the library
@@ -216,6 +237,9 @@ TEST_F(ViewerSearch, TwoChromatogramRangesArePreselectedAndSearchWritesExactlyTh
         EXPECT_FALSE(child(dialog, QStringLiteral("Radio_Search0"))->isEnabled());
         EXPECT_FALSE(child(dialog, QStringLiteral("Radio_Search3"))->isEnabled()) << "one sample only";
         EXPECT_TRUE(child<QPushButton>(dialog, QStringLiteral("SearchButton"))->isDefault());
+        EXPECT_EQ(child<QLabel>(dialog, QStringLiteral("VersionLabel"))->text(),
+                  QStringLiteral("Version 1.6b25"));
+        EXPECT_FALSE(child(dialog, QStringLiteral("ProgressBar1"))->isVisible()) << "no bar before a search";
         save(dialog, QStringLiteral("search-dialog.png"));
         child<QAbstractButton>(dialog, QStringLiteral("SearchButton"))->click();
     });
@@ -240,6 +264,23 @@ TEST_F(ViewerSearch, TwoChromatogramRangesArePreselectedAndSearchWritesExactlyTh
     EXPECT_GT(*written.rbegin(), *selected.begin() + 20) << "queries from the second range";
     EXPECT_TRUE(formOpened(QStringLiteral("MIS")))
         << server->pagesServed().join(QLatin1Char(' ')).toStdString();
+
+    // The status line says what was written where, and the viewer counts experiments as the
+    // titles do: each experiment a title names is a product experiment under that number.
+    EXPECT_EQ(viewer->outcomeText(), QStringLiteral("%1 spectra written to %2.")
+                                         .arg(query.count(QStringLiteral("BEGIN IONS")))
+                                         .arg(queryFile));
+    save(viewer.get(), QStringLiteral("vesk-viewer-after-search.png"));
+    const auto* experiments = viewer->findChild<QComboBox*>(QStringLiteral("ExperimentChoice"));
+    ASSERT_FALSE(experimentsInTitles(query).empty());
+    for (const int titled : experimentsInTitles(query)) {
+        const int item = experiments->findText(QStringLiteral("%1: +TOF Product").arg(titled));
+        EXPECT_GE(item, 0) << "Experiment " << titled << " of the titles";
+        EXPECT_EQ(experiments->itemData(item, Qt::ToolTipRole).toString(),
+                  QStringLiteral("Stored in the file as experiment %1").arg(titled - 1));
+    }
+    EXPECT_EQ(viewer->findChild<QComboBox*>(QStringLiteral("PeriodChoice"))->currentText(),
+              QStringLiteral("1"));
 }
 
 TEST_F(ViewerSearch, ProductSpectrumOnScreenGivesOneIonQuery) {
@@ -305,6 +346,9 @@ QString writeSingleMsRun(const QString& path) {
     return path;
 }
 
+// A fingerprint takes the masses above m/z 100 inside the ranges selected on the spectrum, a range
+// from its start up to its end; a range that is switched off, or whose start is not below its end,
+// does not count, and with no range that counts every mass above m/z 100 is taken.
 TEST_F(ViewerSearch, SingleMsDataNeedsASpectrumAndGivesAFingerprintOfTheSelectedMasses) {
     if (!whyNoSearchForm.isEmpty())
         GTEST_SKIP() << whyNoSearchForm.toStdString();
@@ -315,25 +359,183 @@ TEST_F(ViewerSearch, SingleMsDataNeedsASpectrumAndGivesAFingerprintOfTheSelected
                                       QStringLiteral("For single MS data you must active a spectrum.")}}));
 
     viewer->chromatogramPane()->clicked(0.5);
-    host::PlotWidget& spectrum = *viewer->spectrumPane();
-    viewer->activatePane(&spectrum);
-    spectrum.addRange(500, 600);
-    runScript([](QWidget* dialog) {
-        EXPECT_TRUE(child<QAbstractButton>(dialog, QStringLiteral("Radio_Search0"))->isChecked());
-        for (const char* scope : {"Radio_Search1", "Radio_Search2", "Radio_Search3"})
-            EXPECT_FALSE(child(dialog, QLatin1String(scope))->isEnabled()) << scope;
-        child<QAbstractButton>(dialog, QStringLiteral("SearchButton"))->click();
-    });
-    EXPECT_EQ(readText(queryFile), QStringLiteral("SEARCH=PMF\r\nREPTYPE=Protein\r\n500 40.5\r\n550 50\r\n"
-                                                  "599.99 60\r\n\r\n"));
+    viewer->activatePane(viewer->spectrumPane());
+    const QString everyMassAbove100 =
+        QStringLiteral("150 20\r\n499.9 30\r\n500 40.5\r\n550 50\r\n599.99 60\r\n600 70\r\n700 80\r\n");
+    const struct {
+        const char* what;
+        std::vector<host::SelectionRange> ranges;
+        QString peaks;
+    } cases[] = {
+        {"one range", {{500, 600, false}}, QStringLiteral("500 40.5\r\n550 50\r\n599.99 60\r\n")},
+        {"m/z exactly 100 inside a range", {{90, 200, false}}, QStringLiteral("150 20\r\n")},
+        {"no range", {}, everyMassAbove100},
+        {"a single zero-width range", {{550, 550, false}}, everyMassAbove100},
+        {"a range switched off", {{500, 600, true}}, everyMassAbove100},
+        {"a range whose start is not below its end", {{600, 500, false}}, everyMassAbove100},
+        {"beside a range that counts", {{600, 500, false}, {690, 710, false}}, QStringLiteral("700 80\r\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(queryFile);
+        const auto window = viewer->graphWindow();
+        window->selections = c.ranges;
+        runScript(
+            [](QWidget* dialog) {
+                EXPECT_TRUE(child<QAbstractButton>(dialog, QStringLiteral("Radio_Search0"))->isChecked());
+                for (const char* scope : {"Radio_Search1", "Radio_Search2", "Radio_Search3"})
+                    EXPECT_FALSE(child(dialog, QLatin1String(scope))->isEnabled()) << scope;
+                child<QAbstractButton>(dialog, QStringLiteral("SearchButton"))->click();
+            },
+            window);
+        EXPECT_EQ(readText(queryFile),
+                  QStringLiteral("SEARCH=PMF\r\nREPTYPE=Protein\r\n") + c.peaks + QStringLiteral("\r\n"));
+    }
     EXPECT_TRUE(formOpened(QStringLiteral("PMF")));
+}
+
+// Product scans of a fixed precursor that record none: the spectrum on screen names no precursor.
+QString writeProductRunWithoutPrecursors(const QString& path) {
+    kestrum::VeskWriter writer(path);
+    const int sample = writer.addSample(QStringLiteral("Fixed"));
+    for (int period = 0; period < 2; ++period) {
+        writer.addPeriod(sample);
+        writer.addExperiment(sample, period, {kestrum::ProductScan, 0, 250});
+        for (int cycle = 0; cycle < 5; ++cycle) {
+            writer.addCycle(sample, period, 10.0 * period + cycle);
+            kestrum::ScanRecord scan;
+            scan.sample = sample;
+            scan.period = period;
+            scan.cycle = cycle;
+            scan.retentionTimeSeconds = 10.0 * period + cycle;
+            scan.centroided = true;
+            scan.mz = {120, 200};
+            scan.intensity = {10, 20};
+            writer.addScan(scan);
+        }
+    }
+    writer.commit();
+    return path;
+}
+
+// The ways a search ends other than with a query file and the search form: an error that leaves
+// the dialog open to try again, nothing to search, a prompt for the query file cancelled; and a
+// search of every sample, whose query file holds them all and whose search title says so.
+TEST_F(ViewerSearch, SearchesThatEndOtherwiseAndTheSearchOfEverySample) {
+    if (!whyNoSearchForm.isEmpty())
+        GTEST_SKIP() << whyNoSearchForm.toStdString();
+    kestrum::simulation::GenerationOptions options;
+    options.outputPath = folder->filePath(QStringLiteral("two samples.vesk"));
+    options.minutes = 1;
+    options.seed = 7;
+    options.samples = 2;
+    const QString twoSamples = kestrum::simulation::generateAcquisition(options).acquisitionPath;
+    const QString noPrecursors =
+        writeProductRunWithoutPrecursors(folder->filePath(QStringLiteral("fixed.vesk")));
+
+    struct Case {
+        const char* what;
+        QString file;
+        bool spectrumShown;
+        const char* scope;
+        std::function<void()> prepare;
+        std::vector<messages::ShownMessage> shown;
+        bool dialogStaysOpen;
+        bool queryWritten;
+        bool prompts = false; // for the query file, a prompt the user cancels
+    };
+    const std::vector<Case> cases{
+        {"no precursor on screen",
+         noPrecursors,
+         true,
+         "Radio_Search0",
+         [] {},
+         {{QStringLiteral("Error"), QStringLiteral("Could not get precursor m/z.")}},
+         true,
+         false},
+        {"nothing to search",
+         acquisition,
+         false,
+         "Radio_Search1",
+         [] {
+             setSetting(QStringLiteral("MSMSThresholdInPercent"), QStringLiteral("0"));
+             setSetting(QStringLiteral("MSMSThreshold"), QStringLiteral("1E+15"));
+         },
+         {{QStringLiteral("Sorvex Export"),
+           QStringLiteral("Sorry, there were no valid MS/MS spectra in this data.")}},
+         false,
+         true},
+        {"prompt for the query file cancelled",
+         acquisition,
+         false,
+         "Radio_Search1",
+         [] { setSetting(QStringLiteral("FileLocationOption"), QStringLiteral("3")); },
+         {},
+         false,
+         false,
+         true},
+        {"every sample",
+         twoSamples,
+         false,
+         "Radio_Search3",
+         [] { setSetting(QStringLiteral("SorvexURL"), server->baseUrl() + QStringLiteral("/echo")); },
+         {},
+         false,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::PrivateSettingsFolder settings;
+        setSetting(QStringLiteral("FileLocationOption"), QStringLiteral("1"));
+        setSetting(QStringLiteral("FileLocationFile"), queryFile);
+        setSetting(QStringLiteral("SorvexURLOption"), QStringLiteral("1"));
+        setSetting(QStringLiteral("SorvexURL"), server->baseUrl() + QStringLiteral("/sorvex"));
+        c.prepare();
+        QFile::remove(queryFile);
+        messages.reset();
+        messages = std::make_unique<messages::MessageCapture>();
+        const QStringList pagesBefore = server->pagesServed();
+        ASSERT_TRUE(viewer->openFile(c.file));
+        if (c.spectrumShown) {
+            viewer->chromatogramPane()->clicked(0.05);
+            viewer->activatePane(viewer->spectrumPane());
+        } else {
+            viewer->activatePane(viewer->chromatogramPane());
+        }
+        bool stayedOpen = false;
+        runScript([&](QWidget* dialog) {
+            child<QAbstractButton>(dialog, QLatin1String(c.scope))->click();
+            if (c.prompts)
+                modaldriver::onNextModal([](QWidget* prompt) { prompt->close(); }, dialog);
+            child<QAbstractButton>(dialog, QStringLiteral("SearchButton"))->click();
+            stayedOpen = dialog->isVisible();
+            if (stayedOpen)
+                child<QAbstractButton>(dialog, QStringLiteral("CancelButton"))->click();
+        });
+        EXPECT_EQ(messages->shown(), c.shown);
+        EXPECT_EQ(stayedOpen, c.dialogStaysOpen);
+        EXPECT_EQ(QFile::exists(queryFile), c.queryWritten);
+        const QStringList pages = server->pagesServed().mid(pagesBefore.size());
+        const bool formShown = std::any_of(pages.begin(), pages.end(), [](const QString& page) {
+            return page.contains(QStringLiteral("/cgi/search_form.pl"));
+        });
+        EXPECT_EQ(formShown, c.shown.empty() && c.queryWritten) << pages.join(u' ').toStdString();
+    }
+    // The search of every sample: the queries of both samples, under the title of all samples.
+    const QString query = readText(queryFile);
+    EXPECT_TRUE(query.contains(QStringLiteral("(sample number 1)")) &&
+                query.contains(QStringLiteral("(sample number 2)")));
+    EXPECT_TRUE(server->pagesServed().contains(QStringLiteral("/echo/title?") + twoSamples +
+                                               QStringLiteral(" (all samples)")))
+        << server->pagesServed().join(u' ').toStdString();
 }
 
 TEST_F(ViewerSearch, WithoutAGraphWindowTheScriptSaysSoAndShowsNoDialog) {
     runScriptWithoutDialog();
     EXPECT_EQ(messages->shown(),
               (std::vector<messages::ShownMessage>{
-                  {QStringLiteral("Error"), QStringLiteral("A graph window must be active.")}}));
+                  {QStringLiteral("Error"),
+                   QStringLiteral("A graph window must be active. Open an acquisition first.")}}));
 }
 
 // Cancel, and closing the window, both stop a running export: no message, no search form, and
@@ -355,11 +557,15 @@ TEST_F(ViewerSearch, CancelOrClosingTheWindowStopsALongExport) {
             // Once the export is under way, stop it the way the user chooses.
             QTimer* poll = new QTimer(dialog);
             QObject::connect(poll, &QTimer::timeout, dialog, [=, &progressWhenStopped, &progressMaximum] {
-                if (progress->value() < 3)
+                // Cancel waits for a fifth of the export, so that the picture shows the bar moving.
+                if (progress->value() < (closeWindow ? 3 : std::max(3, progress->maximum() / 5)))
                     return;
                 poll->stop();
                 progressWhenStopped = progress->value();
                 progressMaximum = progress->maximum();
+                EXPECT_TRUE(progress->isVisible());
+                if (!closeWindow)
+                    save(dialog, QStringLiteral("search-dialog-running.png"));
                 if (closeWindow)
                     dialog->close();
                 else
@@ -379,6 +585,177 @@ TEST_F(ViewerSearch, CancelOrClosingTheWindowStopsALongExport) {
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
     EXPECT_EQ(server->pagesServed(), QStringList()) << "no search form after a cancelled export";
+}
+
+// Clicks a pane at x, as a user does; the click counts once the double-click interval has passed.
+void clickAt(host::PlotWidget& pane, double x) {
+    QTest::mouseClick(&pane, Qt::LeftButton, {}, QPoint(int(pane.widgetXOf(x)), pane.height() / 2));
+}
+
+void turnWheel(host::PlotWidget& pane, int angle, Qt::KeyboardModifiers modifiers = {}) {
+    const QPointF at(pane.width() / 2.0, pane.height() / 2.0);
+    QWheelEvent event(at, pane.mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&pane, &event);
+}
+
+// What a user does between looking and searching: clicking a cycle, double-clicking to see
+// everything, switching experiment, zooming on the spectrum, stepping through scans. None of it
+// may change the cursor, the ranges or the pane the script uses behind the user's back.
+TEST_F(ViewerSearch, CursorRangesAndActivePaneFollowOnlyWhatTheUserDid) {
+    ASSERT_TRUE(viewer->openFile(acquisition));
+    const auto file = kestrum::VeskFile::open(acquisition);
+    host::PlotWidget& tic = *viewer->chromatogramPane();
+    host::PlotWidget& spectrum = *viewer->spectrumPane();
+    dragAcross(tic, 0.30, 0.55);
+    clickAt(tic, 0.9);
+    ASSERT_TRUE(waitUntil([&] { return viewer->cursorCycle().has_value(); }));
+    const int cycle = *viewer->cursorCycle();
+    EXPECT_EQ(cycle, file->CycleAtTime(1, 0, float(0.9 * 60)).cycle);
+    EXPECT_TRUE(viewer->statusText().startsWith(QStringLiteral("Cycle %1 at ").arg(cycle + 1)))
+        << viewer->statusText().toStdString();
+
+    // A double click elsewhere shows everything and leaves the cursor where it was.
+    tic.zoomTo(0.2, 1.2);
+    // The events of a double click: press, release, double click, release.
+    const QPoint elsewhere(int(tic.widgetXOf(1.1)), tic.height() / 2);
+    QTest::mousePress(&tic, Qt::LeftButton, {}, elsewhere);
+    QTest::mouseRelease(&tic, Qt::LeftButton, {}, elsewhere);
+    QTest::mouseDClick(&tic, Qt::LeftButton, {}, elsewhere);
+    QTest::mouseRelease(&tic, Qt::LeftButton, {}, elsewhere);
+    QTest::qWait(QApplication::doubleClickInterval() + 200);
+    EXPECT_EQ(viewer->cursorCycle(), cycle);
+    EXPECT_EQ(tic.visibleRange().start, tic.trace()->mzValues().front());
+
+    // Another experiment keeps the ranges and the cycle: its scan of that cycle is shown.
+    auto* experiments = viewer->findChild<QComboBox*>(QStringLiteral("ExperimentChoice"));
+    experiments->setCurrentIndex(experiments->findData(1));
+    EXPECT_EQ(tic.ranges().size(), 1u);
+    EXPECT_EQ(viewer->cursorCycle(), cycle);
+    EXPECT_EQ(spectrum.trace() != nullptr, file->scan(1, 0, 1, cycle).has_value());
+
+    // Page Down steps to the next cycle in which this experiment has a scan.
+    viewer->activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return viewer->isActiveWindow(); }));
+    QTest::keyClick(viewer.get(), Qt::Key_PageDown);
+    int expected = cycle + 1;
+    while (!file->scan(1, 0, 1, expected))
+        ++expected;
+    EXPECT_EQ(viewer->cursorCycle(), expected);
+    ASSERT_NE(spectrum.trace(), nullptr);
+    EXPECT_TRUE(spectrum.trace()->Title().contains(
+        QString::number(file->CycleTime(1, 0, 1, expected) / 60.0, 'f', 3)));
+
+    // Zooming with the wheel makes the spectrum the pane scripts use, as a right drag on the
+    // chromatogram makes it the chromatogram again; the frame shows which.
+    viewer->activatePane(&tic);
+    turnWheel(spectrum, 120);
+    EXPECT_TRUE(spectrum.isActive() && !tic.isActive());
+    EXPECT_EQ(viewer->graphWindow()->panes.back().trace, spectrum.trace());
+    EXPECT_TRUE(viewer->statusText().endsWith(QStringLiteral("Scripts use the spectrum.")));
+    dragAcross(tic, 0.4, 1.0, Qt::RightButton);
+    EXPECT_TRUE(tic.isActive() && !spectrum.isActive());
+    EXPECT_EQ(viewer->graphWindow()->selections.size(), 1u);
+
+    // The survey scan of that cycle marks the precursor that experiment 2 fragmented.
+    experiments->setCurrentIndex(experiments->findData(0));
+    const auto precursor = file->recordedPrecursor(1, 0, 1, expected);
+    ASSERT_TRUE(precursor.has_value());
+    const auto& marks = spectrum.marks();
+    EXPECT_TRUE(std::any_of(marks.begin(), marks.end(), [&](const host::XMark& mark) {
+        return mark.x == precursor->mz && mark.text == QStringLiteral("Exp 2");
+    }));
+}
+
+// The pane a user reads: the tallest peaks labelled, the point under the pointer read out, pan and
+// intensity keys, and the plot exported and copied as a picture and a drawing.
+TEST_F(ViewerSearch, SpectrumIsReadOutLabelledPannedAndExported) {
+    ASSERT_TRUE(viewer->openFile(acquisition));
+    host::PlotWidget& spectrum = *viewer->spectrumPane();
+    viewer->chromatogramPane()->clicked(0.9);
+    ASSERT_NE(spectrum.trace(), nullptr);
+    const auto& x = spectrum.trace()->mzValues();
+    const auto& y = spectrum.trace()->intensities();
+    const auto tallest = std::size_t(std::max_element(y.begin(), y.end()) - y.begin());
+    const auto labels = spectrum.labelledPeaks();
+    ASSERT_GE(labels.size(), 3u);
+    EXPECT_EQ(labels.front(), tallest);
+
+    QTest::mouseMove(&spectrum,
+                     QPoint(int(std::lround(spectrum.widgetXOf(x[tallest]))), spectrum.height() / 2));
+    ASSERT_TRUE(waitUntil([&] { return !spectrum.readout().isEmpty(); }));
+    EXPECT_TRUE(
+        spectrum.readout().startsWith(QStringLiteral("m/z %1, intensity ").arg(x[tallest], 0, 'f', 5)))
+        << spectrum.readout().toStdString();
+    EXPECT_TRUE(spectrum.readout().endsWith(QStringLiteral(" min")));
+    save(viewer.get(), QStringLiteral("vesk-viewer-readout.png"));
+
+    // Keys and the middle button move the view; Up stretches the intensity axis.
+    spectrum.zoomTo(x[tallest] - 20, x[tallest] + 20);
+    QTest::keyClick(&spectrum, Qt::Key_Right);
+    EXPECT_NEAR(spectrum.visibleRange().start, x[tallest] - 16, 1e-6);
+    // A middle drag 100 pixels to the left shows what lay 100 pixels further right.
+    const double panned = spectrum.visibleRange().start + spectrum.xAt(300) - spectrum.xAt(200);
+    const int middle = spectrum.height() / 2;
+    QTest::mousePress(&spectrum, Qt::MiddleButton, {}, QPoint(300, middle));
+    QTest::mouseMove(&spectrum, QPoint(250, middle));
+    QTest::mouseRelease(&spectrum, Qt::MiddleButton, {}, QPoint(200, middle));
+    EXPECT_NEAR(spectrum.visibleRange().start, panned, 1e-6);
+    QTest::keyClick(&spectrum, Qt::Key_Up);
+    EXPECT_EQ(spectrum.intensityStretch(), 2.0);
+    EXPECT_TRUE(spectrum.isActive());
+
+    const QString png = folder->filePath(QStringLiteral("spectrum.png"));
+    const QString svg = folder->filePath(QStringLiteral("spectrum.svg"));
+    ASSERT_TRUE(viewer->exportPlot(png));
+    ASSERT_TRUE(viewer->exportPlot(svg));
+    EXPECT_EQ(QImage(png).size(), spectrum.size() * spectrum.devicePixelRatio());
+    const QString drawing = readText(svg);
+    EXPECT_TRUE(drawing.contains(QStringLiteral("<svg"))) << drawing.left(200).toStdString();
+    EXPECT_TRUE(drawing.contains(QStringLiteral("m/z")));
+    EXPECT_EQ(viewer->outcomeText(), QStringLiteral("The spectrum plot saved to %1.").arg(svg));
+    EXPECT_FALSE(viewer->exportPlot(folder->filePath(QStringLiteral("no-such-folder/spectrum.png"))));
+    ASSERT_EQ(messages->shown().size(), 1u);
+    EXPECT_TRUE(messages->shown().front().text.startsWith(QStringLiteral("Could not save the plot to ")));
+
+    viewer->copyPlot();
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_TRUE(copied->hasImage());
+    EXPECT_TRUE(copied->data(QStringLiteral("image/svg+xml")).contains("<svg"));
+
+    QString about;
+    modaldriver::onNextModal([&](QWidget* box) {
+        about = static_cast<QMessageBox*>(box)->text();
+        save(box, QStringLiteral("vesk-viewer-about.png"));
+        box->close();
+    });
+    for (QAction* action : viewer->menuBar()->findChildren<QAction*>())
+        if (action->text() == QStringLiteral("&About Vesk Viewer"))
+            action->trigger();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("Vesk Viewer \\d+\\.\\d+")).match(about).hasMatch())
+        << about.toStdString();
+    EXPECT_TRUE(about.contains(QStringLiteral("Page Down")) && about.contains(QStringLiteral("Middle-drag")));
+}
+
+// A search form that cannot be opened: the query file is complete, the message says which address
+// was tried and where the file is kept, and the dialog closes.
+TEST_F(ViewerSearch, FailedBrowserStepNamesTheAddressAndTheKeptFileAndClosesTheDialog) {
+    if (!whyNoSearchForm.isEmpty())
+        GTEST_SKIP() << whyNoSearchForm.toStdString();
+    setSetting(QStringLiteral("SorvexURL"), server->baseUrl() + QStringLiteral("/noform"));
+    ASSERT_TRUE(viewer->openFile(acquisition));
+    runScript(
+        [](QWidget* dialog) { child<QAbstractButton>(dialog, QStringLiteral("SearchButton"))->click(); });
+    EXPECT_EQ(messages->shown(),
+              (std::vector<messages::ShownMessage>{
+                  {QStringLiteral("Error"),
+                   QStringLiteral("Could not navigate to the web site.\n\nSearch form address tried: "
+                                  "%1/noform/cgi/search_form.pl?SEARCH=MIS\nThe query file is kept at %2; it "
+                                  "can be submitted on the search form by hand.")
+                       .arg(server->baseUrl(), queryFile)}}));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the dialog closed";
+    EXPECT_TRUE(readText(queryFile).endsWith(QStringLiteral("END IONS\r\n\r\n")));
 }
 
 } // namespace

@@ -1,9 +1,15 @@
 #include "plotwidget.h"
 
+#include "tracepoints.h"
+
 #include "kestrum/centroidablespectrum.h"
 
+#include <QBuffer>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleHints>
+#include <QSvgGenerator>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -27,6 +33,21 @@ const QColor rangeEdge(214, 120, 0);
 const QColor zoomFill(90, 90, 90, 40);
 const QColor traceColour(20, 60, 150);
 const QColor activeFrame(40, 110, 220);
+const QColor labelColour(70, 70, 70);
+const QColor markColour(0, 140, 70);
+const QColor readoutColour(170, 30, 30);
+// Labels need this much room (pixels) between them, and one per this many pixels of width.
+constexpr double labelSpacing = 70;
+constexpr double labelWidthShare = 90;
+constexpr std::size_t mostLabels = 12;
+// The readout names the tallest point this close to the pointer (pixels).
+constexpr double pointerReach = 4;
+
+// "1234567" for an intensity large enough to need no decimals, "0.5" otherwise.
+QString intensityText(double intensity) {
+    return std::abs(intensity) >= 100 ? QString::number(intensity, 'f', 0)
+                                      : QString::number(intensity, 'g', 4);
+}
 
 // Ticks at 1, 2 or 5 times a power of ten, about `wanted` of them across [low, high].
 struct Ticks {
@@ -71,7 +92,11 @@ double gapWidth(const std::vector<double>& x) {
 
 PlotWidget::PlotWidget(QWidget* parent) : QWidget(parent) {
     setMinimumSize(320, 180);
-    setMouseTracking(false);
+    // The readout follows the pointer; clicks and Tab give the pane the keyboard.
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    m_pendingClick.setSingleShot(true);
+    connect(&m_pendingClick, &QTimer::timeout, this, [this] { emit clicked(m_clickedX); });
     setAutoFillBackground(true);
     QPalette background = palette();
     background.setColor(QPalette::Window, Qt::white);
@@ -82,8 +107,9 @@ void PlotWidget::setTrace(std::shared_ptr<kestrum::CentroidableSpectrum> trace, 
     m_trace = std::move(trace);
     m_xAxisTitle = xAxisTitle;
     m_hint.clear();
-    m_ranges.clear();
     m_marker.reset();
+    m_marks.clear();
+    m_readoutContext.clear();
     showAll();
     emit rangesChanged();
 }
@@ -91,8 +117,8 @@ void PlotWidget::setTrace(std::shared_ptr<kestrum::CentroidableSpectrum> trace, 
 void PlotWidget::showHint(const QString& hint) {
     m_trace.reset();
     m_hint = hint;
-    m_ranges.clear();
     m_marker.reset();
+    m_marks.clear();
     update();
     emit rangesChanged();
 }
@@ -116,6 +142,55 @@ void PlotWidget::setMarker(std::optional<double> x) {
     update();
 }
 
+void PlotWidget::setMarks(std::vector<XMark> marks) {
+    m_marks = std::move(marks);
+    update();
+}
+
+void PlotWidget::setReadoutContext(const QString& context) {
+    m_readoutContext = context;
+    update();
+}
+
+bool PlotWidget::isChromatogram() const {
+    return m_trace && m_trace->XUnits() == QStringLiteral("min");
+}
+
+int PlotWidget::xDecimals() const {
+    return isChromatogram() ? 2 : 4;
+}
+
+std::optional<std::size_t> PlotWidget::pointedAt() const {
+    if (!m_trace || !m_pointer || *m_pointer < plotArea().left() || *m_pointer > plotArea().right())
+        return std::nullopt;
+    const double reach = pointerReach / plotArea().width() * (m_xMax - m_xMin);
+    return pointUnder(m_trace->mzValues(), m_trace->intensities(), xAt(*m_pointer), reach);
+}
+
+QString PlotWidget::readout() const {
+    const auto point = pointedAt();
+    if (!point)
+        return {};
+    const double x = m_trace->mzValues()[*point];
+    const QString xText = QString::number(x, 'f', xDecimals() + 1);
+    QString text = isChromatogram() ? xText + QStringLiteral(" min") : QStringLiteral("m/z ") + xText;
+    text += QStringLiteral(", intensity ") + intensityText(m_trace->intensities()[*point]);
+    if (!m_readoutContext.isEmpty())
+        text += QStringLiteral(", ") + m_readoutContext;
+    return text;
+}
+
+std::vector<std::size_t> PlotWidget::labelledPeaks() const {
+    if (!m_trace)
+        return {};
+    const QRectF area = plotArea();
+    const auto count = std::clamp(std::size_t(area.width() / labelWidthShare), std::size_t{1}, mostLabels);
+    // Labels are centred over their peaks: a peak too near an edge for its label goes without.
+    const double spacing = labelSpacing / area.width() * (m_xMax - m_xMin);
+    return tallestPeaks(m_trace->mzValues(), m_trace->intensities(), m_trace->IsCentroided(),
+                        m_xMin + spacing / 2, m_xMax - spacing / 2, spacing, count);
+}
+
 void PlotWidget::setActive(bool active) {
     m_active = active;
     update();
@@ -132,7 +207,28 @@ void PlotWidget::zoomTo(double start, double end) {
     update();
 }
 
+void PlotWidget::panBy(double fraction) {
+    if (!m_trace || m_trace->PointCount() == 0)
+        return;
+    const double span = m_xMax - m_xMin;
+    const double first = m_trace->mzValues().front();
+    const double last = m_trace->mzValues().back();
+    double start = m_xMin + fraction * span;
+    // The view stays over the trace; a view wider than the trace stays where it is.
+    if (span < last - first)
+        start = std::clamp(start, first, last - span);
+    else
+        start = m_xMin;
+    zoomTo(start, start + span);
+}
+
+void PlotWidget::stretchIntensity(double factor) {
+    m_intensityStretch = std::clamp(m_intensityStretch * factor, 1.0, 1e6);
+    update();
+}
+
 void PlotWidget::showAll() {
+    m_intensityStretch = 1;
     if (!m_trace || m_trace->PointCount() == 0) {
         m_xMin = 0;
         m_xMax = 1;
@@ -178,6 +274,36 @@ double PlotWidget::highestVisibleIntensity() const {
 
 void PlotWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    paint(painter, true);
+}
+
+QImage PlotWidget::image() const {
+    QImage picture(size() * devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(devicePixelRatio());
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    paint(painter, false);
+    return picture;
+}
+
+QByteArray PlotWidget::svg() const {
+    QBuffer drawing;
+    QSvgGenerator generator;
+    generator.setOutputDevice(&drawing);
+    generator.setSize(size());
+    generator.setViewBox(rect());
+    generator.setTitle(m_trace ? m_trace->Title() : m_hint);
+    QPainter painter(&generator);
+    painter.fillRect(rect(), Qt::white);
+    paint(painter, false);
+    painter.end();
+    return drawing.data();
+}
+
+// `onScreen` adds what belongs to the window rather than to the plot: the active frame, the
+// readout and a drag in progress.
+void PlotWidget::paint(QPainter& painter, bool onScreen) const {
+    painter.setFont(font());
     painter.setRenderHint(QPainter::Antialiasing, false);
     const QRectF area = plotArea();
 
@@ -186,12 +312,18 @@ void PlotWidget::paintEvent(QPaintEvent*) {
         painter.drawText(rect().adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap, m_hint);
     } else {
         const double highest = highestVisibleIntensity();
-        const double yMax = highest > 0 ? highest * 1.08 : 1.0;
+        // Room above the tallest peak for its label and, below the top edge, for the marks' names.
+        const double headroom = QFontMetricsF(font()).height() * (m_marks.empty() ? 1.3 : 2.4);
+        const double yMax =
+            (highest > 0 ? highest * area.height() / std::max(1.0, area.height() - headroom) : 1.0) /
+            m_intensityStretch;
         drawRanges(painter, area);
         drawAxes(painter, area, yMax);
         painter.save();
         painter.setClipRect(area.adjusted(0, -1, 1, 1));
         drawTrace(painter, area, yMax);
+        drawPeakLabels(painter, area, yMax);
+        drawMarks(painter, area);
         if (m_marker) {
             painter.setPen(QPen(QColor(200, 30, 30), 1, Qt::DashLine));
             painter.drawLine(QPointF(widgetXOf(*m_marker), area.top()),
@@ -205,9 +337,15 @@ void PlotWidget::paintEvent(QPaintEvent*) {
         painter.setPen(m_active ? activeFrame : QColor(60, 60, 60));
         painter.drawText(QRectF(leftMargin, 4, width() - leftMargin - rightMargin, topMargin - 6),
                          Qt::AlignLeft | Qt::AlignVCenter, m_trace->Title());
+        painter.setFont(font());
+        if (onScreen)
+            drawReadout(painter, area, yMax);
     }
+    if (!onScreen)
+        return;
 
-    if (m_dragButton != Qt::NoButton && std::abs(m_dragNow - m_dragStart) >= clickTolerance) {
+    if (m_dragButton != Qt::NoButton && m_dragButton != Qt::MiddleButton &&
+        std::abs(m_dragNow - m_dragStart) >= clickTolerance) {
         const QRectF dragged(QPointF(std::min(m_dragStart, m_dragNow), area.top()),
                              QPointF(std::max(m_dragStart, m_dragNow), area.bottom()));
         painter.fillRect(dragged, m_dragButton == Qt::LeftButton ? rangeFill : zoomFill);
@@ -280,6 +418,63 @@ void PlotWidget::drawAxes(QPainter& painter, const QRectF& area, double yMax) co
     painter.restore();
 }
 
+void PlotWidget::drawPeakLabels(QPainter& painter, const QRectF& area, double yMax) const {
+    const QFontMetricsF metrics(font());
+    const auto& x = m_trace->mzValues();
+    const auto& y = m_trace->intensities();
+    painter.setPen(labelColour);
+    for (const std::size_t peak : labelledPeaks()) {
+        const QString text = QString::number(x[peak], 'f', xDecimals());
+        const double width = metrics.horizontalAdvance(text);
+        const double left = widgetXOf(x[peak]) - width / 2;
+        const double bottom =
+            std::max(area.top() + metrics.height(), area.bottom() - y[peak] / yMax * area.height() - 3);
+        painter.drawText(QRectF(left, bottom - metrics.height(), width + 1, metrics.height()),
+                         Qt::AlignHCenter | Qt::AlignBottom, text);
+    }
+}
+
+// A mark is a small triangle on the top edge pointing down at its x, named beside it.
+void PlotWidget::drawMarks(QPainter& painter, const QRectF& area) const {
+    const QFontMetricsF metrics(font());
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (const XMark& mark : m_marks) {
+        const double px = widgetXOf(mark.x);
+        if (px < area.left() || px > area.right())
+            continue;
+        painter.setPen(QPen(markColour, 1, Qt::DotLine));
+        painter.drawLine(QPointF(px, area.top() + 8), QPointF(px, area.bottom()));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(markColour);
+        painter.drawPolygon(
+            QPolygonF{QPointF(px - 5, area.top()), QPointF(px + 5, area.top()), QPointF(px, area.top() + 8)});
+        painter.setPen(markColour);
+        painter.drawText(QRectF(px + 7, area.top() - 2, 200, metrics.height()), Qt::AlignLeft | Qt::AlignTop,
+                         mark.text);
+    }
+    painter.setBrush(Qt::NoBrush);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+}
+
+// The point nearest the pointer is ringed, and its values written in the pane's top right corner.
+void PlotWidget::drawReadout(QPainter& painter, const QRectF& area, double yMax) const {
+    const QString text = readout();
+    if (text.isEmpty())
+        return;
+    const std::size_t point = *pointedAt();
+    const QPointF at(
+        widgetXOf(m_trace->mzValues()[point]),
+        std::max(area.top(), area.bottom() - m_trace->intensities()[point] / yMax * area.height()));
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(readoutColour, 1.5));
+    painter.drawEllipse(at, 4, 4);
+    const QFontMetricsF metrics(font());
+    const QRectF box(area.right() - metrics.horizontalAdvance(text) - 10, 5,
+                     metrics.horizontalAdvance(text) + 8, metrics.height() + 2);
+    painter.fillRect(box, QColor(255, 255, 255, 230));
+    painter.drawText(box, Qt::AlignCenter, text);
+}
+
 void PlotWidget::drawTrace(QPainter& painter, const QRectF& area, double yMax) const {
     const auto& x = m_trace->mzValues();
     const auto& y = m_trace->intensities();
@@ -323,16 +518,22 @@ void PlotWidget::drawTrace(QPainter& painter, const QRectF& area, double yMax) c
 
 void PlotWidget::mousePressEvent(QMouseEvent* event) {
     emit activated();
-    if (!m_trace || (event->button() != Qt::LeftButton && event->button() != Qt::RightButton))
+    if (!m_trace)
         return;
-    m_dragButton = event->button();
+    const Qt::MouseButton button = event->button();
+    if (button != Qt::LeftButton && button != Qt::RightButton && button != Qt::MiddleButton)
+        return;
+    m_dragButton = button;
     m_dragStart = m_dragNow = std::clamp(event->position().x(), plotArea().left(), plotArea().right());
 }
 
 void PlotWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (m_dragButton == Qt::NoButton)
-        return;
-    m_dragNow = std::clamp(event->position().x(), plotArea().left(), plotArea().right());
+    m_pointer = event->position().x();
+    if (m_dragButton == Qt::MiddleButton) {
+        panWithPointer(event->position().x());
+    } else if (m_dragButton != Qt::NoButton) {
+        m_dragNow = std::clamp(event->position().x(), plotArea().left(), plotArea().right());
+    }
     update();
 }
 
@@ -341,29 +542,88 @@ void PlotWidget::mouseReleaseEvent(QMouseEvent* event) {
         return;
     const Qt::MouseButton button = m_dragButton;
     m_dragButton = Qt::NoButton;
+    if (button == Qt::MiddleButton) {
+        panWithPointer(event->position().x());
+        return;
+    }
     m_dragNow = std::clamp(event->position().x(), plotArea().left(), plotArea().right());
     const bool dragged = std::abs(m_dragNow - m_dragStart) >= clickTolerance;
     const double from = xAt(std::min(m_dragStart, m_dragNow));
     const double to = xAt(std::max(m_dragStart, m_dragNow));
-    if (button == Qt::LeftButton && !dragged)
-        emit clicked(xAt(m_dragStart));
-    else if (button == Qt::LeftButton)
+    if (button == Qt::LeftButton && !dragged) {
+        m_clickedX = xAt(m_dragStart);
+        m_pendingClick.start(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    } else if (button == Qt::LeftButton) {
         addRange(from, to);
-    else if (dragged)
+    } else if (dragged) {
         zoomTo(from, to);
+    }
     update();
 }
 
+// The trace follows the pointer from where it last was.
+void PlotWidget::panWithPointer(double widgetX) {
+    const double moved = widgetX - m_dragNow;
+    m_dragNow = widgetX;
+    panBy(-moved / plotArea().width());
+}
+
 void PlotWidget::mouseDoubleClickEvent(QMouseEvent*) {
+    m_pendingClick.stop();
     showAll();
 }
 
 void PlotWidget::wheelEvent(QWheelEvent* event) {
-    if (!m_trace || event->angleDelta().y() == 0)
+    // Some systems turn a wheel with Shift held into a sideways turn.
+    const int turn = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+    if (!m_trace || turn == 0)
         return;
+    setFocus(Qt::MouseFocusReason);
+    emit activated();
+    if (event->modifiers() & Qt::ShiftModifier) {
+        stretchIntensity(turn > 0 ? 1.25 : 0.8);
+        return;
+    }
     const double centre = xAt(event->position().x());
-    const double factor = event->angleDelta().y() > 0 ? 0.8 : 1.25;
+    const double factor = turn > 0 ? 0.8 : 1.25;
     zoomTo(centre - (centre - m_xMin) * factor, centre + (m_xMax - centre) * factor);
+}
+
+void PlotWidget::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Left:
+        panBy(-0.1);
+        break;
+    case Qt::Key_Right:
+        panBy(0.1);
+        break;
+    case Qt::Key_Up:
+        stretchIntensity(2);
+        break;
+    case Qt::Key_Down:
+        stretchIntensity(0.5);
+        break;
+    case Qt::Key_Home:
+        showAll();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    emit activated();
+}
+
+void PlotWidget::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    // A click or wheel turn says so itself; the window getting the keyboard back changes nothing.
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+        emit activated();
+}
+
+void PlotWidget::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    m_pointer.reset();
+    update();
 }
 
 } // namespace host

@@ -1,12 +1,15 @@
 #include "viewerwindow.h"
 
 #include "plotwidget.h"
+#include "tracepoints.h"
 
+#include "host/hostapplication.h"
 #include "host/installedscripts.h"
 #include "host/scriptrun.h"
 
 #include "appsettings/applicationsettings.h"
 #include "automation/automationerror.h"
+#include "files/savefile.h"
 #include "kestrum/experimentinfo.h"
 #include "kestrum/filespectrum.h"
 #include "kestrum/scantype.h"
@@ -14,6 +17,7 @@
 #include "messages/messageservice.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QFileDialog>
@@ -21,6 +25,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QSplitter>
 #include <QStatusBar>
@@ -51,10 +56,15 @@ QStringList recentFiles() {
     return files;
 }
 
-// "1: +TOF Product" for the experiment choice.
+// Periods, experiments and cycles as query titles count them: from 1, where the file counts from 0.
+int shownNumber(int storedIndex) {
+    return storedIndex + 1;
+}
+
+// "2: +TOF Product" for the experiment choice.
 QString experimentText(int index, const kestrum::ExperimentInfo& experiment) {
     return QStringLiteral("%1: %2%3")
-        .arg(index)
+        .arg(shownNumber(index))
         .arg(experiment.Polarity() == 0 ? QLatin1Char('+') : QLatin1Char('-'))
         .arg(kestrum::scanTypeText(experiment.ScanTypeCode()));
 }
@@ -63,14 +73,47 @@ void showError(const QString& text) {
     messages::show(text, viewerName);
 }
 
+// Hands the host's status messages to the listener while it lives, also when a script ends by
+// an exception.
+class StatusListening {
+public:
+    explicit StatusListening(HostApplication::StatusListener listener) {
+        HostApplication::instance().setStatusListener(std::move(listener));
+    }
+    ~StatusListening() { HostApplication::instance().setStatusListener({}); }
+    StatusListening(const StatusListening&) = delete;
+    StatusListening& operator=(const StatusListening&) = delete;
+};
+
+const QString plotFilters = QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg)");
+const QString svgMimeType = QStringLiteral("image/svg+xml");
+
+// The mouse and keys of the panes and the window, for Help > About.
+const QString actionsHelp = QStringLiteral(
+    "<table cellspacing='4'>"
+    "<tr><td>Click</td><td>shows the spectrum of that cycle (on the chromatogram)</td></tr>"
+    "<tr><td>Drag</td><td>selects a range; Delete clears the ranges</td></tr>"
+    "<tr><td>Right-drag, wheel</td><td>zoom; double-click or Home shows everything</td></tr>"
+    "<tr><td>Middle-drag, Left, Right</td><td>pan</td></tr>"
+    "<tr><td>Shift+wheel, Up, Down</td><td>stretch or shrink the intensity axis</td></tr>"
+    "<tr><td>Page Down, Page Up</td><td>next or previous scan of the experiment</td></tr>"
+    "<tr><td>Ctrl+C, Ctrl+E</td><td>copy or export the framed pane (PNG, SVG)</td></tr>"
+    "<tr><td>Ctrl+R, F5</td><td>run a script, run it again</td></tr>"
+    "</table>"
+    "<p>Any click, drag, wheel turn or key in a pane makes it the active pane, framed in blue: "
+    "scripts read its trace and its ranges.</p>");
+
 } // namespace
 
 ViewerWindow::ViewerWindow(QWidget* parent)
     : QMainWindow(parent), m_sampleChoice(new QComboBox), m_periodChoice(new QComboBox),
       m_experimentChoice(new QComboBox), m_chromatogram(new PlotWidget), m_spectrum(new PlotWidget),
-      m_status(new QLabel) {
+      m_status(new QLabel), m_outcome(new QLabel) {
     setWindowTitle(viewerName);
     setAcceptDrops(true);
+    m_sampleChoice->setObjectName(QStringLiteral("SampleChoice"));
+    m_periodChoice->setObjectName(QStringLiteral("PeriodChoice"));
+    m_experimentChoice->setObjectName(QStringLiteral("ExperimentChoice"));
     resize(1000, 720);
 
     auto* choices = new QHBoxLayout;
@@ -97,7 +140,15 @@ ViewerWindow::ViewerWindow(QWidget* parent)
     layout->addLayout(choices);
     layout->addWidget(panes, 1);
     setCentralWidget(central);
+    // What is shown may be cut short; what the last command did (a path) is kept whole.
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(m_status, 1);
+    statusBar()->addPermanentWidget(m_outcome);
+    const QString countedFromOne =
+        QStringLiteral("Counted from 1, as query titles count them; the tooltip of each choice gives the "
+                       "number the file stores, counted from 0.");
+    m_periodChoice->setToolTip(countedFromOne);
+    m_experimentChoice->setToolTip(countedFromOne);
 
     buildMenus();
     connect(m_sampleChoice, &QComboBox::currentIndexChanged, this, [this] {
@@ -111,16 +162,14 @@ ViewerWindow::ViewerWindow(QWidget* parent)
     connect(m_periodChoice, &QComboBox::currentIndexChanged, this, reload);
     connect(m_experimentChoice, &QComboBox::currentIndexChanged, this, reload);
     connect(m_chromatogram, &PlotWidget::clicked, this, &ViewerWindow::showSpectrumAt);
-    const QString usage = QStringLiteral("Drag to select a range, right-drag or turn the wheel to zoom, "
-                                         "double-click to see everything.");
-    m_chromatogram->setToolTip(QStringLiteral("Click to show the spectrum of that cycle. ") + usage);
-    m_spectrum->setToolTip(usage);
     for (PlotWidget* pane : {m_chromatogram, m_spectrum}) {
         connect(pane, &PlotWidget::activated, this, [this, pane] { activatePane(pane); });
         connect(pane, &PlotWidget::rangesChanged, this, &ViewerWindow::updateStatus);
     }
 
-    m_chromatogram->showHint(QStringLiteral("Open a Vesk file with File > Open, or drop one here."));
+    // The panes have no tooltips: one would cover the readout wherever the pointer rests.
+    m_chromatogram->showHint(QStringLiteral("Open a Vesk file with File > Open, or drop one here.\n"
+                                            "Help > About lists what the mouse and the keys do."));
     m_spectrum->showHint(QString());
     updateStatus();
 }
@@ -131,11 +180,14 @@ void ViewerWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("&Open..."), QKeySequence::Open, this, &ViewerWindow::chooseFileToOpen);
     m_recentFilesMenu = file->addMenu(QStringLiteral("Open &Recent"));
+    file->addAction(QStringLiteral("&Export Plot..."), QKeySequence(Qt::CTRL | Qt::Key_E), this,
+                    &ViewerWindow::choosePlotFileToExport);
     file->addSeparator();
     file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
     rebuildRecentFilesMenu();
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(QStringLiteral("&Copy Plot"), QKeySequence::Copy, this, &ViewerWindow::copyPlot);
     edit->addAction(QStringLiteral("&Clear Selections"), QKeySequence(Qt::Key_Delete), this, [this] {
         m_chromatogram->clearRanges();
         m_spectrum->clearRanges();
@@ -146,6 +198,11 @@ void ViewerWindow::buildMenus() {
         m_chromatogram->showAll();
         m_spectrum->showAll();
     });
+    view->addSeparator();
+    view->addAction(QStringLiteral("&Next Scan"), QKeySequence(Qt::Key_PageDown), this,
+                    [this] { stepScan(1); });
+    view->addAction(QStringLiteral("&Previous Scan"), QKeySequence(Qt::Key_PageUp), this,
+                    [this] { stepScan(-1); });
 
     QMenu* scripts = menuBar()->addMenu(QStringLiteral("&Scripts"));
     // The script library installed with the viewer is offered by name, wherever the prefix is.
@@ -161,6 +218,17 @@ void ViewerWindow::buildMenus() {
     const QString lastScript = appsettings::value(applicationName, scriptSection, lastScriptKey);
     m_runLastScript->setText(QStringLiteral("Run %1 &Again").arg(QFileInfo(lastScript).fileName()));
     m_runLastScript->setEnabled(!lastScript.isEmpty());
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&About Vesk Viewer"), this, &ViewerWindow::showAbout);
+}
+
+void ViewerWindow::showAbout() {
+    QMessageBox::about(this, QStringLiteral("About ") + viewerName,
+                       QStringLiteral("<h3>%1 %2</h3><p>Shows Vesk acquisitions and runs processing scripts "
+                                      "on what is shown.</p>")
+                               .arg(viewerName, QStringLiteral(OSTRAND_VERSION)) +
+                           actionsHelp);
 }
 
 void ViewerWindow::chooseFileToOpen() {
@@ -184,6 +252,12 @@ bool ViewerWindow::openFile(const QString& path) {
         return false;
     }
     m_file = std::move(file);
+    // Ranges and the cursor belong to the file they were chosen on.
+    m_chromatogram->clearRanges();
+    m_spectrum->clearRanges();
+    m_cursor.reset();
+    m_activePane = nullptr;
+    setOutcome(QString());
     setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" - ") + viewerName);
     rememberRecentFile(QFileInfo(path).absoluteFilePath());
     fillSampleChoices();
@@ -205,6 +279,7 @@ void ViewerWindow::chooseSample(int sampleNumber) {
     m_filling = true;
     m_sampleChoice->setCurrentIndex(sampleNumber - 1);
     m_filling = false;
+    m_cursor.reset();
     fillPeriodAndExperimentChoices();
     showChromatogram();
 }
@@ -212,8 +287,12 @@ void ViewerWindow::chooseSample(int sampleNumber) {
 void ViewerWindow::fillPeriodAndExperimentChoices() {
     m_filling = true;
     m_periodChoice->clear();
-    for (int p = 0; p < m_file->PeriodCount(sample()); ++p)
-        m_periodChoice->addItem(QString::number(p), p);
+    for (int p = 0; p < m_file->PeriodCount(sample()); ++p) {
+        m_periodChoice->addItem(QString::number(shownNumber(p)), p);
+        m_periodChoice->setItemData(m_periodChoice->count() - 1,
+                                    QStringLiteral("Stored in the file as period %1").arg(p),
+                                    Qt::ToolTipRole);
+    }
     m_experimentChoice->clear();
     // The periods of a sample may differ; the experiments offered are those of the largest.
     int experiments = 0;
@@ -224,13 +303,20 @@ void ViewerWindow::fillPeriodAndExperimentChoices() {
             widestPeriod = p;
         }
     }
-    for (int e = 0; e < experiments; ++e)
+    for (int e = 0; e < experiments; ++e) {
         m_experimentChoice->addItem(experimentText(e, *m_file->Experiment(sample(), widestPeriod, e)), e);
+        m_experimentChoice->setItemData(e, QStringLiteral("Stored in the file as experiment %1").arg(e),
+                                        Qt::ToolTipRole);
+    }
     m_filling = false;
 }
 
 void ViewerWindow::chooseExperiment(int experimentNumber) {
-    m_experimentChoice->setCurrentIndex(experimentNumber);
+    m_experimentChoice->setCurrentIndex(m_experimentChoice->findData(experimentNumber));
+}
+
+std::optional<int> ViewerWindow::cursorCycle() const {
+    return m_cursor ? std::optional<int>(m_cursor->cycle) : std::nullopt;
 }
 
 int ViewerWindow::sample() const {
@@ -248,21 +334,32 @@ int ViewerWindow::experiment() const {
 void ViewerWindow::showChromatogram() {
     if (!m_file)
         return;
-    m_spectrumStatus.clear();
     try {
         if (experiment() >= m_file->ExperimentCount(sample(), period()))
-            throw automation::AutomationError::system(
-                QStringLiteral("Period %1 has no experiment %2.").arg(period()).arg(experiment()));
+            throw automation::AutomationError::system(QStringLiteral("Period %1 has no experiment %2.")
+                                                          .arg(shownNumber(period()))
+                                                          .arg(shownNumber(experiment())));
         kestrum::FileChromatogram chromatogram;
         chromatogram.SetDataFile(m_file->FilePath());
         chromatogram.LoadChromatogram(sample(), period(), experiment());
-        m_chromatogram->setTrace(chromatogram.CopySpectrum(), QStringLiteral("Time (min)"));
+        auto trace = chromatogram.CopySpectrum();
+        trace->setTitle(QStringLiteral("TIC of experiment ") + m_experimentChoice->currentText());
+        m_chromatogram->setTrace(std::move(trace), QStringLiteral("Time (min)"));
     } catch (const automation::AutomationError& error) {
         m_chromatogram->showHint(
             QStringLiteral("The chromatogram could not be read: %1").arg(error.description()));
     }
-    m_spectrum->showHint(QStringLiteral("Click the chromatogram to show the spectrum of that cycle."));
-    activatePane(m_chromatogram);
+    // Another experiment of the same period keeps the cursor's cycle: its scan there is shown.
+    if (m_cursor && m_cursor->period == period() && m_chromatogram->trace()) {
+        showCycle(*m_cursor);
+    } else {
+        m_cursor.reset();
+        m_spectrumStatus.clear();
+        m_spectrum->showHint(QStringLiteral("Click the chromatogram to show the spectrum of that cycle."));
+    }
+    if (!m_activePane || !m_activePane->trace())
+        activatePane(m_chromatogram);
+    updateStatus();
 }
 
 void ViewerWindow::showSpectrumAt(double minutes) {
@@ -271,30 +368,78 @@ void ViewerWindow::showSpectrumAt(double minutes) {
     try {
         const kestrum::CyclePosition position =
             m_file->CycleAtTime(sample(), experiment(), static_cast<float>(minutes * 60.0));
-        const float seconds = m_file->CycleTime(sample(), position.period, experiment(), position.cycle);
+        showCycle({position.period, position.cycle});
+    } catch (const automation::AutomationError& error) {
+        m_spectrum->showHint(QStringLiteral("The spectrum could not be read: %1").arg(error.description()));
+    }
+}
+
+void ViewerWindow::stepScan(int step) {
+    if (!m_file || !m_chromatogram->trace())
+        return;
+    const auto& ionCurrents = m_chromatogram->trace()->intensities();
+    const bool onThisPeriod = m_cursor && m_cursor->period == period();
+    const int from = onThisPeriod ? m_cursor->cycle : step > 0 ? -1 : static_cast<int>(ionCurrents.size());
+    const std::optional<int> cycle = neighbouringScan(ionCurrents, from, step);
+    if (!cycle) {
+        statusBar()->showMessage(QStringLiteral("Experiment %1 has no %2 scan.")
+                                     .arg(shownNumber(experiment()))
+                                     .arg(step > 0 ? QStringLiteral("later") : QStringLiteral("earlier")),
+                                 4000);
+        return;
+    }
+    showCycle({period(), *cycle});
+}
+
+void ViewerWindow::showCycle(Cursor cursor) {
+    m_cursor = cursor;
+    statusBar()->clearMessage();
+    try {
+        const float seconds = m_file->CycleTime(sample(), cursor.period, experiment(), cursor.cycle);
+        const QString minutes = QString::number(seconds / 60.0, 'f', 3);
         auto spectrum = std::make_shared<kestrum::FileSpectrum>();
         spectrum->SetDataFile(m_file->FilePath());
-        spectrum->LoadSpectrum(sample(), position.period, experiment(), seconds, seconds);
+        spectrum->LoadSpectrum(sample(), cursor.period, experiment(), seconds, seconds);
         m_chromatogram->setMarker(seconds / 60.0);
         if (spectrum->PointCount() == 0) {
             m_spectrum->showHint(QStringLiteral("Experiment %1 recorded no scan in cycle %2 (%3 min).")
-                                     .arg(experiment())
-                                     .arg(position.cycle)
-                                     .arg(seconds / 60.0, 0, 'f', 3));
-            m_spectrumStatus.clear();
+                                     .arg(shownNumber(experiment()))
+                                     .arg(shownNumber(cursor.cycle))
+                                     .arg(minutes));
+            m_spectrumStatus =
+                QStringLiteral("Cycle %1 at %2 min: no scan.").arg(shownNumber(cursor.cycle)).arg(minutes);
         } else {
             m_spectrumStatus = QStringLiteral("Cycle %1 at %2 min: %3 %4.")
-                                   .arg(position.cycle)
-                                   .arg(seconds / 60.0, 0, 'f', 3)
+                                   .arg(shownNumber(cursor.cycle))
+                                   .arg(minutes)
                                    .arg(spectrum->PointCount())
                                    .arg(spectrum->IsCentroided() ? QStringLiteral("peaks")
                                                                  : QStringLiteral("profile points"));
             m_spectrum->setTrace(std::move(spectrum), QStringLiteral("m/z"));
+            m_spectrum->setReadoutContext(minutes + QStringLiteral(" min"));
+            m_spectrum->setMarks(precursorMarks(cursor));
         }
     } catch (const automation::AutomationError& error) {
         m_spectrum->showHint(QStringLiteral("The spectrum could not be read: %1").arg(error.description()));
+        m_spectrumStatus.clear();
     }
+    if (!m_spectrum->trace() && m_activePane == m_spectrum)
+        activatePane(m_chromatogram);
     updateStatus();
+}
+
+// On a survey scan, the precursors that the product scans of the same cycle fragmented.
+std::vector<XMark> ViewerWindow::precursorMarks(Cursor cursor) const {
+    std::vector<XMark> marks;
+    if (kestrum::isProductScanType(m_file->Experiment(sample(), cursor.period, experiment())->ScanTypeCode()))
+        return marks;
+    for (int e = 0; e < m_file->ExperimentCount(sample(), cursor.period); ++e) {
+        if (e == experiment())
+            continue;
+        if (const auto precursor = m_file->recordedPrecursor(sample(), cursor.period, e, cursor.cycle))
+            marks.push_back({precursor->mz, QStringLiteral("Exp %1").arg(shownNumber(e))});
+    }
+    return marks;
 }
 
 void ViewerWindow::activatePane(PlotWidget* pane) {
@@ -322,16 +467,85 @@ void ViewerWindow::updateStatus() {
         m_status->setText(QStringLiteral("No file open."));
         return;
     }
-    const bool chromatogramActive = m_activePane == m_chromatogram;
     const std::size_t ranges = m_activePane ? m_activePane->ranges().size() : 0;
     QString text = m_spectrumStatus.isEmpty() ? QString() : m_spectrumStatus + QLatin1Char(' ');
-    text += chromatogramActive ? QStringLiteral("Scripts use the chromatogram")
-                               : QStringLiteral("Scripts use the spectrum");
+    text += QStringLiteral("Scripts use the ") + activePaneName();
     if (ranges > 0)
         text += QStringLiteral(" and its %1 range%2")
                     .arg(ranges)
                     .arg(ranges == 1 ? QString() : QStringLiteral("s"));
     m_status->setText(text + QLatin1Char('.'));
+    m_status->setToolTip(
+        m_cursor ? QStringLiteral("The file stores this cycle as period %1, experiment %2, cycle %3.")
+                       .arg(m_cursor->period)
+                       .arg(experiment())
+                       .arg(m_cursor->cycle)
+                 : QString());
+}
+
+QString ViewerWindow::activePaneName() const {
+    return m_activePane == m_spectrum ? QStringLiteral("spectrum") : QStringLiteral("chromatogram");
+}
+
+void ViewerWindow::setOutcome(const QString& text) {
+    m_outcome->setText(text);
+    m_outcome->setToolTip(text);
+}
+
+QString ViewerWindow::statusText() const {
+    return m_status->text();
+}
+
+QString ViewerWindow::outcomeText() const {
+    return m_outcome->text();
+}
+
+void ViewerWindow::choosePlotFileToExport() {
+    const QStringList recent = recentFiles();
+    const QString folder = recent.isEmpty() ? QString() : QFileInfo(recent.front()).absolutePath();
+    QString filter;
+    QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Export Plot"), folder, plotFilters, &filter);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += filter.contains(QStringLiteral("svg")) ? QStringLiteral(".svg") : QStringLiteral(".png");
+    exportPlot(path);
+}
+
+bool ViewerWindow::exportPlot(const QString& path) {
+    PlotWidget* pane = m_activePane ? m_activePane : m_chromatogram;
+    const bool drawing = QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0;
+    const auto failure = [&path](const QString& reason) {
+        return QStringLiteral("Could not save the plot to %1: %2")
+            .arg(QDir::toNativeSeparators(path), reason);
+    };
+    try {
+        files::SaveFile save(path,
+                             [&](files::SaveFile::Step, const QString& reason) { return failure(reason); });
+        QFile file(save.temporaryPath());
+        const bool written = drawing ? file.open(QIODevice::WriteOnly) && file.write(pane->svg()) >= 0
+                                     : pane->image().save(&file, "PNG");
+        if (!written || !file.flush())
+            throw automation::AutomationError::system(failure(file.errorString()));
+        file.close();
+        save.commit();
+    } catch (const automation::AutomationError& error) {
+        showError(error.description());
+        return false;
+    }
+    setOutcome(
+        QStringLiteral("The %1 plot saved to %2.").arg(activePaneName(), QDir::toNativeSeparators(path)));
+    return true;
+}
+
+void ViewerWindow::copyPlot() {
+    PlotWidget* pane = m_activePane ? m_activePane : m_chromatogram;
+    auto* copied = new QMimeData;
+    copied->setImageData(pane->image());
+    copied->setData(svgMimeType, pane->svg());
+    QApplication::clipboard()->setMimeData(copied);
+    setOutcome(QStringLiteral("The %1 plot copied.").arg(activePaneName()));
 }
 
 void ViewerWindow::chooseScriptToRun() {
@@ -349,10 +563,16 @@ void ViewerWindow::runScript(const QString& path) {
     m_runLastScript->setText(QStringLiteral("Run %1 &Again").arg(QFileInfo(path).fileName()));
     m_runLastScript->setEnabled(true);
 
-    const QString previous = m_status->text();
-    m_status->setText(QStringLiteral("Running %1...").arg(QFileInfo(path).fileName()));
+    setOutcome(QStringLiteral("Running %1...").arg(QFileInfo(path).fileName()));
+    // Only what this run reports comes here.
+    bool reported = false;
+    const StatusListening listening([this, &reported](const QString& text) {
+        reported = true;
+        setOutcome(text);
+    });
     const QString failure = runScriptOnWindow(path, graphWindow());
-    m_status->setText(previous);
+    if (!reported)
+        setOutcome(QString());
     if (!failure.isEmpty())
         showError(failure);
 }

@@ -1,5 +1,7 @@
 #include "spectrumsource.h"
 
+#include "compressedarraycheck.h"
+
 #include "kestrum/kestrumerror.h"
 #include "kestrum/plausiblevalues.h"
 
@@ -10,7 +12,10 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <numeric>
+#include <typeinfo>
+#include <vector>
 
 namespace kestrum {
 
@@ -25,7 +30,11 @@ KestrumError inputError(const QString& path, const QString& reason) {
 
 // The reader library prefixes its messages with the throwing function ("[SAXParser::parse()] ...");
 // users need only the reason.
+// It converts a value to a number only when asked for it, and then reports text where a number
+// belongs as a bad cast.
 QString readerReason(const std::exception& error) {
+    if (dynamic_cast<const std::bad_cast*>(&error) != nullptr)
+        return QStringLiteral("a value that must be a number is not one");
     static const QRegularExpression location(QStringLiteral("^\\s*\\[[^\\]]*\\]\\s*"));
     return QString::fromStdString(error.what()).remove(location).simplified();
 }
@@ -153,7 +162,31 @@ struct SpectrumSource::Private {
     SpectrumListPtr spectra;
     MassAnalyzer defaultAnalyzer = MassAnalyzer::Other;
 
+    // Checked once per spectrum, before the reader library first parses it: it decodes the
+    // arrays even when asked for the spectrum without its points.
+    mutable std::mutex checkedMutex;
+    mutable std::vector<bool> checked;
+
+    void checkCompressedArrays(qsizetype index) const {
+        const auto at = static_cast<std::size_t>(index);
+        {
+            const std::lock_guard lock(checkedMutex);
+            if (checked.size() <= at)
+                checked.resize(spectra->size());
+            if (checked[at])
+                return;
+        }
+        const SpectrumIdentity& identity = spectra->spectrumIdentity(at);
+        if (const QString problem =
+                compressedArrayProblem(path, static_cast<qint64>(identity.sourceFilePosition));
+            !problem.isEmpty())
+            throw spectrumError(index, identity, problem);
+        const std::lock_guard lock(checkedMutex);
+        checked[at] = true;
+    }
+
     SpectrumPtr spectrum(qsizetype index, bool withPoints) const {
+        checkCompressedArrays(index);
         try {
             return spectra->spectrum(static_cast<std::size_t>(index), withPoints);
         } catch (const std::exception& error) {
@@ -161,6 +194,14 @@ struct SpectrumSource::Private {
                 path,
                 QStringLiteral("spectrum %1 cannot be read: %2").arg(index + 1).arg(readerReason(error)));
         }
+    }
+
+    // An error found in a spectrum read, naming the file and the spectrum.
+    KestrumError spectrumError(qsizetype index, const SpectrumIdentity& spectrum,
+                               const QString& reason) const {
+        return inputError(path, QStringLiteral("spectrum %1 ('%2') cannot be read: %3")
+                                    .arg(index + 1)
+                                    .arg(QString::fromStdString(spectrum.id), reason));
     }
 };
 
@@ -194,29 +235,34 @@ qsizetype SpectrumSource::count() const {
 }
 
 int SpectrumSource::msLevel(qsizetype index) const {
-    return msLevelOf(*d->spectrum(index, false));
+    const SpectrumPtr spectrum = d->spectrum(index, false);
+    try {
+        return msLevelOf(*spectrum);
+    } catch (const std::exception& error) {
+        throw d->spectrumError(index, *spectrum, readerReason(error));
+    }
 }
 
 SourceSpectrum SpectrumSource::read(qsizetype index) const {
     const SpectrumPtr spectrum = d->spectrum(index, true);
     SourceSpectrum result;
-    result.msLevel = msLevelOf(*spectrum);
-    result.negative = spectrum->hasCVParam(pwiz::cv::MS_negative_scan);
-    result.centroided = spectrum->hasCVParam(pwiz::cv::MS_centroid_spectrum);
-    result.analyzer = d->defaultAnalyzer;
-    std::string filter = spectrum->cvParam(pwiz::cv::MS_filter_string).value;
-    if (!spectrum->scanList.scans.empty()) {
-        const Scan& scan = spectrum->scanList.scans.front();
-        result.retentionTimeSeconds = scan.cvParam(pwiz::cv::MS_scan_start_time).timeInSeconds();
-        if (scan.instrumentConfigurationPtr)
-            result.analyzer = analyzerOf(*scan.instrumentConfigurationPtr);
-        if (filter.empty())
-            filter = scan.cvParam(pwiz::cv::MS_filter_string).value;
-    }
-    if (const std::optional<MassAnalyzer> named = analyzerOfFilter(filter))
-        result.analyzer = *named;
-    readPrecursor(*spectrum, result);
     try {
+        result.msLevel = msLevelOf(*spectrum);
+        result.negative = spectrum->hasCVParam(pwiz::cv::MS_negative_scan);
+        result.centroided = spectrum->hasCVParam(pwiz::cv::MS_centroid_spectrum);
+        result.analyzer = d->defaultAnalyzer;
+        std::string filter = spectrum->cvParam(pwiz::cv::MS_filter_string).value;
+        if (!spectrum->scanList.scans.empty()) {
+            const Scan& scan = spectrum->scanList.scans.front();
+            result.retentionTimeSeconds = scan.cvParam(pwiz::cv::MS_scan_start_time).timeInSeconds();
+            if (scan.instrumentConfigurationPtr)
+                result.analyzer = analyzerOf(*scan.instrumentConfigurationPtr);
+            if (filter.empty())
+                filter = scan.cvParam(pwiz::cv::MS_filter_string).value;
+        }
+        if (const std::optional<MassAnalyzer> named = analyzerOfFilter(filter))
+            result.analyzer = *named;
+        readPrecursor(*spectrum, result);
         for (const QString& problem :
              {plausible::timeProblem("scan start time", result.retentionTimeSeconds),
               plausible::precursorProblem(result.precursorMz, result.precursorCharge)})
@@ -224,10 +270,7 @@ SourceSpectrum SpectrumSource::read(qsizetype index) const {
                 throw std::runtime_error(problem.toStdString());
         readPoints(*spectrum, result);
     } catch (const std::exception& error) {
-        throw inputError(
-            d->path, QStringLiteral("spectrum %1 ('%2') cannot be read: %3")
-                         .arg(index + 1)
-                         .arg(QString::fromStdString(spectrum->id), QString::fromStdString(error.what())));
+        throw d->spectrumError(index, *spectrum, readerReason(error));
     }
     return result;
 }

@@ -66,7 +66,7 @@ std::shared_ptr<PeakList> PeakFinder::FindPeaks(const SpectrumData& spectrum,
         const double cutoff = highest[static_cast<std::size_t>(maxPeaks)].height;
         std::erase_if(peaks, [cutoff](const Peak& p) { return p.height <= cutoff; });
     }
-    return std::make_shared<PeakList>(std::move(peaks));
+    return std::make_shared<PeakList>(std::move(peaks), m_algorithm.tolerance());
 }
 
 } // namespace kestrum

@@ -114,7 +114,7 @@ const std::vector<Peak>& PeakFinderAlgorithm::findPeaks(std::span<const double> 
                 .arg(intensity.size()),
             QStringLiteral("PeakFinder"));
     m_peaks.clear();
-    IsotopeTolerance tolerance;
+    IsotopeTolerance& tolerance = m_tolerance;
     if (centroided) {
         m_resolution = 0;
         for (std::size_t i = 0; i < mz.size(); ++i)

@@ -30,6 +30,9 @@ public:
 
     // Resolving power measured on the last profile spectrum, 0 after a centroided one.
     double resolution() const { return m_resolution; }
+    // How far the last spectrum's isotope peaks were searched from where their spacing puts them:
+    // the accuracy of its centroids.
+    const IsotopeTolerance& tolerance() const { return m_tolerance; }
 
 private:
     IsotopeTolerance centroidedTolerance() const;
@@ -45,6 +48,7 @@ private:
     std::vector<Peak> m_setAside;
     std::vector<Peak> m_merged;
     double m_resolution = 0;
+    IsotopeTolerance m_tolerance;
 };
 
 } // namespace kestrum

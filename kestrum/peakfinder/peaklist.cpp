@@ -10,7 +10,8 @@ const QString source = QStringLiteral("PeakList");
 
 } // namespace
 
-PeakList::PeakList(std::vector<Peak> peaks) : m_peaks(std::move(peaks)) {}
+PeakList::PeakList(std::vector<Peak> peaks, IsotopeTolerance accuracy)
+    : m_peaks(std::move(peaks)), m_accuracy(accuracy) {}
 
 int PeakList::PeakCount() const {
     return static_cast<int>(m_peaks.size());

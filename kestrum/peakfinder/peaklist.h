@@ -3,6 +3,7 @@
 // peak's numbers through PeakField and PeakValue and its cluster membership through PeakCharge and
 // StandsForItself.
 
+#include "kestrum/peakfinder/isotopeclusterer.h"
 #include "kestrum/peakfinder/peak.h"
 
 #include "kestrum_peakfinder_export.h"
@@ -22,7 +23,9 @@ public:
         MonoisotopicMzField = 6,
     };
 
-    explicit PeakList(std::vector<Peak> peaks);
+    // `accuracy` is how far the spectrum's centroids of one peak may scatter (from its peak
+    // widths in a profile, from its isotope spacings in a peak list); unknown (0) by default.
+    explicit PeakList(std::vector<Peak> peaks, IsotopeTolerance accuracy = {});
 
     int PeakCount() const;
     // Index from 1; fields other than those above raise an error that names them.
@@ -35,11 +38,14 @@ public:
     std::pair<double, double> PeakValue(int index) const;
 
     const std::vector<Peak>& peaks() const { return m_peaks; }
+    // How far apart two centroids near `mz` may lie and still be one peak; 0 when unknown.
+    double accuracyAt(double mz) const { return m_accuracy.at(mz); }
 
 private:
     const Peak& peakAt(int index) const;
 
     std::vector<Peak> m_peaks;
+    IsotopeTolerance m_accuracy;
 };
 
 } // namespace kestrum

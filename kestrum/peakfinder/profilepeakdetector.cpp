@@ -1,5 +1,7 @@
 #include "kestrum/peakfinder/profilepeakdetector.h"
 
+#include "kestrum/peakfinder/cancellation.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -15,6 +17,12 @@ constexpr std::size_t dipsBridged = 3;
 // The smoothing kernel's half width as a share of the peak width: enough to even out jagged sums
 // and noise, little enough to keep isotope peaks apart.
 constexpr double kernelShareOfWidth = 0.35;
+// Each point is smoothed with at most this many neighbours on either side. Profiles, and sums of
+// profiles on interleaved grids, have far fewer within a kernel; a crafted or degenerate scan
+// (a million points at one m/z) would otherwise take time growing with the square of its size.
+constexpr std::size_t mostNeighbours = 256;
+// Smoothing asks whether to stop after this many points.
+constexpr std::size_t pointsBetweenCancellationChecks = 1 << 16;
 // Two hills whose valley stays above this share of the lower one are one peak.
 constexpr double valleyShareOfApex = 0.7;
 constexpr double lowestResolution = 300;
@@ -115,16 +123,20 @@ double ProfilePeakDetector::measureResolution(std::span<const double> mz, std::s
 
 void ProfilePeakDetector::smooth(std::span<const double> mz, std::span<const double> intensity) {
     // A biweight kernel weighted by the points actually present, so that unevenly spaced and
-    // interleaved grids average correctly. Each pair of neighbours is weighed once, for both.
+    // interleaved grids average correctly. Each pair of neighbours is weighed once, for both, so
+    // the cap on neighbours keeps the weights symmetric.
     const std::size_t count = mz.size();
     m_smoothed.assign(intensity.begin(), intensity.end());
     m_weights.assign(count, 1.0);
     const double share = kernelShareOfWidth / m_resolution;
     for (std::size_t i = 0; i < count; ++i) {
+        if (i % pointsBetweenCancellationChecks == pointsBetweenCancellationChecks - 1)
+            CancellationScope::throwIfRequested();
         const double inverseHalfWidth = 1 / (share * mz[i]);
         double weighted = 0;
         double weights = 0;
-        for (std::size_t j = i + 1; j < count; ++j) {
+        const std::size_t end = std::min(count, i + 1 + mostNeighbours);
+        for (std::size_t j = i + 1; j < end; ++j) {
             const double u = (mz[j] - mz[i]) * inverseHalfWidth;
             if (u >= 1)
                 break;

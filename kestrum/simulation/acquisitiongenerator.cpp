@@ -37,6 +37,17 @@ QJsonObject settingsJson(const GenerationOptions& options) {
         {QStringLiteral("realistic"), options.realistic},
         {QStringLiteral("chargesRecorded"), options.recordCharges},
     };
+    if (options.realistic) {
+        const ElutionRealism drawn = ElutionRealism::variedFor(options.seed);
+        settings.insert(QStringLiteral("sample"),
+                        QJsonObject{{QStringLiteral("peptidesPerMinute"), drawn.peptidesPerMinute},
+                                    {QStringLiteral("peakWidthSeconds"), drawn.fixedPeakSeconds},
+                                    {QStringLiteral("abundanceMedian"), drawn.abundanceMedian},
+                                    {QStringLiteral("abundanceSpread"), drawn.abundanceSpread},
+                                    {QStringLiteral("otherChargeShare"), drawn.otherChargeShare},
+                                    {QStringLiteral("secondIsotopeShare"), drawn.secondIsotopeShare},
+                                    {QStringLiteral("coElutingPairsPerPeptide"), drawn.coElutingShare}});
+    }
     if (dataDependent) {
         settings.insert(QStringLiteral("top"), options.topN);
         settings.insert(QStringLiteral("exclusionSeconds"), options.exclusionSeconds);
@@ -77,11 +88,8 @@ void SampleRunContext::addProductScan(const Precursor& precursor, const ScanPosi
 
 ElutionMap SampleRunContext::elutionOf(int sample) const {
     SimulationRandom random = SimulationRandom::forKey(options.seed, {sample, -1});
-    ElutionRealism realism;
-    if (options.realistic) {
-        realism.widthFollowsRunLength = false;
-        realism.secondIsotopeShare = 0.15;
-    }
+    const ElutionRealism realism =
+        options.realistic ? ElutionRealism::variedFor(options.seed) : ElutionRealism{};
     return ElutionMap(PeptidePool::builtIn(), options.minutes * 60.0, polarity(), SurveyScanRange, random,
                       realism);
 }

@@ -32,9 +32,11 @@ struct GenerationOptions {
     bool negative = false;
     double resolution = 15000; // m/z over full width at half maximum
     // As hard as real data: Poisson counts with 3 % point noise, about 150 chemical-noise ions per
-    // product scan, fragment heights over three decades, a few ppm of m/z error, 15 % of precursors
-    // isolated on their second isotope, co-isolated precursors adding their fragments, elution
-    // peaks as wide in long runs as in short ones. Off, the scans are clean and easy to read.
+    // product scan, fragment heights over three decades, a few ppm of m/z error, 10 to 22 % of
+    // precursors isolated on their second isotope, co-isolated precursors adding their fragments,
+    // near-isobaric peptides of the same charge eluting together, elution peaks as wide in long
+    // runs as in short ones; density, peak widths, intensities and charge mix drawn per seed. Off,
+    // the scans are clean and easy to read.
     bool realistic = true;
     bool recordCharges = true; // product scans carry their precursor's charge
 };

@@ -8,6 +8,7 @@
 #include "simulationrandom.h"
 #include "spectrumrenderer.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace kestrum::simulation {
@@ -34,6 +35,20 @@ struct ElutionRealism {
     // Share of precursors the instrument isolates on their second isotope whatever their mass; 0
     // isolates the more intense of the first two.
     double secondIsotopeShare = 0;
+    double peptidesPerMinute = 150;
+    double fixedPeakSeconds = 15; // full width at half maximum when it does not follow the run length
+    double abundanceMedian = 1500;
+    double abundanceSpread = 1.3;  // natural log
+    double otherChargeShare = 0.5; // peptides seen in the charge states beside their preferred one
+    // Share of peptides given a partner of the same charge within 1 m/z that elutes with them, as
+    // busy stretches of real gradients have: the survey scan tells the two apart, a wide precursor
+    // window does not.
+    double coElutingShare = 0;
+
+    // Drawn once per seed within the bounds of real nano-LC runs, so that no single seed is the
+    // whole story: density, peak widths, intensity range, charge mix, isolation on the second
+    // isotope and co-eluting near-isobaric pairs.
+    static ElutionRealism variedFor(std::uint64_t seed);
 };
 
 class ElutionMap {
@@ -49,6 +64,8 @@ public:
     void elutingAt(double seconds, std::vector<const PeptideFeature*>& eluting) const;
 
 private:
+    void pairCoElutingPeptides(double share, SimulationRandom& random);
+
     std::vector<PeptideFeature> m_features; // by ascending apex
     double m_peakWidthSeconds = 0;          // typical full width at half maximum
     double m_widestSigma = 0;

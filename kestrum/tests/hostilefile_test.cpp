@@ -117,8 +117,8 @@ protected:
     enum class Checksums { Kept, Dropped };
 
     // A copy of the file whose tables have lost their type checks and constraints, then `sql` run
-    // on it (with `blob` bound to its parameter). Without checksums it is a file as the first
-    // version of the format stored it, so that the checks beneath the checksum show.
+    // on it (with `blob` bound to its parameter). Without checksums (of scans and of the layout) it
+    // is a file as the first version of the format stored it, so that the checks beneath show.
     QString mutated(const std::string& sql, const QByteArray& blob = {},
                     Checksums checksums = Checksums::Dropped) {
         const QString path = pathOf(QStringLiteral("mutant-%1.vesk").arg(++mutants));
@@ -130,7 +130,8 @@ protected:
             loosen += std::string("CREATE TABLE loose AS SELECT * FROM ") + table + "; DROP TABLE " + table +
                       "; ALTER TABLE loose RENAME TO " + table + ";";
         if (checksums == Checksums::Dropped)
-            loosen += "ALTER TABLE scan DROP COLUMN checksum; PRAGMA user_version = 1;";
+            loosen +=
+                "ALTER TABLE scan DROP COLUMN checksum; DROP TABLE layout_checksum; PRAGMA user_version = 1;";
         EXPECT_EQ(sqlite3_exec(db, loosen.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
             << sqlite3_errmsg(db);
         if (blob.isNull()) {
@@ -250,6 +251,36 @@ TEST_F(HostileFileTest, ScansChangedBehindTheirChecksumAreRefusedAndOlderFilesSt
     std::vector<ScanRecord> scans;
     EXPECT_EQ(refusalOf(mutated("SELECT 1"), &scans), QString());
     EXPECT_TRUE(sameScans(scans, originalScans));
+}
+
+// The layout (samples, periods, experiments, cycles) has a checksum of its own: a row added or a
+// value changed there would otherwise export believable but wrong results (an extra period makes
+// a data-dependent run a fixed-precursor one). Any checksum that is there is checked, whatever
+// version the file claims.
+TEST_F(HostileFileTest, LayoutChangedBehindItsChecksumIsRefused) {
+    const QString layout =
+        QStringLiteral("its samples, periods, experiments and cycles do not match their checksum");
+    const Mutation cases[] = {
+        {"INSERT INTO period VALUES (1, 1)", {}, layout},
+        {"DELETE FROM cycle WHERE sample = 2 AND period = 1 AND cycle = 2", {}, layout},
+        {"UPDATE cycle SET start_time = start_time + 0.5 WHERE sample = 1 AND cycle = 2", {}, layout},
+        {"UPDATE experiment SET fixed_mass = 600 WHERE sample = 1 AND experiment = 1", {}, layout},
+        {"UPDATE experiment SET polarity = 1 - polarity WHERE sample = 2", {}, layout},
+        {"UPDATE experiment SET scan_type = 9999 WHERE experiment = 1", {}, layout},
+        {"UPDATE experiment SET scan_type = -1 WHERE experiment = 0", {}, layout},
+        {"UPDATE sample SET name = 'another run' WHERE sample = 2", {}, layout},
+        {"INSERT INTO layout_checksum SELECT checksum FROM layout_checksum",
+         {},
+         QStringLiteral("exactly one")},
+        {"PRAGMA user_version = 1; UPDATE scan SET precursor_mz = 523.7813 WHERE id = 5",
+         {},
+         QStringLiteral(
+             "the scan of sample 1, period 0, experiment 1, cycle 0: its checksum does not match")},
+    };
+    for (const auto& c : cases) {
+        const QString refusal = refusalOf(mutated(c.sql, c.blob, Checksums::Kept));
+        EXPECT_TRUE(refusal.contains(c.expected)) << c.sql << ": " << refusal.toStdString();
+    }
 }
 
 TEST_F(HostileFileTest, DamageThatWouldGiveWrongDataIsRefused) {

@@ -30,6 +30,18 @@ TEST_F(VeskFileDescriptionTest, DescribesEverySampleWithScanTypesAndScanCounts) 
                         .arg(path));
 }
 
+// A sample name is shown on one line, whatever control characters the file holds in it.
+TEST_F(VeskFileDescriptionTest, ControlCharactersOfASampleNameAreNotPassedToTheTerminal) {
+    const QString path = pathOf(QStringLiteral("names.vesk"));
+    {
+        VeskWriter writer(path);
+        writer.addSample(QStringLiteral("A\x1b]0;title\x07\0B\r\nC\tD"));
+        writer.commit();
+    }
+    EXPECT_TRUE(
+        describeVeskFile(*VeskFile::open(path)).contains(QStringLiteral("Sample 1 \"A_]0;title__B_C_D\": ")));
+}
+
 TEST_F(VeskFileDescriptionTest, DataDependentNeedsOnePeriodAndAProductScanBelowFixedMass31) {
     const QString path = pathOf(QStringLiteral("dde.vesk"));
     {

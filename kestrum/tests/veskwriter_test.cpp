@@ -103,8 +103,8 @@ TEST_F(VeskWriterTest, LongProfileAndCentroidArraysReadBackBitForBit) {
         written.push_back(scan);
     }
     expectExactRoundTrip(path, written);
-    // Well under the 16 bytes per point of the plain arrays.
-    EXPECT_LT(QFileInfo(path).size(), 3 * 4000 * 10);
+    // Well under the 16 bytes per point of the plain arrays, besides the page of each table.
+    EXPECT_LT(QFileInfo(path).size(), 3 * 4000 * 10 + 4096);
 }
 
 TEST_F(VeskWriterTest, LowBytesThatBecomeCompressibleAreCompressedAgain) {

@@ -60,7 +60,7 @@ const std::map<QString, QString>& helpStrings() {
             byMember[QStringLiteral("set") + field] = text;
         }
         byMember[QStringLiteral("SetInfoFromRegistry")] = QStringLiteral(
-            "Reads the values from the registry, or sets defaults if nothing in the registry. Also "
+            "Reads the values from the settings file, or sets defaults if nothing is stored there. Also "
             "called at object creation time");
         return byMember;
     }();

@@ -121,11 +121,22 @@ bool VeskFileInfo::isThisScanDDEProduct(std::int16_t scanType, double fixedMass)
 void VeskFileInfo::GetParentMZAndCharge(const kestrum::VeskFile* theWF, std::int16_t theSampleIndex,
                                         std::int16_t thePeriod, std::int16_t theExpt, std::int32_t theCycle,
                                         double& parentMZ, std::int16_t& chargeState) {
-    const auto recorded =
-        theWF ? theWF->recordedPrecursor(theSampleIndex, thePeriod, theExpt, theCycle) : std::nullopt;
-    if (!recorded)
+    if (!theWF)
         throw errors::NumberedError::system(
             QStringLiteral("Could not obtain charge state in GetParentMZAndCharge."));
+    const auto recorded = theWF->recordedPrecursor(theSampleIndex, thePeriod, theExpt, theCycle);
+    // The callers ask only for scans of experiments typed as data-dependent product scans, which
+    // the instrument records with their precursor; a scan without one is no product scan.
+    if (!recorded)
+        throw errors::NumberedError::system(
+            QStringLiteral(
+                "Experiment %1 of sample %2 (period %3) is typed as a product scan, but its scan in "
+                "cycle %4 records no precursor m/z. It is likely a survey experiment typed as a "
+                "product scan.")
+                .arg(theExpt)
+                .arg(theSampleIndex)
+                .arg(thePeriod)
+                .arg(theCycle));
     parentMZ = recorded->mz;
     chargeState = static_cast<std::int16_t>(std::clamp(recorded->charge, 0, 100));
 }

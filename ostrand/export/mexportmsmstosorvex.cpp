@@ -4,23 +4,18 @@
 #include "diagnostics/mlogger.h"
 #include "diagnostics/parameterdump.h"
 #include "exportprogress.h"
-#include "mmathutils.h"
 #include "mspectrum.h"
 #include "settings/processingparameters.h"
 #include "sorvexstringhelper.h"
 
 #include "errors/numberederror.h"
 #include "kestrum/filespectrum.h"
+#include "kestrum/peakfinder/cancellation.h"
 #include "kestrum/veskfile.h"
-
-#include <cmath>
 
 namespace ostrand {
 
 namespace {
-
-// A survey peak this close to a product scan's precursor m/z is taken as that precursor.
-constexpr double surveyPeakWindow = 0.1;
 
 void log(const QString& text) {
     MLogger::LogMessage(text);
@@ -112,6 +107,23 @@ void MExportMSMSToSorvex::DoExportPrivate(const QString& filePath, std::int32_t 
     m_fileInfo->setFileNameAndIndex(filePath, firstSample, 0, 0, startCycle);
     const std::int32_t lastSample =
         sampleIndex == -1 ? m_fileInfo->getNumberOfSamples().toInt() : sampleIndex;
+    // A cancel request reaches into the peak finder too, which a huge scan keeps busy for long.
+    const kestrum::CancellationScope cancellation([this] {
+        m_pendingEvents->process();
+        return m_cancelled;
+    });
+    try {
+        exportSamples(progress, startCycle, endCycle, sampleNameLabel, useCycles, firstSample, lastSample);
+    } catch (const kestrum::Cancelled&) {
+        m_cancelled = true;
+    }
+}
+
+void MExportMSMSToSorvex::exportSamples(ExportProgress* progress, std::int32_t startCycle,
+                                        std::int32_t endCycle, SampleLabel* sampleNameLabel,
+                                        const CycleSelection& useCycles, std::int32_t firstSample,
+                                        std::int32_t lastSample) {
+    const QString filePath = m_fileInfo->GetFilename();
     for (std::int32_t sample = firstSample; sample <= lastSample; ++sample) {
         log(QStringLiteral("MExportMSMSToSorvex.DoExportRange - processing sample ") +
             QString::number(sample));
@@ -242,7 +254,7 @@ void MExportMSMSToSorvex::ProcessOneCycle(kestrum::FileSpectrum& survey, kestrum
     logValue("cycleNumber", cycle);
     // The survey scan's peaks, found once per cycle: every product scan of the cycle looks up its
     // precursor among the same peaks.
-    std::shared_ptr<kestrum::CentroidableSpectrum> surveyPeaks;
+    bool surveyLoaded = false;
     const auto period = file.Period(sample, 0);
     for (int experiment = 0; experiment < period->ExperimentCount(); ++experiment) {
         const auto info = period->ExperimentAt(experiment);
@@ -263,44 +275,30 @@ void MExportMSMSToSorvex::ProcessOneCycle(kestrum::FileSpectrum& survey, kestrum
             parentMZ = VeskFileInfo::ParseParentMZFromTitle(product.Title());
         if (!(parentMZ > 0) || product.PointCount() == 0)
             continue;
+        PrecursorIon ion;
         if (WantSurveyCharge()) {
-            if (!surveyPeaks) {
+            if (!surveyLoaded) {
                 const float surveyTime = file.CycleTime(sample, 0, 0, cycle);
                 survey.LoadSpectrum(sample, 0, 0, surveyTime, surveyTime);
-                surveyPeaks = survey.PointCount() == 0
-                                  ? std::make_shared<kestrum::CentroidableSpectrum>()
-                                  : MMathUtils::DoCentroidNative(survey, false, false, false, 0, -1);
+                m_survey.findPeaks(survey);
+                surveyLoaded = true;
             }
-            // The survey scan's charge wins; the recorded one stands where it finds none.
-            if (const std::int16_t surveyCharge = GetChargeFromSurveyScan(*surveyPeaks, parentMZ);
-                surveyCharge > 0)
-                charge = surveyCharge;
+            // The precursor moves to the survey peak it was selected on, and to its cluster's
+            // monoisotopic peak when that peak was the second or third isotope; the survey scan's
+            // charge wins, the recorded one stands where it finds none.
+            ion = m_survey.ionAt(parentMZ);
+            if (ion.known())
+                parentMZ = ion.monoisotopicMz;
+            if (ion.charge > 0)
+                charge = ion.charge;
         }
         m_groups.AddScan(product.CopySpectrum(), parentMZ, charge, cycle, time,
-                         static_cast<std::int16_t>(experiment), m_params, m_fileInfo);
+                         static_cast<std::int16_t>(experiment), m_params, m_fileInfo, ion);
     }
 }
 
 bool MExportMSMSToSorvex::WantSurveyCharge() const {
     return m_params->getDDEAutoDetermineCharge() != 0 && m_fileInfo->isTOFSurveyDDE();
-}
-
-std::int16_t MExportMSMSToSorvex::GetChargeFromSurveyScan(const kestrum::CentroidableSpectrum& peaks,
-                                                          double& parentMZ) {
-    if (peaks.PointCount() == 0)
-        return 0;
-    const int first = peaks.FindPointIndex(parentMZ - surveyPeakWindow, 1);
-    const int last = peaks.FindPointIndex(parentMZ + surveyPeakWindow, 1);
-    // The most intense peak around the precursor; the lower one on a tie.
-    int best = first;
-    for (int i = first + 1; i <= last; ++i)
-        if (peaks.YAt(i) > peaks.YAt(best))
-            best = i;
-    const double peakMz = peaks.XAt(best);
-    if (std::abs(parentMZ - peakMz) > surveyPeakWindow)
-        return 0;
-    parentMZ = peakMz;
-    return static_cast<std::int16_t>(std::max(peaks.ChargeAt(best), 0));
 }
 
 void MExportMSMSToSorvex::FlushGroups(std::int32_t cycle) {

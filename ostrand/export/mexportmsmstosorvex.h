@@ -75,6 +75,9 @@ public:
     void setPendingEvents(std::shared_ptr<PendingEvents> pendingEvents);
 
 private:
+    void exportSamples(ExportProgress* progress, std::int32_t startCycle, std::int32_t endCycle,
+                       SampleLabel* sampleNameLabel, const CycleSelection& useCycles,
+                       std::int32_t firstSample, std::int32_t lastSample);
     void DoExportMSMS(ExportProgress* progress, std::int32_t startCycle, std::int32_t endCycle,
                       const CycleSelection& useCycles);
     void DoExportDDE(ExportProgress* progress, std::int32_t startCycle, std::int32_t endCycle,
@@ -82,9 +85,6 @@ private:
     void ProcessOneCycle(kestrum::FileSpectrum& survey, kestrum::FileSpectrum& product,
                          const kestrum::VeskFile& file, std::int32_t sample, std::int32_t cycle);
     bool WantSurveyCharge() const;
-    // The charge of the most intense survey peak within 0.1 of parentMZ, which moves to that peak;
-    // 0, with parentMZ unchanged, when there is none.
-    static std::int16_t GetChargeFromSurveyScan(const kestrum::CentroidableSpectrum& peaks, double& parentMZ);
     void FlushGroups(std::int32_t cycle);
     QString ExportOneMSMSSpectrum(const kestrum::VeskFile& file, std::int32_t period, std::int32_t experiment,
                                   std::int32_t cycle);
@@ -92,6 +92,7 @@ private:
     void writeQuery(const QString& text);
 
     PrecursorGroups m_groups;
+    SurveyPrecursors m_survey;
     Params m_params;
     std::shared_ptr<SorvexStringHelper> m_queryHelper;
     std::shared_ptr<VeskFileInfo> m_fileInfo;

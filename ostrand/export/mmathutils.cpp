@@ -43,6 +43,14 @@ void logFailure(const QString& description, bool deisotope, bool useIntensityNot
     MLogger::LogMessage(QStringLiteral("\tCentroid Data - end"));
 }
 
+[[noreturn]] void raiseCentroidFailure(const NumberedError& error, bool deisotope, bool useIntensityNotArea,
+                                       const kestrum::SpectrumData& original,
+                                       const kestrum::SpectrumData& partial) {
+    logFailure(error.description(), deisotope, useIntensityNotArea, original, partial);
+    throw NumberedError::system(QStringLiteral("Error centroiding data. (") + error.description() +
+                                QLatin1Char(')'));
+}
+
 void buildPeakList(const kestrum::SpectrumData& spectrum, bool deisotope, bool iTraq,
                    bool useIntensityNotArea, double minIntensity, std::int16_t chargeState,
                    const ostrand::ComplementaryIons* complements, kestrum::CentroidableSpectrum& result) {
@@ -100,12 +108,18 @@ DoCentroidNative(const kestrum::SpectrumData& spectrum, bool deisotope, bool iTr
         buildPeakList(spectrum, deisotope, iTraq, useIntensityNotArea, minIntensity, chargeState, complements,
                       *result);
     } catch (const NumberedError& error) {
-        logFailure(error.description(), deisotope, useIntensityNotArea, spectrum, *result);
-        throw NumberedError::system(QStringLiteral("Error centroiding data. (") + error.description() +
-                                    QLatin1Char(')'));
+        raiseCentroidFailure(error, deisotope, useIntensityNotArea, spectrum, *result);
     }
     result->SetCentroided(true);
     return result;
+}
+
+std::shared_ptr<kestrum::PeakList> FindPeaksNative(const kestrum::SpectrumData& spectrum) {
+    try {
+        return kestrum::PeakFinder().FindPeaks(spectrum, kestrum::PeakFinderOptions());
+    } catch (const NumberedError& error) {
+        raiseCentroidFailure(error, false, false, spectrum, kestrum::CentroidableSpectrum());
+    }
 }
 
 void ThresholdByPercent(kestrum::SpectrumData& spectrum, double percent) {

@@ -10,6 +10,7 @@
 
 namespace kestrum {
 class CentroidableSpectrum;
+class PeakList;
 class SpectrumData;
 } // namespace kestrum
 
@@ -28,6 +29,10 @@ std::shared_ptr<kestrum::CentroidableSpectrum>
 DoCentroidNative(const kestrum::SpectrumData& spectrum, bool deisotope, bool iTraq, bool useIntensityNotArea,
                  double minIntensity, std::int16_t chargeState,
                  const ostrand::ComplementaryIons* complements = nullptr);
+
+// The peak finder's peaks of `spectrum` under its default options, each with its isotope cluster
+// and charge. Raises "Error centroiding data. (...)" when the peak finder fails.
+std::shared_ptr<kestrum::PeakList> FindPeaksNative(const kestrum::SpectrumData& spectrum);
 
 // Removes, in place, every point below `percent` per cent of the highest intensity; nothing when
 // `percent` is 0 or less. Charges are not kept.

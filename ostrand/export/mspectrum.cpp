@@ -7,8 +7,11 @@
 #include "settings/processingparameters.h"
 
 #include "kestrum/centroidablespectrum.h"
+#include "kestrum/peakfinder/isotopeclusterer.h"
+#include "messages/printabletext.h"
 #include "numbers/numberconversion.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ostrand {
@@ -20,6 +23,9 @@ namespace {
 
 // Intensities at or below this are noise left by centroiding and are not written.
 constexpr double smallestWrittenIntensity = 0.000095;
+// How far above the singly protonated precursor a fragment peak may still be centroided: the
+// precursor's m/z and the fragments' carry errors of their own.
+constexpr double fragmentMassSlack = 1.0;
 
 QString text(double value) {
     return numberText(value, 15);
@@ -157,6 +163,8 @@ void MSpectrum::CentroidAndThreshold() {
                                          !m_params->getMSMSReportPeakArea(), minIntensity, m_chargeState,
                                          m_isPositive ? &complements : nullptr);
     }
+    if (m_isPositive)
+        DropPeaksAboveThePrecursor();
     if (thresholdInPercent)
         MMathUtils::ThresholdByPercent(*m_spectrum, m_params->getMSMSThresholdPerc());
 }
@@ -178,6 +186,19 @@ QString MSpectrum::getSorvexDataForOneMSMSDataSet() {
     if (peakLines < m_params->getMSMSAveNeedXPeaks())
         result.clear();
     return result;
+}
+
+void MSpectrum::DropPeaksAboveThePrecursor() {
+    const std::vector<int> charges = SearchedCharges();
+    const int charge = *std::max_element(charges.begin(), charges.end());
+    if (charge <= 0 || !(m_parentMZ > 0))
+        return;
+    using kestrum::IsotopeClusterer;
+    const double limit = (m_parentMZ - IsotopeClusterer::protonMass) * charge + IsotopeClusterer::protonMass +
+                         fragmentMassSlack;
+    const std::vector<double>& mz = m_spectrum->mzValues();
+    const auto kept = std::upper_bound(mz.begin(), mz.end(), limit) - mz.begin();
+    m_spectrum->SetPointCount(static_cast<int>(kept));
 }
 
 std::vector<int> MSpectrum::SearchedCharges() const {
@@ -216,11 +237,9 @@ QString MSpectrum::GetIonsBlock(std::int16_t charge, std::int64_t& peakLines) co
 }
 
 QString MSpectrum::GetQueryTitle() const {
-    QString title = m_params && m_params->getUseOldQueryTitles() ? GetOldQueryTitle() : GetNewQueryTitle();
     // A line break of any kind inside the title would end the TITLE= line and break the block.
-    title.replace(QStringLiteral("\r\n"), QStringLiteral("_"));
-    title.replace(u'\r', u'_');
-    return title.replace(u'\n', u'_');
+    return messages::printableOnOneLine(m_params && m_params->getUseOldQueryTitles() ? GetOldQueryTitle()
+                                                                                     : GetNewQueryTitle());
 }
 
 QString MSpectrum::GetNewQueryTitle() const {

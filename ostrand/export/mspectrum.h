@@ -48,6 +48,10 @@ public:
 private:
     void RecordCycles(bool first, std::int32_t firstCycle, std::int32_t lastCycle, std::int16_t experiment);
     void CentroidAndThreshold();
+    // A fragment weighs less than its precursor, so even a singly charged one lies below the
+    // singly protonated precursor (for the highest charge searched); peaks above it are noise
+    // and are dropped. Positive ions of a known or default charge only.
+    void DropPeaksAboveThePrecursor();
     // The charges the query blocks are written with: the spectrum's own, else the default ones,
     // else 0 for one block without a charge.
     std::vector<int> SearchedCharges() const;

@@ -71,10 +71,18 @@ void log(const QString& text) {
     MLogger::LogMessage(text);
 }
 
+// The platform's error 91 for a host object that is not there, as the user can act on it: the
+// graph window has no acquisition behind it.
+AutomationError noDataShown() {
+    return AutomationError(91,
+                           QStringLiteral("The graph window shows no acquisition data. Open an acquisition "
+                                          "first."));
+}
+
 // A late-bound call by dispatch id; a reference to nothing raises the platform's error 91.
 Variant callById(const std::shared_ptr<Dispatch>& object, int dispatchId, Arguments args = {}) {
     if (!object)
-        throw AutomationError(91, QStringLiteral("Object variable or With block variable not set"));
+        throw noDataShown();
     return object->invoke(dispatchId, automation::InvokeKind::Method, args);
 }
 
@@ -92,7 +100,8 @@ std::shared_ptr<Dispatch> activeGraphWindow() {
         // A host without an active graph window may also fail the call: both mean none.
     }
     if (!window)
-        throw AutomationError::system(QStringLiteral("A graph window must be active."));
+        throw AutomationError::system(
+            QStringLiteral("A graph window must be active. Open an acquisition first."));
     return window;
 }
 
@@ -105,6 +114,22 @@ std::shared_ptr<Dispatch> lastPane(const std::shared_ptr<Dispatch>& window) {
 
 QString text(double value) {
     return automation::numberText(value, 15);
+}
+
+// Tells the user on the host's status line what a search wrote where; it stays there after the
+// dialog has closed. A host without a status line is left alone: the search itself went well.
+void tellHost(const QString& what) {
+    try {
+        if (const auto application = automation::ClassRegistry::instance().tryCreate(hostApplicationId)) {
+            Arguments args{Variant(what)};
+            application->call(QStringLiteral("StatusMessage"), args);
+        }
+    } catch (const AutomationError&) {
+    }
+}
+
+QString countOf(int count, const QString& one, const QString& many) {
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
 }
 
 QString roundedText(double value) {
@@ -196,7 +221,7 @@ MainForm::MainForm()
         scopes->addWidget(option);
     }
 
-    auto* versionLabel = new QLabel(QStringLiteral("Version xxx"));
+    auto* versionLabel = new QLabel(QStringLiteral("Version ") + VeskFileInfo::DllVersion());
     versionLabel->setObjectName(QStringLiteral("VersionLabel"));
     versionLabel->setEnabled(false);
     auto* buttons = new QHBoxLayout;
@@ -212,6 +237,9 @@ MainForm::MainForm()
     layout->addWidget(searchFrame);
     layout->addWidget(m_progressBar);
     layout->addLayout(buttons);
+    // The bar, with its percentage, appears only while an export runs.
+    m_progressBar->setFormat(QStringLiteral("%p%"));
+    m_progressBar->hide();
     setMinimumWidth(520);
 
     connect(m_searchButton, &QPushButton::clicked, this, &MainForm::SearchButton_Click);
@@ -268,11 +296,11 @@ void MainForm::ReadActiveGraph() {
     const auto window = activeGraphWindow();
     const auto trace = objectById(lastPane(window), PaneSpectrumData);
     if (!trace)
-        throw AutomationError(91, QStringLiteral("Object variable or With block variable not set"));
+        throw noDataShown();
     m_spectrumShown = trace->call(QStringLiteral("XUnits")).toString() != QStringLiteral("min");
     const auto veskFile = trace->call(QStringLiteral("GetVeskFileObject")).toObject();
     if (!veskFile)
-        throw AutomationError(91, QStringLiteral("Object variable or With block variable not set"));
+        throw noDataShown();
 
     std::int32_t period = 0;
     std::int32_t experiment = 0;
@@ -397,11 +425,14 @@ void MainForm::performSearchOnLoadedSpectrum() {
     } else {
         query = QStringLiteral("SEARCH=PMF") + crlf + QStringLiteral("REPTYPE=Protein") + crlf;
     }
+    int peaksWritten = 0;
     for (int i = 1; i <= spectrum->PointCount(); ++i) {
         const auto [mz, intensity] = spectrum->PointAt(i);
         // A fingerprint takes the peaks above m/z 100 within the selected ranges.
-        if (isPeptide || (mz > 100 && IsMassInSelection(*window, mz)))
+        if (isPeptide || (mz > 100 && IsMassInSelection(*window, mz))) {
             query += roundedText(mz) + QLatin1Char(' ') + roundedText(intensity) + crlf;
+            ++peaksWritten;
+        }
     }
     if (m_fileInfo->isMSMSButNotDDE())
         query += QStringLiteral("END IONS") + crlf;
@@ -412,7 +443,9 @@ void MainForm::performSearchOnLoadedSpectrum() {
         throw AutomationError::system(
             QStringLiteral("Could not write the query file %1: %2").arg(path, file.errorString()));
     file.close();
-    SorvexWebSearch().OpenExplorerWindow(MakeSampleLabel(false), path, isPeptide, false);
+    tellHost(QStringLiteral("The spectrum on screen (%1) written to %2.")
+                 .arg(countOf(peaksWritten, QStringLiteral("peak"), QStringLiteral("peaks")), path));
+    openSearchForm(MakeSampleLabel(false), path, isPeptide, false);
 }
 
 bool MainForm::IsMassInSelection(Dispatch& window, double mz) {
@@ -446,6 +479,7 @@ void MainForm::performSearchOnSpectraInFile(bool useRange, bool allSamples, bool
     if (allSamples)
         maximum *= static_cast<float>(m_fileInfo->getNumberOfSamples().toInt());
     BarProgress progress(*m_progressBar, maximum);
+    m_progressBar->show();
     LabelCaption sampleLabel(*m_labelCurrentSampleName);
 
     m_exporter = std::make_shared<MExportMSMSToSorvex>();
@@ -462,13 +496,37 @@ void MainForm::performSearchOnSpectraInFile(bool useRange, bool allSamples, bool
         m_exporter->DoExportRange(m_fileInfo->GetFilename(), sampleIndex, params, &progress, -1, -1,
                                   &sampleLabel);
     m_exporter->GetQueryStringHelper()->CloseFile();
-    if (m_exporter->wasCancelled())
+    const QString spectra =
+        countOf(m_exporter->numSpectraInResult(), QStringLiteral("spectrum"), QStringLiteral("spectra"));
+    if (m_exporter->wasCancelled()) {
+        tellHost(QStringLiteral("Search cancelled: %1 written to %2 before it stopped.").arg(spectra, path));
         return;
+    }
+    tellHost(QStringLiteral("%1 written to %2.").arg(spectra, path));
     if (m_exporter->numSpectraInResult() != 0)
-        SorvexWebSearch().OpenExplorerWindow(MakeSampleLabel(allSamples), path, true, doAutoStart);
+        openSearchForm(MakeSampleLabel(allSamples), path, true, doAutoStart);
     else
         messages::show(QStringLiteral("Sorry, there were no valid MS/MS spectra in this data."),
                        QStringLiteral("Sorvex Export"));
+}
+
+void MainForm::openSearchForm(const QString& label, const QString& path, bool peptideSearch,
+                              bool doAutoStart) {
+    SorvexWebSearch search;
+    try {
+        search.OpenExplorerWindow(label, path, peptideSearch, doAutoStart);
+    } catch (const std::exception& error) {
+        // The query file is complete: the user can still submit it by hand, and must know where
+        // the form was looked for and where the file is.
+        log(QStringLiteral("MainForm.openSearchForm - error: ") + errorText(error));
+        QString text = errorText(error) + QStringLiteral("\n\n");
+        if (!search.searchFormAddress().isEmpty())
+            text += QStringLiteral("Search form address tried: %1\n").arg(search.searchFormAddress());
+        text +=
+            QStringLiteral("The query file is kept at %1; it can be submitted on the search form by hand.")
+                .arg(path);
+        messages::show(text, errorTitle);
+    }
 }
 
 QString MainForm::MakeSampleLabel(bool allSamples) const {

@@ -60,6 +60,10 @@ private:
     void SearchButton_Click();
     void OptionsButton_Click();
     void CancelButton_Click();
+    // Opens the search form on the written query file. When the browser step fails the file is
+    // still complete: the message names the address tried and where the file is kept, and the
+    // dialog closes as after any finished search.
+    void openSearchForm(const QString& label, const QString& path, bool peptideSearch, bool doAutoStart);
     void setScopeEnabled(int scope, bool enabled);
     void selectScope(int scope);
     int selectedScope() const;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace ostrand {
 
@@ -42,8 +43,11 @@ const std::vector<ParameterRange>& processingParameterRanges() {
         {QStringLiteral("MSMSAveMaxCycBetween"), Kind::Number, 0, 1000},
         {QStringLiteral("MSMSAveMinCyclesPerGroup"), Kind::WholeNumber, 1, 100},
         boolean("UseOldQueryTitles"),
-        // Not a processing parameter, but the batch search client's lists carry the server choice.
+        // Not processing parameters, but the batch search client's lists carry the server choice
+        // and the addresses that the choices 1 and 3 need.
         {QStringLiteral("SorvexURLOption"), Kind::WholeNumber, 0, 3},
+        {QStringLiteral("SorvexURL"), Kind::Text},
+        {QStringLiteral("ProteinProspectorURL"), Kind::Text},
     };
     return ranges;
 }
@@ -72,6 +76,8 @@ QString parameterValueProblem(const QString& name, const QString& text) {
     const ParameterRange* range = findRange(name);
     if (!range)
         return QStringLiteral("there is no processing parameter named '%1'").arg(name);
+    if (range->kind == ParameterRange::Kind::Text)
+        return {};
     double value = 0;
     try {
         value = numbers::textToDouble(text);
@@ -90,6 +96,35 @@ QString parameterValueProblem(const QString& name, const QString& text) {
             .arg(name, whole ? QStringLiteral("whole number") : QStringLiteral("number"),
                  numbers::numberText(range->lowest, 15), numbers::numberText(range->highest, 15), text);
     return {};
+}
+
+QString parameterListsProblem(const QStringList& names, const QStringList& texts) {
+    const auto given = [&](const char* name) -> std::optional<QString> {
+        for (qsizetype i = 0; i < names.size() && i < texts.size(); ++i)
+            if (names[i].compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+                return texts[i];
+        return std::nullopt;
+    };
+    const auto threshold = given("MSMSThreshold");
+    const QString inPercent = given("MSMSThresholdInPercent").value_or(QStringLiteral("1"));
+    if (threshold && numbers::textToBool(inPercent) &&
+        numbers::textToDouble(*threshold) > highestThresholdPercent)
+        return QStringLiteral(
+                   "MSMSThreshold is a percentage of the highest peak while MSMSThresholdInPercent "
+                   "is on, so it takes a number from 0 to %1, not '%2'")
+            .arg(highestThresholdPercent)
+            .arg(*threshold);
+    const auto server = given("SorvexURLOption");
+    const auto needsAddress = [&](int choice, const char* address, const char* site) -> QString {
+        if (!server || numbers::textToDouble(*server) != choice ||
+            !given(address).value_or(QString()).isEmpty())
+            return {};
+        return QStringLiteral("SorvexURLOption %1 chooses %2, whose address must be given as %3 in the lists")
+            .arg(QString::number(choice), QLatin1String(site), QLatin1String(address));
+    };
+    if (QString problem = needsAddress(1, "SorvexURL", "the local Sorvex intranet site"); !problem.isEmpty())
+        return problem;
+    return needsAddress(3, "ProteinProspectorURL", "the Protein Prospector site");
 }
 
 } // namespace ostrand

@@ -3,6 +3,7 @@
 #include "registryfuncs.h"
 
 #include "numbers/numberconversion.h"
+#include "registry/registrykey.h"
 
 namespace ostrand {
 
@@ -75,7 +76,9 @@ void ProcessingParameters::SetInfoFromRegistry() {
         });
     } catch (const errors::NumberedError& error) {
         throw errors::NumberedError::system(
-            QStringLiteral("Could not read options from registry.\r\n\r\n(Originating error message: ") +
+            QStringLiteral(
+                "Could not read options from the settings file %1.\r\n\r\n(Originating error message: ")
+                .arg(registry::hiveFilePath(registry::Hive::CurrentUser)) +
             error.description() + QLatin1Char(')'));
     }
 }

@@ -15,7 +15,7 @@ public:
     ProcessingParameters();
 
     // Reads every value through the settings store. Stops at the first value that does not convert
-    // (values read until then are kept) and raises "Could not read options from registry.".
+    // (values read until then are kept) and raises an error that names the settings file.
     void SetInfoFromRegistry();
     void SetToFactoryDefault();
 

@@ -48,15 +48,17 @@ void WriteSetting(const QString& keyPath, const QString& valueName, const QStrin
         state().savedValues += valueText + u',';
         return;
     }
+    // The store's reason follows on a line of its own: it names the file and what went wrong.
     registry::ErrorNumber error = registry::NoError;
     auto key = registry::Key::create(registry::Hive::CurrentUser, keyPath, &error);
     if (!key) {
-        messages::show(QStringLiteral("Failed to create key - error = ") + QString::number(error),
+        messages::show(QStringLiteral("Failed to create key - error = ") + QString::number(error) + u'\n' +
+                           registry::lastFailure(),
                        WriteErrorTitle);
         return;
     }
     if (key->setValue(valueName, valueText) != registry::NoError)
-        messages::show(QStringLiteral("Failed to set key"), WriteErrorTitle);
+        messages::show(QStringLiteral("Failed to set key\n") + registry::lastFailure(), WriteErrorTitle);
 }
 
 QString ReadRegistryString(bool currentUser, const QString& keyPath, const QString& valueName,

@@ -7,11 +7,15 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QThread>
 
+#include <cerrno>
+#include <csignal>
 #include <unistd.h>
 
 namespace browser {
@@ -53,6 +57,37 @@ QJsonObject elementReference(const QString& element) {
     return QJsonObject{{ElementKey, element}};
 }
 
+bool processIsRunning(qint64 pid) {
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+// Whether a browser still runs on the profile: the browser holds a link named SingletonLock that
+// points to "HOST-PID" while it runs.
+bool browserUsesProfile(const QString& folder) {
+    char target[256] = {};
+    const ssize_t length = ::readlink(
+        QFile::encodeName(folder + QStringLiteral("/SingletonLock")).constData(), target, sizeof target - 1);
+    return length > 0 &&
+           processIsRunning(QString::fromLocal8Bit(target, length).section(u'-', -1).toLongLong());
+}
+
+// Profile folders are named after the program that made them. One whose program has ended, and
+// that no browser left open with the user still runs on, is removed: it is what a program that was
+// killed left behind.
+QString freshProfileFolderTemplate() {
+    static const QRegularExpression ours(QStringLiteral("^ostrand-browser-(\\d+)-"));
+    const QDir temporary(QDir::tempPath());
+    for (const QFileInfo& folder :
+         temporary.entryInfoList({QStringLiteral("ostrand-browser-*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QRegularExpressionMatch match = ours.match(folder.fileName());
+        if (match.hasMatch() && folder.ownerId() == ::geteuid() &&
+            !processIsRunning(match.captured(1).toLongLong()) && !browserUsesProfile(folder.filePath()))
+            QDir(folder.filePath()).removeRecursively();
+    }
+    return temporary.filePath(
+        QStringLiteral("ostrand-browser-%1-XXXXXX").arg(QCoreApplication::applicationPid()));
+}
+
 } // namespace
 
 LaunchOptions LaunchOptions::fromEnvironment() {
@@ -79,7 +114,8 @@ QString LaunchOptions::missingProgram() const {
     return {};
 }
 
-BrowserSession::BrowserSession(const LaunchOptions& options) : m_options(options) {
+BrowserSession::BrowserSession(const LaunchOptions& options)
+    : m_options(options), m_profile(freshProfileFolderTemplate()) {
     // Talking to the driver waits on Qt's event loop, which needs the program's application object.
     if (!QCoreApplication::instance())
         throw AutomationError::system(QStringLiteral("A browser can be driven only from a Qt application."));
@@ -100,14 +136,29 @@ BrowserSession::BrowserSession(const LaunchOptions& options) : m_options(options
 }
 
 BrowserSession::~BrowserSession() {
-    if (!m_sessionId.isEmpty() && !(m_options.visible && m_options.keepOpen)) {
+    // Closing the browser is not to be interrupted.
+    if (m_connection)
+        m_connection->setStopCheck({});
+    if (m_sessionId.isEmpty() || !(m_options.visible && m_options.keepOpen)) {
         try {
-            m_connection->remove(sessionPath(), 10000);
+            if (!m_sessionId.isEmpty())
+                m_connection->remove(sessionPath(), 10000);
         } catch (const WebDriverFailure&) {
             // The browser has gone already; stopping the driver below is all that is left.
         }
+    } else {
+        m_guard.release();
     }
     stopDriver();
+}
+
+void BrowserSession::closeAtEnd() {
+    m_options.keepOpen = false;
+    m_profile.setAutoRemove(true);
+}
+
+void BrowserSession::setInterruptCheck(std::function<bool()> interrupted) {
+    m_connection->setStopCheck(std::move(interrupted));
 }
 
 void BrowserSession::stopDriver() {
@@ -125,6 +176,7 @@ void BrowserSession::startDriver() {
     m_driver.setProgram(m_options.driverProgram);
     m_driver.setArguments({QStringLiteral("--port=%1").arg(port)});
     m_driver.setProcessChannelMode(QProcess::MergedChannels);
+    m_guard.watch(m_driver);
     m_driver.start();
     if (!m_driver.waitForStarted(m_options.driverStartTimeoutMs))
         throw AutomationError::system(QStringLiteral("The WebDriver driver %1 could not be started: %2")
@@ -168,9 +220,13 @@ void BrowserSession::openSession() {
         arguments.append(QStringLiteral("--no-sandbox"));
     if (!m_options.visible)
         arguments.append(QStringLiteral("--headless=new"));
-    const QJsonObject chromeOptions{{QStringLiteral("binary"), m_options.browserProgram},
-                                    {QStringLiteral("args"), arguments},
-                                    {QStringLiteral("detach"), m_options.visible && m_options.keepOpen}};
+    // Without the driver's automation switch the window carries no "controlled by automated test
+    // software" banner: the user is handed what looks like their own browser.
+    const QJsonObject chromeOptions{
+        {QStringLiteral("binary"), m_options.browserProgram},
+        {QStringLiteral("args"), arguments},
+        {QStringLiteral("excludeSwitches"), QJsonArray{QStringLiteral("enable-automation")}},
+        {QStringLiteral("detach"), m_options.visible && m_options.keepOpen}};
     // Navigation returns at once; the caller waits on the ready state, as the form filling needs.
     const QJsonObject capabilities{{QStringLiteral("pageLoadStrategy"), QStringLiteral("none")},
                                    {QStringLiteral("goog:chromeOptions"), chromeOptions}};
@@ -196,6 +252,9 @@ QString BrowserSession::sessionPath(const QString& tail) const {
 template <typename Command> auto BrowserSession::run(const QString& what, Command command) {
     try {
         return command(*m_connection);
+    } catch (const Interrupted&) {
+        closeAtEnd();
+        throw;
     } catch (const WebDriverFailure& failure) {
         static const QStringList gone{QStringLiteral("no such window"), QStringLiteral("invalid session id"),
                                       QStringLiteral("disconnected"), QStringLiteral("no answer")};
@@ -234,6 +293,13 @@ QString BrowserSession::currentUrl() {
     return run(QStringLiteral("reading the address"),
                [&](WebDriverConnection& driver) { return driver.get(sessionPath(QStringLiteral("/url"))); })
         .toString();
+}
+
+int BrowserSession::responseStatus() {
+    return script(QStringLiteral("const entry = performance.getEntriesByType('navigation')[0];"
+                                 "return entry && 'responseStatus' in entry ? entry.responseStatus : -1;"),
+                  {})
+        .toInt();
 }
 
 void BrowserSession::markPage() {
@@ -295,6 +361,50 @@ void BrowserSession::sendKeys(const QString& element, const QString& text) {
         return driver.post(sessionPath(QStringLiteral("/element/%1/value").arg(element)),
                            QJsonObject{{QStringLiteral("text"), text}});
     });
+}
+
+QString BrowserSession::fieldType(const QString& element) {
+    return script(QStringLiteral("return arguments[0].type || '';"), QJsonArray{elementReference(element)})
+        .toString();
+}
+
+QStringList BrowserSession::attachedFiles(const QString& element) {
+    QStringList names;
+    const QJsonArray files =
+        script(QStringLiteral("return Array.from(arguments[0].files || [], file => file.name);"),
+               QJsonArray{elementReference(element)})
+            .toArray();
+    for (const QJsonValue& name : files)
+        names.append(name.toString());
+    return names;
+}
+
+QString BrowserSession::submissionTarget(const QString& button) {
+    // A button's own "formaction" wins over its form's "action"; a form without one is sent to the
+    // document's own address, which the form's "action" property then gives.
+    return script(QStringLiteral("const button = arguments[0];"
+                                 "return button.hasAttribute('formaction') ? button.formAction"
+                                 "                                          : button.form.action;"),
+                  QJsonArray{elementReference(button)})
+        .toString();
+}
+
+void BrowserSession::restrictSubmissionsToOwnServer() {
+    // A content security policy given by the page itself, which the browser applies to every form
+    // sent from then on and to every redirection of it, before anything goes to another server.
+    script(QStringLiteral("const policy = document.createElement('meta');"
+                          "policy.httpEquiv = 'Content-Security-Policy';"
+                          "policy.content = \"form-action 'self'\";"
+                          "(document.head || document.documentElement).appendChild(policy);"
+                          "window.__ostrandBlockedSubmission = '';"
+                          "document.addEventListener('securitypolicyviolation', event => {"
+                          "  if (event.effectiveDirective === 'form-action')"
+                          "    window.__ostrandBlockedSubmission = event.blockedURI; });"),
+           {});
+}
+
+QString BrowserSession::blockedSubmission() {
+    return script(QStringLiteral("return window.__ostrandBlockedSubmission || '';"), {}).toString();
 }
 
 QString BrowserSession::windowHandle() {

@@ -6,22 +6,30 @@
 //
 // A visible window opens when a display is there; it can be left open with the user when the
 // session object goes. Without a display the browser runs headless and is closed at the end.
+// The driver and the browser live no longer than this program, unless a window is left open with the
+// user; a profile folder that an ended program left behind is removed by the next session.
 // Every failure raises an automation error that says what went wrong: no driver or browser
 // installed, a driver that does not start in time, a session the driver refuses, or a window the
 // user has closed meanwhile.
 
 #include "platform_browser_export.h"
+#include "processgroupguard.h"
 
-#include <QDir>
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace browser {
+
+// Raised by a session's commands when the user has asked to stop (see setInterruptCheck); the
+// browser is then closed at the end, whatever it was doing.
+struct Interrupted {};
 
 class WebDriverConnection;
 
@@ -54,6 +62,11 @@ public:
     BrowserSession& operator=(const BrowserSession&) = delete;
 
     const QString& browserName() const { return m_options.browserName; }
+    // Closes the browser at the end after all, even a visible window meant to be left open.
+    void closeAtEnd();
+    // From now on a command that waits for the browser asks `interrupted` about ten times a second,
+    // and raises Interrupted when it answers true.
+    void setInterruptCheck(std::function<bool()> interrupted);
 
     // Starts loading the address and returns at once; readyState() tells when it is there.
     void navigate(const QString& url);
@@ -61,6 +74,9 @@ public:
     // 3 interactive, 4 complete.
     int readyState();
     QString currentUrl();
+    // The HTTP status the document shown came with: 0 when the browser shows a page of its own (it
+    // could not reach the server), -1 when the browser does not tell.
+    int responseStatus();
     // Marks the document now shown, so that pageIsMarked() tells when another has replaced it.
     void markPage();
     bool pageIsMarked();
@@ -76,6 +92,17 @@ public:
     // Types the text into the field as keystrokes; into a file field, a full path attaches that
     // file, and the field's value then reads "C:\fakepath\" and the file name.
     void sendKeys(const QString& element, const QString& text);
+    // A form field's type ("text", "file", "submit", ...), and the names of the files attached to
+    // a file field.
+    QString fieldType(const QString& element);
+    QStringList attachedFiles(const QString& element);
+    // The full address the form of `button` is sent to when that button is pressed.
+    QString submissionTarget(const QString& button);
+    // From now on the browser sends the forms of the document shown only to the document's own
+    // server, a redirection of the sent form included; blockedSubmission() then gives the address
+    // of a sending it stopped, or "".
+    void restrictSubmissionsToOwnServer();
+    QString blockedSubmission();
 
     // The handle of the browser window, and bringing that window to the front.
     QString windowHandle();
@@ -92,9 +119,11 @@ private:
     QString sessionPath(const QString& tail = {}) const;
 
     LaunchOptions m_options;
-    QProcess m_driver;
     // A fresh profile for each session, so no earlier session's state or prompts come back.
-    QTemporaryDir m_profile{QDir::tempPath() + QStringLiteral("/ostrand-browser-XXXXXX")};
+    QTemporaryDir m_profile;
+    // Declared after the profile, so that the browser has gone before its profile is removed.
+    ProcessGroupGuard m_guard;
+    QProcess m_driver;
     std::unique_ptr<WebDriverConnection> m_connection;
     QString m_sessionId;
 };

@@ -1,5 +1,7 @@
 #include "webdriverconnection.h"
 
+#include "browsersession.h"
+
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -63,7 +65,20 @@ QJsonValue WebDriverConnection::send(Method method, const QString& path, const Q
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(timeoutMs);
+    bool stopped = false;
+    QTimer stopCheck;
+    QObject::connect(&stopCheck, &QTimer::timeout, &loop, [&] {
+        stopped = m_stopWaiting();
+        if (stopped)
+            loop.quit();
+    });
+    if (m_stopWaiting)
+        stopCheck.start(100);
     loop.exec();
+    if (stopped && !reply->isFinished()) {
+        reply->abort();
+        throw Interrupted{};
+    }
     if (!reply->isFinished()) {
         reply->abort();
         throw WebDriverFailure(

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 #include <memory>
 
 class QNetworkAccessManager;
@@ -42,12 +43,17 @@ public:
 
     static constexpr int DefaultTimeoutMs = 60000;
 
+    // Asked about ten times a second while a command waits for its answer; when it answers true,
+    // the command is abandoned and raises Interrupted.
+    void setStopCheck(std::function<bool()> stopWaiting) { m_stopWaiting = std::move(stopWaiting); }
+
 private:
     enum class Method { Get, Post, Delete };
     QJsonValue send(Method method, const QString& path, const QJsonValue& body, int timeoutMs);
 
     quint16 m_port;
     std::unique_ptr<QNetworkAccessManager> m_network;
+    std::function<bool()> m_stopWaiting;
 };
 
 } // namespace browser

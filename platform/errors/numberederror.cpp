@@ -23,7 +23,7 @@ QString standardDescription(int number) {
     case TypeMismatch:
         return QStringLiteral("Type mismatch");
     case CannotCreateObject:
-        return QStringLiteral("ActiveX component can't create object");
+        return QStringLiteral("Automation component can't create object");
     case MemberNotFound:
         return QStringLiteral("Object doesn't support this property or method");
     case ArgumentNotOptional:

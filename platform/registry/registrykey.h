@@ -3,7 +3,9 @@
 // user's and the machine's), each a tree of keys holding text values. Key paths ("SOFTWARE\Brenlow")
 // are stored as first spelled and compared, like value names, without regard to case; "\" and "/"
 // both separate components. Every write is saved at once, atomically, and merged with what other
-// programs wrote to the same hive in the meantime.
+// programs wrote to the same hive in the meantime; a write that would change nothing writes
+// nothing. Reading a hive whose file cannot be read, or is not a regular file, raises a
+// NumberedError that names the file.
 
 #include "platform_export.h"
 
@@ -23,6 +25,9 @@ enum ErrorNumber : int {
 
 // The file that holds a hive.
 PLATFORM_EXPORT QString hiveFilePath(Hive hive);
+
+// Why the last write of this thread that reported AccessDenied failed, naming the file or folder.
+PLATFORM_EXPORT QString lastFailure();
 
 class PLATFORM_EXPORT Key {
 public:

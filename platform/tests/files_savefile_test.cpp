@@ -3,12 +3,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +55,54 @@ TEST(SaveFile, CommitReplacesTheDestinationWithTheUsualPermissionsAndLeavesNothi
     struct stat status {};
     ASSERT_EQ(::stat(QFile::encodeName(destination).constData(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0666 & ~mask);
+}
+
+// A replaced file keeps its permissions and group, and a successful save clears the temporary files
+// of its destination that killed writers left (nobody holds their lock); a writer at work keeps
+// its own, and other destinations' files stay.
+TEST(SaveFile, ReplacingKeepsPermissionsAndGroupAndClearsWhatKilledWritersLeft) {
+    const struct {
+        const char* what;
+        mode_t mode; // of the file replaced; 0 for none
+        gid_t group; // of the file replaced
+    } cases[] = {
+        {"private file", 0600, 0},
+        {"group-readable file of another group", 0640, 1},
+        {"no file to replace", 0, 0},
+    };
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir folder;
+        const QString destination = folder.filePath(QStringLiteral("run.sxq"));
+        const QByteArray path = QFile::encodeName(destination);
+        if (c.mode != 0) {
+            writeFile(destination, "old");
+            ASSERT_EQ(::chmod(path.constData(), c.mode), 0);
+            if (::chown(path.constData(), static_cast<uid_t>(-1), c.group) != 0)
+                GTEST_SKIP() << "this user cannot give a file group " << c.group;
+        }
+        // What a killed writer of this destination left, and another destination's.
+        writeFile(folder.filePath(QStringLiteral("run.sxq.aB3dE9.part")), "killed");
+        writeFile(folder.filePath(QStringLiteral("other.sxq.aB3dE9.part")), "other");
+        SaveFile atWork(destination, describe);
+        {
+            SaveFile save(destination, describe);
+            writeFile(save.temporaryPath(), "new");
+            save.commit();
+        }
+        EXPECT_EQ(contentOf(destination), "new");
+        struct stat status {};
+        ASSERT_EQ(::stat(path.constData(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, c.mode != 0 ? c.mode : 0666 & ~mask);
+        if (c.mode != 0) {
+            EXPECT_EQ(status.st_gid, c.group);
+        }
+        EXPECT_EQ(entriesOf(folder.path()),
+                  (QStringList{QStringLiteral("other.sxq.aB3dE9.part"), QStringLiteral("run.sxq"),
+                               QFileInfo(atWork.temporaryPath()).fileName()}));
+    }
 }
 
 // Whatever goes wrong, the destination keeps what it held and no temporary file stays behind.

@@ -108,9 +108,21 @@ TEST_F(RegistryKey, ReadsAHandEditedFile) {
     EXPECT_EQ(key->value(QStringLiteral("debug")), QStringLiteral(" 1"));
     EXPECT_EQ(key->value(QStringLiteral("FileLocationFolder")), QStringLiteral("C:\\data\\queries"));
     EXPECT_TRUE(Key::open(Hive::CurrentUser, QStringLiteral("Empty\\Key")));
+    // A change replaces just the text of its line; a new value ends as the file's lines do.
+    auto edited = Key::open(Hive::CurrentUser, sorvexKey);
+    ASSERT_EQ(edited->setValue(QStringLiteral("DEBUG"), QStringLiteral("0")), registry::NoError);
+    ASSERT_EQ(edited->setValue(QStringLiteral("Added"), QStringLiteral("yes")), registry::NoError);
+    EXPECT_EQ(fileText(registry::hiveFilePath(Hive::CurrentUser)),
+              QByteArray("; changed by hand\r\n"
+                         "[software\\brenlow\\corvana\\scripts\\sorvex]\r\n"
+                         "  Debug =0\r\n"
+                         "FileLocationFolder=C:\\data\\queries\r\n"
+                         "Added=yes\r\n"
+                         "\r\n"
+                         "[Empty\\Key]\r\n"));
 }
 
-TEST_F(RegistryKey, StrayLinesOfAHandEditAreSkippedAndTheValuesAroundThemKept) {
+TEST_F(RegistryKey, StrayLinesOfAHandEditAreSkippedAndKept) {
     QDir().mkpath(settingsFolder.path());
     writeFile(registry::hiveFilePath(Hive::CurrentUser),
               "[SOFTWARE\\Brenlow]\nBefore=yes\nthis line is not a value\n=no name\nAfter=too\n");
@@ -120,8 +132,10 @@ TEST_F(RegistryKey, StrayLinesOfAHandEditAreSkippedAndTheValuesAroundThemKept) {
     EXPECT_EQ(key->value(QStringLiteral("Before")), QStringLiteral("yes"));
     EXPECT_EQ(key->value(QStringLiteral("After")), QStringLiteral("too"));
     EXPECT_EQ(key->setValue(QStringLiteral("New"), QStringLiteral("1")), registry::NoError);
+    // The new value joins its key; every line of the hand edit stays as it was.
     EXPECT_EQ(fileText(registry::hiveFilePath(Hive::CurrentUser)),
-              QByteArray("[SOFTWARE\\Brenlow]\nAfter=too\nBefore=yes\nNew=1\n\n"));
+              QByteArray(
+                  "[SOFTWARE\\Brenlow]\nBefore=yes\nthis line is not a value\n=no name\nAfter=too\nNew=1\n"));
 }
 
 TEST(RegistryKeyUnwritable, CreatingAKeyWhereNoFolderCanBeMadeReportsAccessDenied) {

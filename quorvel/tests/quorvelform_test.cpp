@@ -23,6 +23,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -431,6 +432,72 @@ TEST_F(QuorvelFormTest, DroppedFoldersAndFilesFillTheListAndChooseTheScript) {
     EXPECT_EQ(listedNames(*form), names);
 }
 
+// A user's run of three acquisitions that share a file name: the list tells them apart, the window
+// says how many samples a single file has, and Cancel pressed during the second file stops after
+// the sample in hand, with BatchEnd still called and the status line saying so.
+TEST_F(QuorvelFormTest, CancelStopsAfterTheSampleInHandAndStillEndsTheBatch) {
+    const QString hookLog = m_folder.filePath(QStringLiteral("hooks.log"));
+    const testsupport::EnvironmentOverride hookFile("HOOK_LOGGER_FILE", hookLog.toUtf8());
+    QStringList runs;
+    for (const char* plate : {"plate-a", "plate-b", "plate-c"}) {
+        ASSERT_TRUE(QDir(m_folder.path()).mkpath(QString::fromLatin1(plate)));
+        runs.append(m_folder.filePath(QString::fromLatin1(plate) + QStringLiteral("/run.vesk")));
+        ASSERT_TRUE(QFile::copy(acquisitions->filePath(QStringLiteral("three.vesk")), runs.back()));
+    }
+    auto form = openForm();
+    form->SetScriptPath(hookLogger);
+    auto* status = control<QLabel>(*form, "StatusLabel");
+
+    // The complaint about an empty list goes once a file is there.
+    EXPECT_EQ(clickRun(*form),
+              (std::vector<Box>{{QStringLiteral("Error"),
+                                 QStringLiteral("You must select at least one file to process.")}}));
+    form->AddDataFile(runs.at(0));
+    EXPECT_EQ(status->text(), QString());
+    EXPECT_EQ(control<QLabel>(*form, "SampleCountLabel")->text(), QStringLiteral("(the file has 3 samples)"));
+    form->AddDataFile(runs.at(1));
+    form->AddDataFile(runs.at(2));
+    EXPECT_EQ(control<QLabel>(*form, "SampleCountLabel")->text(), QString());
+    EXPECT_EQ(listedNames(*form),
+              (QStringList{QStringLiteral("plate-a/run.vesk"), QStringLiteral("plate-b/run.vesk"),
+                           QStringLiteral("plate-c/run.vesk")}));
+    EXPECT_EQ(control<QListWidget>(*form, "FileList")->item(1)->toolTip(), runs.at(1));
+
+    auto* cancel = control<QPushButton>(*form, "CancelButton");
+    auto* progress = control<QProgressBar>(*form, "RunProgress");
+    EXPECT_FALSE(cancel->isVisible());
+    EXPECT_FALSE(progress->isVisible());
+    int progressSeen = -1;
+    QTimer presser;
+    QObject::connect(&presser, &QTimer::timeout, [&] {
+        if (!lines(hookLog).contains(QStringLiteral("SampleEnd %1 2").arg(runs.at(1))) || progressSeen >= 0)
+            return;
+        progressSeen = progress->value();
+        EXPECT_TRUE(progress->isVisible());
+        EXPECT_FALSE(control<QPushButton>(*form, "RunButton")->isEnabled());
+        const QString target = QStringLiteral(OSTRAND_SCREENSHOT_DIR "/quorvel-running.png");
+        EXPECT_TRUE(form->grab().save(target)) << target.toStdString();
+        // A real click: the run must be taking the user's input.
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    presser.start(0);
+    EXPECT_TRUE(clickRun(*form).empty());
+    presser.stop();
+
+    QStringList expected{QStringLiteral("BatchStart")};
+    for (const auto& [file, samples] : std::vector<std::pair<QString, int>>{{runs.at(0), 3}, {runs.at(1), 2}})
+        for (int sample = 1; sample <= samples; ++sample)
+            expected << QStringLiteral("SampleStart %1 %2").arg(file).arg(sample)
+                     << QStringLiteral("SampleEnd %1 %2").arg(file).arg(sample);
+    EXPECT_EQ(lines(hookLog), expected << QStringLiteral("BatchEnd"));
+    // Five of nine samples were done when the second file's third sample was about to start.
+    EXPECT_EQ(progressSeen, 1000 * 5 / 9);
+    EXPECT_EQ(status->text(),
+              QStringLiteral("Cancelled: 5 samples of 3 files processed, then the batch was ended."));
+    EXPECT_FALSE(cancel->isVisible());
+    EXPECT_TRUE(control<QPushButton>(*form, "RunButton")->isEnabled());
+}
+
 TEST_F(QuorvelFormTest, SavedPathsThatVanishedAreDroppedAndRenumberedOnRun) {
     const testsupport::EnvironmentOverride hookFile("HOOK_LOGGER_FILE",
                                                     m_folder.filePath(QStringLiteral("hooks.log")).toUtf8());
@@ -509,9 +576,19 @@ TEST_F(QuorvelFormTest, FileDialogsChooseAndRememberTheScriptAndDataFiles) {
                            QStringLiteral("Script Files (*.aasf)")}));
     EXPECT_EQ(form->scriptPath(), hookLogger);
     EXPECT_EQ(setting(QStringLiteral("Last Script File")), hookLogger);
-    EXPECT_EQ(inFileDialog([&] { control<QPushButton>(*form, "AddFile")->click(); }, accept(one)),
+    // Add File takes several files at once.
+    const QString three = dataFile(QStringLiteral("three"));
+    const auto acceptBoth = [&](QFileDialog& dialog) {
+        dialog.setDirectory(m_folder.path());
+        // The picture shows the size and date columns whole.
+        QTest::qWait(300);
+        const QString target = QStringLiteral(OSTRAND_SCREENSHOT_DIR "/quorvel-add-file.png");
+        EXPECT_TRUE(dialog.grab().save(target)) << target.toStdString();
+        accept(QStringLiteral("\"three.vesk\" \"one.vesk\""))(dialog);
+    };
+    EXPECT_EQ(inFileDialog([&] { control<QPushButton>(*form, "AddFile")->click(); }, acceptBoth),
               (QStringList{QStringLiteral("Select Data File"), QStringLiteral("Data Files (*.vesk)")}));
-    EXPECT_EQ(form->files(), QStringList{one});
+    EXPECT_EQ(form->files(), (QStringList{three, one}));
     EXPECT_EQ(setting(QStringLiteral("Last Data File")), one);
 
     // The next dialog starts at the file chosen last; cancelling it adds nothing.
@@ -522,7 +599,7 @@ TEST_F(QuorvelFormTest, FileDialogsChooseAndRememberTheScriptAndDataFiles) {
                      dialog.reject();
                  });
     EXPECT_EQ(initial, QStringList{one});
-    EXPECT_EQ(form->files(), QStringList{one});
+    EXPECT_EQ(form->files(), (QStringList{three, one}));
 }
 
 TEST_F(QuorvelFormTest, CommandLineFillsTheWindowAndRunsUnattended) {

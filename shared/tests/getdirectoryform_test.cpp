@@ -3,11 +3,12 @@
 #include "qstringprinting.h"
 #include "shared/getdirectoryform.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
-#include <QLabel>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
@@ -41,11 +42,7 @@ protected:
         return found;
     }
 
-    QString dirName() { return control<QLabel>("DirName")->text(); }
-    QString driveRoot() {
-        auto* drives = control<QComboBox>("Drive1");
-        return drives->currentData().toString();
-    }
+    QString shownPath() { return control<QLineEdit>("PathEdit")->text(); }
 
     // Runs GetDirectory, doing `whileShown` in the shown chooser, then pressing `buttonName`.
     QString choose(const QString& startDir, const std::function<void()>& whileShown = {},
@@ -86,39 +83,39 @@ bool waitFor(const std::function<bool()>& condition) {
 } // namespace
 
 TEST_F(GetDirectoryFormTest, ReturnsTheStartFolderWithOneTrailingSeparator) {
-    QString shownName;
-    EXPECT_EQ(choose(folder("data"), [&] { shownName = dirName(); }), withSeparator(folder("data")));
-    EXPECT_EQ(shownName, QStringLiteral("data"));
+    QString shown;
+    EXPECT_EQ(choose(folder("data"), [&] { shown = shownPath(); }), withSeparator(folder("data")));
+    EXPECT_EQ(shown, folder("data"));
     EXPECT_EQ(choose(withSeparator(folder("data/run2"))), withSeparator(folder("data/run2")));
     EXPECT_EQ(choose(folder(".hidden")), withSeparator(folder(".hidden")));
 }
 
 TEST_F(GetDirectoryFormTest, RootStaysASingleSeparatorAndIsShownWhole) {
-    QString shownName;
-    EXPECT_EQ(choose(QStringLiteral("/"), [&] { shownName = dirName(); }), QStringLiteral("/"));
-    EXPECT_EQ(shownName, QStringLiteral("/"));
+    QString shown;
+    EXPECT_EQ(choose(QStringLiteral("/"), [&] { shown = shownPath(); }), QStringLiteral("/"));
+    EXPECT_EQ(shown, QStringLiteral("/"));
 }
 
 TEST_F(GetDirectoryFormTest, StartThatCannotBeOpenedOpensWhereTheDirectoryListStands) {
     EXPECT_EQ(choose(QString()), withSeparator(QDir::currentPath()));
     EXPECT_EQ(choose(folder("data")), withSeparator(folder("data")));
-    QString shownName;
-    EXPECT_EQ(choose(folder("missing"), [&] { shownName = dirName(); }), withSeparator(folder("data")));
-    EXPECT_EQ(shownName, QStringLiteral("data"));
+    QString shown;
+    EXPECT_EQ(choose(folder("missing"), [&] { shown = shownPath(); }), withSeparator(folder("data")));
+    EXPECT_EQ(shown, folder("data"));
     EXPECT_EQ(choose(folder("notes.txt")), withSeparator(folder("data")));
 }
 
 TEST_F(GetDirectoryFormTest, FolderClickedInTheTreeIsShownAndReturned) {
-    QString shownName;
+    QString shown;
     const QString chosen = choose(folder("data"), [&] {
         const QModelIndex run1 = treeModel()->index(folder("data/run1"));
         // The start folder stays in view while the tree fills in around it.
         ASSERT_TRUE(waitFor([&] { return inView(run1); })) << "run1 never came into view";
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, tree()->visualRect(run1).center());
-        shownName = dirName();
+        shown = shownPath();
     });
     EXPECT_EQ(chosen, withSeparator(folder("data/run1")));
-    EXPECT_EQ(shownName, QStringLiteral("run1"));
+    EXPECT_EQ(shown, folder("data/run1"));
 }
 
 TEST_F(GetDirectoryFormTest, ScrollingByTheUserStopsTheTreeFollowingTheDirectory) {
@@ -142,14 +139,14 @@ TEST_F(GetDirectoryFormTest, FolderRemovedAndAddedBackStaysTheChoice) {
         ASSERT_TRUE(waitFor([&] { return listed(folder("data")); }));
         ASSERT_TRUE(QDir(folder("data")).rmdir(QStringLiteral("run1")));
         ASSERT_TRUE(waitFor([&] { return !treeModel()->index(folder("data/run1")).isValid(); }));
-        shownNames.append(dirName());
+        shownNames.append(shownPath());
         ASSERT_TRUE(QDir(folder("data")).mkdir(QStringLiteral("run1")));
         EXPECT_TRUE(
             waitFor([&] { return treeModel()->filePath(tree()->currentIndex()) == folder("data/run1"); }));
-        shownNames.append(dirName());
+        shownNames.append(shownPath());
     });
     EXPECT_EQ(chosen, withSeparator(folder("data/run1")));
-    EXPECT_EQ(shownNames, QStringList({QStringLiteral("run1"), QStringLiteral("run1")}));
+    EXPECT_EQ(shownNames, QStringList({folder("data/run1"), folder("data/run1")}));
 }
 
 TEST_F(GetDirectoryFormTest, CancelOrEscapeReturnsEmptyText) {
@@ -168,31 +165,90 @@ TEST_F(GetDirectoryFormTest, TitleReplacesTheCaptionUntilAnotherIsSet) {
     EXPECT_EQ(caption, QStringLiteral("Choose the results folder"));
 }
 
-TEST_F(GetDirectoryFormTest, ChangingTheDriveOpensItsRootOrExplainsWhyNot) {
+// What a Linux user does in a folder chooser: start from a place (the home folder, a mounted
+// volume), type a path (~ for home, relative to the folder in hand, or one that is not there),
+// and make a new folder; each ends with the folder the user means, or says why not.
+TEST_F(GetDirectoryFormTest, PlacesTypedPathsAndNewFoldersChooseTheFolderOrSayWhyNot) {
+    auto* places = control<QListWidget>("Places");
+    ASSERT_GE(places->count(), 2) << "home and at least the root volume";
+    EXPECT_EQ(places->item(0)->text(), QStringLiteral("Home"));
+    QStringList placePaths;
+    for (int row = 0; row < places->count(); ++row)
+        placePaths.append(places->item(row)->data(Qt::UserRole).toString());
+    EXPECT_TRUE(placePaths.contains(QDir::homePath()));
+    EXPECT_TRUE(placePaths.contains(QStringLiteral("/")));
+    EXPECT_FALSE(placePaths.contains(QStringLiteral("/proc"))) << "no system mounts";
+
+    const auto clickPlace = [&](int row) {
+        QTest::mouseClick(places->viewport(), Qt::LeftButton, {},
+                          places->visualItemRect(places->item(row)).center());
+    };
+    const auto typePath = [&](const QString& text) {
+        auto* edit = control<QLineEdit>("PathEdit");
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    };
+    const auto answerNewFolder = [&](const QString& name) {
+        modaldriver::onNextModal(
+            [name](QWidget* modal) {
+                auto* input = qobject_cast<QInputDialog*>(modal);
+                ASSERT_NE(input, nullptr);
+                input->setTextValue(name);
+                input->accept();
+            },
+            &m_form);
+        control<QPushButton>("NewFolderButton")->click();
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> inChooser;
+        QString chosen;
+        QStringList messages;
+    };
+    const std::vector<Case> cases{
+        {"the home place", [&] { clickPlace(0); }, withSeparator(QDir::homePath()), {}},
+        {"a typed path", [&] { typePath(folder("data/run2")); }, withSeparator(folder("data/run2")), {}},
+        {"a path relative to the folder in hand",
+         [&] { typePath(QStringLiteral("run1")); },
+         withSeparator(folder("data/run1")),
+         {}},
+        {"~ for the home folder",
+         [&] { typePath(QStringLiteral("~")); },
+         withSeparator(QDir::homePath()),
+         {}},
+        {"a new folder, chosen at once",
+         [&] { answerNewFolder(QStringLiteral("plate 3")); },
+         withSeparator(folder("data/plate 3")),
+         {}},
+        {"a new folder that exists already",
+         [&] { answerNewFolder(QStringLiteral("run1")); },
+         withSeparator(folder("data")),
+         {folder("data/run1") + QStringLiteral(" exists already.")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages::MessageCapture messages;
+        EXPECT_EQ(choose(folder("data"), c.inChooser), c.chosen);
+        QStringList shown;
+        for (const auto& message : messages.shown())
+            shown.append(message.text);
+        EXPECT_EQ(shown, c.messages);
+    }
+
+    // A typed folder that is not there is refused on OK; the chooser stays open until corrected.
     messages::MessageCapture messages;
-    const QString volumeOfStart = driveRoot();
-    QString afterGoodDrive;
-    QString afterBadDrive;
-    QString driveAfterBadDrive;
-    const QString chosen = choose(folder("data/run1"), [&] {
-        auto* drives = control<QComboBox>("Drive1");
-        // Volumes that appear while the chooser is open: one mounted at a folder, one already gone.
-        drives->addItem(QStringLiteral("data"), folder("data"));
-        drives->addItem(QStringLiteral("gone"), QStringLiteral("/no/such/volume"));
-        drives->setCurrentIndex(drives->count() - 2);
-        afterGoodDrive = dirName();
-        drives->setCurrentIndex(drives->count() - 1);
-        afterBadDrive = dirName();
-        driveAfterBadDrive = driveRoot();
-    });
-    EXPECT_EQ(afterGoodDrive, QStringLiteral("data"));
-    EXPECT_EQ(afterBadDrive, QStringLiteral("data"));
-    EXPECT_EQ(driveAfterBadDrive, volumeOfStart);
-    EXPECT_EQ(chosen, withSeparator(folder("data")));
+    bool stayedOpen = false;
+    EXPECT_EQ(choose(folder("data"),
+                     [&] {
+                         typePath(folder("data/run9"));
+                         control<QPushButton>("OKButton")->click();
+                         stayedOpen = m_form.isVisible();
+                         typePath(folder("data/run1"));
+                     }),
+              withSeparator(folder("data/run1")));
+    EXPECT_TRUE(stayedOpen);
     ASSERT_EQ(messages.shown().size(), 1u);
-    EXPECT_EQ(
-        messages.shown().front(),
-        (messages::ShownMessage{QStringLiteral("Error"), QStringLiteral("Path not found: /no/such/volume")}));
+    EXPECT_EQ(messages.shown().front().text, QStringLiteral("Path not found: ") + folder("data/run9"));
 }
 
 TEST_F(GetDirectoryFormTest, DoesDirectoryExistChecksWithoutShowingAndStartsAfresh) {
@@ -233,6 +289,12 @@ TEST_F(GetDirectoryFormTest, ScreenshotOfTheChooser) {
     for (const char* sub : {"2026-12-07/plate1", "2026-12-07/plate2", "2026-12-08"})
         ASSERT_TRUE(results.mkpath(QString::fromLatin1(sub)));
     m_form.SetTitle(QStringLiteral("Select the folder for query files"));
+    // Only the home folder and the root volume among the places, whatever else this machine mounts.
+    auto* places = control<QListWidget>("Places");
+    for (int row = 0; row < places->count(); ++row) {
+        const QString place = places->item(row)->data(Qt::UserRole).toString();
+        places->setRowHidden(row, place != QDir::homePath() && place != QDir::rootPath());
+    }
     bool saved = false;
     choose(results.filePath(QStringLiteral("2026-12-07/plate1")), [&] {
         // The picture shows the tree once the folders above the chosen one are listed. Tests
@@ -245,7 +307,7 @@ TEST_F(GetDirectoryFormTest, ScreenshotOfTheChooser) {
         }));
         QTest::qWait(100);
         const QPixmap shot = m_form.grab();
-        EXPECT_EQ(shot.size(), QSize(520, 420));
+        EXPECT_EQ(shot.size(), QSize(640, 440));
         saved = shot.save(target);
     });
     EXPECT_TRUE(saved) << target.toStdString();

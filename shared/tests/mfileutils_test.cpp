@@ -16,12 +16,17 @@
 
 using namespace MFileUtils;
 
-TEST(MFileUtilsPaths, FileNameIsTheTextAfterTheLastSeparatorOfEitherKind) {
+TEST(MFileUtilsPaths, FileNameIsTheTextAfterTheLastSeparator) {
     EXPECT_EQ(GetFileNameFromPath(QStringLiteral("C:\\data\\run1.vesk")), QStringLiteral("run1.vesk"));
     EXPECT_EQ(GetFileNameFromPath(QStringLiteral("/home/lab/run1.vesk")), QStringLiteral("run1.vesk"));
     EXPECT_EQ(GetFileNameFromPath(QStringLiteral("C:/data\\run2.vesk")), QStringLiteral("run2.vesk"));
     EXPECT_EQ(GetFileNameFromPath(QStringLiteral("run1.vesk")), QStringLiteral("run1.vesk"));
     EXPECT_EQ(GetFileNameFromPath(QStringLiteral("C:\\data\\")), QString());
+    EXPECT_EQ(GetFileNameFromPath(QStringLiteral("\\\\server\\data\\run3.vesk")),
+              QStringLiteral("run3.vesk"));
+    // Elsewhere a backslash is part of the name, as it is on this system.
+    EXPECT_EQ(GetFileNameFromPath(QStringLiteral("/home/lab/run\\1.vesk")), QStringLiteral("run\\1.vesk"));
+    EXPECT_EQ(GetFileNameFromPath(QStringLiteral("a\\b.vesk")), QStringLiteral("a\\b.vesk"));
     EXPECT_EQ(GetFileNameFromPath(QStringLiteral("/")), QString());
     EXPECT_EQ(GetFileNameFromPath(QString()), QString());
 }
@@ -29,6 +34,7 @@ TEST(MFileUtilsPaths, FileNameIsTheTextAfterTheLastSeparatorOfEitherKind) {
 TEST(MFileUtilsPaths, ExtensionStopsAtTheFirstSeparatorFromTheEnd) {
     EXPECT_EQ(GetFileExtension(QStringLiteral("C:\\a.b\\file")), QString());
     EXPECT_EQ(GetFileExtension(QStringLiteral("/a.b/file")), QString());
+    EXPECT_EQ(GetFileExtension(QStringLiteral("/a.b\\file")), QStringLiteral("b\\file"));
     EXPECT_EQ(GetFileExtension(QStringLiteral("x.tar.vesk")), QStringLiteral("vesk"));
     EXPECT_EQ(GetFileExtension(QStringLiteral("/data/run.VESK")), QStringLiteral("VESK"));
     EXPECT_EQ(GetFileExtension(QStringLiteral("file.")), QString());
@@ -40,6 +46,7 @@ TEST(MFileUtilsPaths, DirectoryKeepsItsTrailingSeparator) {
     EXPECT_EQ(GetDirectoryFromPath(QStringLiteral("/data/run1.vesk")), QStringLiteral("/data/"));
     EXPECT_EQ(GetDirectoryFromPath(QStringLiteral("run1.vesk")), QString());
     EXPECT_EQ(GetDirectoryFromPath(QStringLiteral("/data/")), QStringLiteral("/data/"));
+    EXPECT_EQ(GetDirectoryFromPath(QStringLiteral("/data/query\\1.sxq")), QStringLiteral("/data/"));
 }
 
 TEST(MFileUtilsPaths, FileExistsOnlyForReadableFiles) {

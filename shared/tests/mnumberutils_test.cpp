@@ -137,4 +137,11 @@ TEST_F(MNumberUtilsTextBox, NumberFieldGivesItsValueOrIsExplainedWithBoundsAsThe
     EXPECT_EQ(errorOf([this] { GetNumberFromTextBox(*m_field, 0.0, 1e20); }),
               QStringLiteral("This field must be a number between 0 and 1E+20."));
     expectFieldSelectedForRetyping();
+    // A named field is named; a decimal comma gets a hint.
+    m_field->setAccessibleName(QStringLiteral("Precursor mass tolerance for grouping"));
+    m_field->setText(QStringLiteral("1,5"));
+    EXPECT_EQ(
+        errorOf([this] { GetNumberFromTextBox(*m_field, 0.0, 10.0); }),
+        QStringLiteral("This field (Precursor mass tolerance for grouping) must be a number between 0 and "
+                       "10. Write decimals with a point: 1.5."));
 }

@@ -75,8 +75,9 @@ std::int32_t wholeNumber(const QString& text, const QString& what, std::int32_t 
     return value;
 }
 
-// Every name must be a processing parameter and every value one it may take. The batch search
-// client ends a list of one with a comma, which leaves an empty last item.
+// Every name must be a processing parameter, every value one it may take, and the values must
+// agree with one another as the options window demands. The batch search client ends a list of
+// one with a comma, which leaves an empty last item.
 void checkParameterLists(const QStringList& names, const QStringList& texts) {
     for (qsizetype i = 0; i < names.size(); ++i) {
         const bool closingComma = i == names.size() - 1 && names[i].isEmpty() && texts[i].isEmpty();
@@ -85,6 +86,8 @@ void checkParameterLists(const QStringList& names, const QStringList& texts) {
         if (const QString problem = ostrand::parameterValueProblem(names[i], texts[i]); !problem.isEmpty())
             throw UsageError(QStringLiteral("--keys and --values: ") + problem);
     }
+    if (const QString problem = ostrand::parameterListsProblem(names, texts); !problem.isEmpty())
+        throw UsageError(QStringLiteral("--keys and --values: ") + problem);
 }
 
 // The cycles asked for must exist in every period of every sample the export walks; a range past
@@ -374,19 +377,21 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
     // The whole export reads this one file, even if another is renamed into its place meanwhile.
     const kestrum::VeskFileHold heldFile(request.dataPath);
     checkCycleRange(request, *kestrum::VeskFile::open(request.dataPath));
-    const auto params = loadParameters(request, err);
     // The query file appears only when the export is complete; it is removed otherwise.
     files::SaveFile file(request.outputPath, [&request](files::SaveFile::Step step, const QString& reason) {
         return describeFailure(request.outputPath, step, reason);
     });
+    const QString notWritten =
+        QStringLiteral("ostrand-export: interrupted; %1 was not written\n").arg(request.outputPath);
+    // From here on a second Ctrl+C ends even a wait for the stored settings at once.
+    const InterruptWatch::HalfWrittenFile halfWritten(file.temporaryPath(), notWritten);
+    const auto params = loadParameters(request, err);
     ExportOutcome outcome;
     if (request.survey) {
         MExportMSToSorvex exporter;
         exporter.GetQueryStringHelper()->SetFilename(file.temporaryPath());
         // The survey scans are summed in one step that cannot stop half-way; an interrupt ends it.
-        const InterruptWatch::StopAtOnce stop(
-            file.temporaryPath(),
-            QStringLiteral("ostrand-export: interrupted; %1 was not written\n").arg(request.outputPath));
+        const InterruptWatch::StopAtOnce stop;
         outcome = exportSurvey(request, params, exporter);
     } else {
         auto exporter = std::make_shared<MExportMSMSToSorvex>();
@@ -395,7 +400,7 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
         outcome = exportSpectra(request, params, *buffer, *exporter);
     }
     if (outcome.cancelled) {
-        err << "ostrand-export: interrupted; " << request.outputPath << " was not written\n";
+        err << notWritten;
         return ExitCancelled;
     }
     if (outcome.written == 0) {
@@ -421,17 +426,23 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
     return ExitOk;
 }
 
-// A setting that cannot be stored (a read-only settings folder) ends the command as a failure,
-// instead of a message that would leave the exit status at success.
-class SettingsFailuresFail {
+// A message of the engine ends the command as a failure, instead of leaving the exit status at
+// success. The one exception is a setting that cannot be stored (a read-only settings folder):
+// this program stores no setting the user asked for, only courtesies such as the diagnostic log's
+// switch written back on first use, so that is a warning naming the file and the reason.
+class MessagesFail {
 public:
-    SettingsFailuresFail()
+    MessagesFail()
         : m_previous(messages::setPresenter([](const QString& text, const QString& title) {
-              throw errors::NumberedError::system(QStringLiteral("%1: %2").arg(title, text));
+              const QString message = QStringLiteral("%1: %2").arg(title, text);
+              if (title != RegistryFuncs::WriteErrorTitle)
+                  throw errors::NumberedError::system(message);
+              QTextStream(stderr) << "ostrand-export: warning: " << QString(message).replace(u'\n', u' ')
+                                  << '\n';
           })) {}
-    ~SettingsFailuresFail() { messages::setPresenter(m_previous); }
-    SettingsFailuresFail(const SettingsFailuresFail&) = delete;
-    SettingsFailuresFail& operator=(const SettingsFailuresFail&) = delete;
+    ~MessagesFail() { messages::setPresenter(m_previous); }
+    MessagesFail(const MessagesFail&) = delete;
+    MessagesFail& operator=(const MessagesFail&) = delete;
 
 private:
     messages::Presenter m_previous;
@@ -472,7 +483,7 @@ bool ExportCommand::usesBatchInterface(int argc, char* argv[]) {
 
 int ExportCommand::run(const QStringList& arguments) {
     const InterruptWatch interrupts;
-    const SettingsFailuresFail settingsFailures;
+    const MessagesFail messagesFail;
     return commandline::run(QStringLiteral("ostrand-export"),
                             [&arguments] {
                                 QTextStream out(stdout);

@@ -1,9 +1,11 @@
 #include "searchformstep.h"
 
 #include "common/exitcodes.h"
+#include "common/interruptwatch.h"
 #include "web/sorvexwebsearch.h"
 
 #include "automation/automationerror.h"
+#include "browser/browsersession.h"
 
 #include <QTextStream>
 
@@ -14,9 +16,15 @@ QString searchTitle(const QString& dataPath, std::int32_t sampleIndex) {
 
 int openSearchForm(const QString& dataPath, std::int32_t sampleIndex, const QString& queryFile,
                    bool peptideSearch, bool submit, QTextStream& err) {
+    SorvexWebSearch::Waiting waiting = SorvexWebSearch::Waiting::real();
+    waiting.interrupted = &InterruptWatch::requested;
     try {
-        SorvexWebSearch().OpenExplorerWindow(searchTitle(dataPath, sampleIndex), queryFile, peptideSearch,
-                                             submit);
+        SorvexWebSearch(waiting).OpenExplorerWindow(searchTitle(dataPath, sampleIndex), queryFile,
+                                                    peptideSearch, submit);
+    } catch (const browser::Interrupted&) {
+        err << "ostrand-export: interrupted; the browser was closed. The query file " << queryFile
+            << " is kept.\n";
+        return ExitCancelled;
     } catch (const automation::AutomationError& error) {
         err << "ostrand-export: " << error.description() << "\nThe query file " << queryFile << " is kept.\n";
         return ExitFailure;

@@ -88,8 +88,8 @@ int runGenerate(const QStringList& arguments) {
     const QCommandLineOption easy(
         QStringLiteral("easy"),
         QStringLiteral("Clean scans: gentle counting noise, no chemical noise, no co-isolated precursors, "
-                       "elution peaks that widen with the run length. By default the scans are as hard to "
-                       "read as real instrument data."));
+                       "no co-eluting near-isobaric pairs, elution peaks that widen with the run length. By "
+                       "default the scans are as hard to read as real instrument data."));
     const QCommandLineOption noCharges(
         QStringLiteral("no-charges"), QStringLiteral("Do not record the precursor charge of product scans."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},

@@ -6,6 +6,7 @@
 #include "kestrum/import/acquisitionimporter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -63,6 +64,53 @@ TEST(BrokenInputKinds, MissingFileFolderAndPipeAreNamedAsSuch) {
     }
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::System),
               QStringList{QStringLiteral("pipe.mzML")});
+}
+
+// Text where a number belongs (a charge state, a retention time) names the spectrum it is in.
+TEST(BrokenInputKinds, TextWhereANumberBelongsNamesTheSpectrum) {
+    QTemporaryDir folder;
+    for (const char* name : {"text-charge-state.mzML", "text-retention-time.mzXML"}) {
+        SCOPED_TRACE(name);
+        const QString input = QDir(QStringLiteral(KESTRUM_IMPORT_BROKEN_DIR)).filePath(QLatin1String(name));
+        try {
+            kestrum::AcquisitionImporter().importFiles({input}, folder.filePath(QStringLiteral("out.vesk")));
+            ADD_FAILURE() << "importing succeeded";
+        } catch (const automation::AutomationError& error) {
+            EXPECT_EQ(error.description(),
+                      QStringLiteral(
+                          "%1: spectrum 2 ('%2') cannot be read: a value that must be a number is not one")
+                          .arg(QDir::toNativeSeparators(input), QStringLiteral("scan=2")));
+        }
+    }
+}
+
+// A zlib bomb: an array of a spectrum that declares one point inflates to 64 MB of zeros. It is
+// refused while inflating, naming the spectrum, before the reader library holds it in memory.
+TEST(BrokenInputKinds, CompressedArraysInflatingPastTheDeclaredLengthAreRefused) {
+    QFile model(QDir(QStringLiteral(KESTRUM_IMPORT_BROKEN_DIR)).filePath(QStringLiteral("bad-zlib.mzML")));
+    ASSERT_TRUE(model.open(QIODevice::ReadOnly));
+    QByteArray text = model.readAll();
+    const QByteArray firstArray = "<binary>AAAAAAAAWUAAAAAAAABpQA==</binary>";
+    ASSERT_TRUE(text.contains(firstArray));
+    const QByteArray bomb = qCompress(QByteArray(64 << 20, '\0')).mid(4); // without Qt's length prefix
+    text.replace(text.indexOf(firstArray), firstArray.size(), "<binary>" + bomb.toBase64() + "</binary>");
+    text.replace(text.indexOf("defaultArrayLength=\"2\""), 22, "defaultArrayLength=\"1\"");
+    QTemporaryDir folder;
+    const QString input = folder.filePath(QStringLiteral("bomb.mzML"));
+    QFile file(input);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    file.close();
+    try {
+        kestrum::AcquisitionImporter().importFiles({input}, folder.filePath(QStringLiteral("out.vesk")));
+        FAIL() << "importing the bomb succeeded";
+    } catch (const automation::AutomationError& error) {
+        EXPECT_TRUE(error.description().contains(QStringLiteral(
+            "spectrum 1 ('scan=1') cannot be read: a compressed array inflates past the 1 point "
+            "the spectrum declares")))
+            << error.description().toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("out.vesk"))));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "kestrum/peakfinder/cancellation.h"
 #include "kestrum/peakfinder/profilepeakdetector.h"
 #include "profilebuilder.h"
 
@@ -140,4 +141,24 @@ TEST(ProfilePeakDetector, ToleratesTinyAndFlatSpectra) {
     const std::vector<double> flat{0, 0, 0, 0};
     detector.detect(mz, flat, 50, 3, peaks);
     EXPECT_TRUE(peaks.empty());
+}
+
+// A scan of 300,000 points at one m/z (crafted, or a degenerate sum) is smoothed with a bounded
+// number of neighbours per point, and a caller's cancel request stops the work half-way, however
+// long the scan; without a request the same scan gives its one peak.
+TEST(ProfilePeakDetector, DenseScansFinishAndStopWhenCancelled) {
+    const std::vector<double> mz(300'000, 500.0);
+    std::vector<double> intensity(mz.size(), 10.0);
+    intensity[mz.size() / 2] = 1000.0;
+    ProfilePeakDetector detector;
+    std::vector<Peak> peaks;
+    int asked = 0;
+    {
+        const kestrum::CancellationScope scope([&asked] { return ++asked >= 2; });
+        EXPECT_THROW(detector.detect(mz, intensity, 50, 3, peaks), kestrum::Cancelled);
+    }
+    EXPECT_EQ(asked, 2) << "asked at its next check after the request";
+    detector.detect(mz, intensity, 50, 3, peaks);
+    ASSERT_EQ(peaks.size(), 1U);
+    EXPECT_DOUBLE_EQ(peaks[0].mz, 500.0);
 }

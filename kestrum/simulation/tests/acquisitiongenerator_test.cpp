@@ -13,8 +13,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 #include <tuple>
 
 using namespace kestrum::simulation;
@@ -213,14 +215,49 @@ TEST_F(AcquisitionGeneratorTest, FragmentedPrecursorsAreExcludedForTheExclusionT
                 break;
             const double mzApart = std::abs(b[QStringLiteral("isolatedMz")].toDouble() -
                                             a[QStringLiteral("isolatedMz")].toDouble());
+            // Within the exclusion time no precursor comes back within the exclusion tolerance of 0.05,
+            // less the few ppm by which each reported m/z is off.
             if (apart < options.exclusionSeconds - 1)
-                ASSERT_GT(mzApart, 0.05) << "scans " << i << " and " << j;
+                ASSERT_GT(mzApart, 0.03) << "scans " << i << " and " << j;
             else if (mzApart < 0.01) // the same precursor, reported within a few ppm
                 ++repeats;
         }
     }
     // Once the exclusion ends, a precursor still eluting is fragmented again.
     EXPECT_GT(repeats, 10);
+}
+
+// Near-isobaric peptides of one charge elute together and both are fragmented: peptide pairs 0.1 to
+// 1 m/z apart fragmented within 3 cycles of each other are far more common than such pairs
+// fragmented 30 to 33 cycles apart, which only chance brings together.
+TEST_F(AcquisitionGeneratorTest, NearIsobaricPeptidesEluteTogetherAndAreBothFragmented) {
+    GenerationOptions options = optionsFor(QStringLiteral("pairs.vesk"));
+    options.minutes = 3;
+    const QJsonArray scans =
+        readTruth(generateAcquisition(options).truthPath)[QStringLiteral("productScans")].toArray();
+    std::set<std::pair<QString, QString>> together, apart;
+    for (qsizetype i = 0; i < scans.size(); ++i) {
+        const QJsonObject a = scans[i].toObject();
+        for (qsizetype j = i + 1; j < scans.size(); ++j) {
+            const QJsonObject b = scans[j].toObject();
+            const int cycles = b[QStringLiteral("cycle")].toInt() - a[QStringLiteral("cycle")].toInt();
+            if (cycles > 33)
+                break;
+            const QString first = a[QStringLiteral("peptide")].toString();
+            const QString second = b[QStringLiteral("peptide")].toString();
+            const double mz = std::abs(a[QStringLiteral("monoisotopicMz")].toDouble() -
+                                       b[QStringLiteral("monoisotopicMz")].toDouble());
+            if (first == second || a[QStringLiteral("charge")] != b[QStringLiteral("charge")] || mz <= 0.1 ||
+                mz > 1.0)
+                continue;
+            if (cycles <= 3)
+                together.insert(std::minmax(first, second));
+            else if (cycles >= 30)
+                apart.insert(std::minmax(first, second));
+        }
+    }
+    EXPECT_GE(together.size(), 20u);
+    EXPECT_GE(2 * together.size(), 3 * apart.size());
 }
 
 TEST_F(AcquisitionGeneratorTest, FixedPrecursorSamplesInPeriodsNegativeAndCentroided) {

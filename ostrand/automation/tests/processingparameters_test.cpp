@@ -2,6 +2,8 @@
 #include "diagnostics/mlogger.h"
 #include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
+
+#include "registry/registrykey.h"
 #include "testsupport/privatesettingsfolder.h"
 
 #include <QFile>
@@ -98,7 +100,9 @@ TEST_F(ProcessingParametersTest, AnUnreadableValueFallsBackAtCreationAndFailsAnE
     } catch (const AutomationError& error) {
         EXPECT_EQ(error.number(), automation::SystemError);
         EXPECT_TRUE(error.description().startsWith(
-            QStringLiteral("Could not read options from registry.\r\n\r\n(Originating error message: ")))
+            QStringLiteral(
+                "Could not read options from the settings file %1.\r\n\r\n(Originating error message: ")
+                .arg(registry::hiveFilePath(registry::Hive::CurrentUser))))
             << error.description().toStdString();
         EXPECT_TRUE(error.description().endsWith(QLatin1Char(')')));
     }

@@ -9,6 +9,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <vector>
@@ -23,15 +24,15 @@ public:
     explicit DataDependentRun(int cycles, int productExperiments = 2)
         : m_cycles(cycles), m_productExperiments(productExperiments) {}
 
-    // A product scan of ten peaks (m/z 200, 210, ... at `intensity`) of the precursor, with the
-    // precursor charge the instrument recorded (0: none).
+    // A product scan of ten peaks (m/z `firstFragment`, +10, ... at `intensity`) of the precursor,
+    // with the precursor charge the instrument recorded (0: none).
     DataDependentRun& product(int cycle, double precursorMz, int experiment = 1, double intensity = 100,
-                              int recordedCharge = 0) {
+                              int recordedCharge = 0, double firstFragment = 200) {
         kestrum::ScanRecord scan = record(cycle, experiment);
         scan.precursorMz = precursorMz;
         scan.precursorCharge = recordedCharge;
         for (int i = 0; i < 10; ++i) {
-            scan.mz.push_back(200.0 + 10 * i);
+            scan.mz.push_back(firstFragment + 10 * i);
             scan.intensity.push_back(intensity);
         }
         m_scans.push_back(scan);
@@ -39,22 +40,45 @@ public:
     }
 
     // A survey scan holding a three-peak isotope cluster of the charge from `mz` up, its heights
-    // those of a peptide of that mass, below five singly charged pairs at m/z 300 ... 380 that
-    // make the peak list read as accurate data, in which charges up to 8 can be told apart.
-    DataDependentRun& surveyCluster(int cycle, double mz, int charge) {
-        kestrum::ScanRecord scan = record(cycle, 0);
-        for (int pair = 0; pair < 5; ++pair) {
-            scan.mz.insert(scan.mz.end(), {300.0 + 20 * pair, 300.0 + 20 * pair + 1.00335});
-            scan.intensity.insert(scan.intensity.end(), {500, 100});
+    // those of a peptide of that mass (times `scale`), below five singly charged pairs at m/z
+    // 300 ... 380 that make the peak list read as accurate data, in which charges up to 8 can be
+    // told apart. A second cluster in the same cycle joins the first one's survey scan.
+    DataDependentRun& surveyCluster(int cycle, double mz, int charge, double scale = 1) {
+        auto survey = std::find_if(m_scans.begin(), m_scans.end(), [cycle](const kestrum::ScanRecord& scan) {
+            return scan.cycle == cycle && scan.experiment == 0;
+        });
+        if (survey == m_scans.end()) {
+            kestrum::ScanRecord scan = record(cycle, 0);
+            for (int pair = 0; pair < 5; ++pair) {
+                scan.mz.insert(scan.mz.end(), {300.0 + 20 * pair, 300.0 + 20 * pair + 1.00335});
+                scan.intensity.insert(scan.intensity.end(), {500, 100});
+            }
+            m_scans.push_back(scan);
+            survey = m_scans.end() - 1;
         }
-        scan.mz.insert(scan.mz.end(), {mz, mz + 1.00335 / charge, mz + 2 * 1.00335 / charge});
+        // From 3000 Da the second isotope outgrows the first.
+        std::vector<double> heights{700, 1000, 800};
         if (charge == 2)
-            scan.intensity.insert(scan.intensity.end(), {1000, 650, 250});
+            heights = {1000, 650, 250};
         else if (charge <= 4)
-            scan.intensity.insert(scan.intensity.end(), {1000, 950, 500});
-        else // a peptide of 3000 Da and more: the second isotope outgrows the first
-            scan.intensity.insert(scan.intensity.end(), {700, 1000, 800});
-        m_scans.push_back(scan);
+            heights = {1000, 950, 500};
+        std::map<double, double> points;
+        for (std::size_t i = 0; i < survey->mz.size(); ++i)
+            points[survey->mz[i]] = survey->intensity[i];
+        for (int isotope = 0; isotope < 3; ++isotope)
+            points[mz + isotope * 1.00335 / charge] = scale * heights[static_cast<std::size_t>(isotope)];
+        survey->mz.clear();
+        survey->intensity.clear();
+        for (const auto& [x, y] : points) {
+            survey->mz.push_back(x);
+            survey->intensity.push_back(y);
+        }
+        return *this;
+    }
+
+    // Types the survey experiment (experiment 0) with another scan type code.
+    DataDependentRun& surveyTypedAs(int scanType) {
+        m_surveyScanType = scanType;
         return *this;
     }
 
@@ -64,7 +88,7 @@ public:
         for (int s = 0; s < samples; ++s) {
             const int sample = writer.addSample(QStringLiteral("Sample %1").arg(s + 1));
             writer.addPeriod(sample);
-            writer.addExperiment(sample, 0, {kestrum::TOFMS, 0, 0});
+            writer.addExperiment(sample, 0, {m_surveyScanType, 0, 0});
             for (int e = 0; e < m_productExperiments; ++e)
                 writer.addExperiment(sample, 0, {kestrum::TOFProduct, 0, 0});
             for (int cycle = 0; cycle < m_cycles; ++cycle)
@@ -89,6 +113,7 @@ private:
 
     int m_cycles;
     int m_productExperiments;
+    int m_surveyScanType = kestrum::TOFMS;
     std::vector<kestrum::ScanRecord> m_scans;
 };
 

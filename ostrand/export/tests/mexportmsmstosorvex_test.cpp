@@ -131,6 +131,83 @@ TEST_F(MExportMSMSToSorvexTest, NearbySurveyPeakCorrectsThePrecursor) {
     EXPECT_EQ(off[0].pepmass, QStringLiteral("600"));
 }
 
+TEST_F(MExportMSMSToSorvexTest, PrecursorSelectedOnAHeavierIsotopeGetsTheMonoisotopicMz) {
+    params->setDDEAutoDetermineCharge(-1);
+    struct Case {
+        double clusterMz;
+        int charge;
+        double recordedMz; // near the isotope peak the instrument selected
+        const char* pepmass;
+    };
+    const std::vector<Case> cases = {
+        {600.0, 2, 600.0, "600"},  // the monoisotopic peak itself
+        {600.0, 2, 600.51, "600"}, // the second isotope
+        {600.0, 2, 600.99, "600"}, // the third
+        {700.0, 3, 700.33, "700"}, // the second of a 3+ cluster
+        {600.0, 4, 600.25, "600"}, // the second of a 4+ cluster
+    };
+    for (const Case& c : cases) {
+        const auto blocks = exportBlocks(
+            write(DataDependentRun(1).surveyCluster(0, c.clusterMz, c.charge).product(0, c.recordedMz)));
+        ASSERT_EQ(blocks.size(), 1u) << c.recordedMz;
+        EXPECT_EQ(blocks[0].pepmass, QString::fromLatin1(c.pepmass)) << c.recordedMz;
+    }
+}
+
+TEST_F(MExportMSMSToSorvexTest, CoElutingPrecursorsTheSurveyTellsApartAreNeverSummed) {
+    // Two 2+ peptides 0.3 m/z apart elute together and are selected alternately, well within the
+    // grouping tolerance of 1 m/z; each has fragments of its own. The instrument's recorded m/z of
+    // the first drifts by 0.05 and its survey centroid by 4 mDa, within the survey's accuracy.
+    struct Case {
+        const char* what;
+        bool surveyScans;
+        bool autoCharge;
+        std::size_t queries;
+    };
+    const std::vector<Case> cases = {
+        {"the survey shows both ions", true, true, 2},
+        {"no survey scans: grouped by precursor m/z alone", false, true, 1},
+        {"charge determination off: the survey is not read", true, false, 1},
+    };
+    for (const Case& c : cases) {
+        DataDependentRun run(4);
+        for (int cycle = 0; cycle < 4; ++cycle) {
+            if (c.surveyScans)
+                run.surveyCluster(cycle, cycle < 2 ? 600.0 : 600.004, 2).surveyCluster(cycle, 600.3, 2, 0.8);
+            if (cycle % 2 == 0)
+                run.product(cycle, cycle == 0 ? 600.0 : 600.05, 1, 100, 0, 200);
+            else
+                run.product(cycle, 600.3, 1, 100, 0, 205);
+        }
+        params->setDDEAutoDetermineCharge(c.autoCharge ? -1 : 0);
+        const auto blocks = exportBlocks(write(run));
+        ASSERT_EQ(blocks.size(), c.queries) << c.what;
+        if (c.queries == 1) {
+            EXPECT_EQ(cycleList(blocks[0].title), QStringLiteral("1-4 (Experiment 2)")) << c.what;
+            EXPECT_EQ(blocks[0].peakLines.size(), 20) << c.what;
+            continue;
+        }
+        std::map<QString, const QueryBlock*> byPepmass;
+        for (const QueryBlock& block : blocks)
+            byPepmass[block.pepmass] = &block;
+        struct Expected {
+            const char* pepmass;
+            const char* cycles;
+            const char* firstPeak;
+        };
+        for (const Expected& e : {Expected{"600", "1, 3 (Experiment 2)", "200 200"},
+                                  Expected{"600.3", "2, 4 (Experiment 2)", "205 200"}}) {
+            const QueryBlock* block = byPepmass[QString::fromLatin1(e.pepmass)];
+            ASSERT_NE(block, nullptr) << e.pepmass;
+            EXPECT_EQ(block->charge, QStringLiteral("2+"));
+            EXPECT_EQ(cycleList(block->title), QString::fromLatin1(e.cycles));
+            // Only the peptide's own ten fragments, each summed over its two scans.
+            ASSERT_EQ(block->peakLines.size(), 10);
+            EXPECT_EQ(block->peakLines.front(), QString::fromLatin1(e.firstPeak));
+        }
+    }
+}
+
 TEST_F(MExportMSMSToSorvexTest, RecordedChargesStandWhereTheSurveyFindsNone) {
     // The product scan reports 600.00123 (its title 600.0012); a 2+ survey cluster sits at 600.
     struct Case {
@@ -165,6 +242,24 @@ TEST_F(MExportMSMSToSorvexTest, RecordedChargesStandWhereTheSurveyFindsNone) {
         EXPECT_EQ(blocks[0].charge, QString::fromLatin1(c.charge)) << c.what;
         EXPECT_EQ(!blocks[0].title.contains(QStringLiteral("Charge not auto determined")), c.determined)
             << c.what;
+    }
+}
+
+TEST_F(MExportMSMSToSorvexTest, ASurveyExperimentTypedAsAProductScanIsNamed) {
+    const QString path = write(DataDependentRun(1)
+                                   .surveyCluster(0, 600.0, 2)
+                                   .product(0, 600.00123, 1, 100, 3)
+                                   .surveyTypedAs(kestrum::TOFProduct));
+    params->setDDEAutoDetermineCharge(-1);
+    try {
+        exportBlocks(path);
+        ADD_FAILURE() << "the export succeeded";
+    } catch (const automation::AutomationError& error) {
+        EXPECT_EQ(
+            error.description(),
+            QStringLiteral("Experiment 0 of sample 1 (period 0) is typed as a product scan, but its scan in "
+                           "cycle 0 records no precursor m/z. It is likely a survey experiment typed as a "
+                           "product scan."));
     }
 }
 

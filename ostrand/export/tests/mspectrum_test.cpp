@@ -21,16 +21,16 @@ using ostrand::VeskFileInfo;
 namespace {
 
 // A file with two one-period samples: "Digest A" in positive mode and a negative one whose name
-// holds a line break; each has a survey and two product experiments and no scans (titles and
-// polarity come from the file, the spectra from the tests).
+// holds line breaks, a terminal escape sequence and a NUL; each has a survey and two product experiments and
+// no scans (titles and polarity come from the file, the spectra from the tests).
 class MSpectrumTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath(QStringLiteral("run7.vesk"));
         kestrum::VeskWriter writer(path);
-        for (const auto& [name, polarity] :
-             {std::pair{QStringLiteral("Digest A"), 0}, std::pair{QStringLiteral("Neg\r\nr\nu\rn"), 1}}) {
+        for (const auto& [name, polarity] : {std::pair{QStringLiteral("Digest A"), 0},
+                                             std::pair{QStringLiteral("Neg\r\nr\nu\rn\x1b[2J\0end"), 1}}) {
             const int sample = writer.addSample(name);
             writer.addPeriod(sample);
             writer.addExperiment(sample, 0, {kestrum::TOFMS, polarity, 0});
@@ -117,8 +117,9 @@ TEST_F(MSpectrumTest, NewTitleNamesFileSampleElutionPeriodAndCycles) {
     negative->AddSpectrum(evenPeaks(3), 0, 30.0, 0, 1);
     EXPECT_EQ(
         negative->GetQueryTitle(),
-        QStringLiteral("File: run7.vesk, Sample: Neg_r_u_n (sample number 2), Elution: 0.5 min, Period: 1, "
-                       "Cycle(s): 1 (Experiment 2)"));
+        QStringLiteral(
+            "File: run7.vesk, Sample: Neg_r_u_n_[2J_end (sample number 2), Elution: 0.5 min, Period: 1, "
+            "Cycle(s): 1 (Experiment 2)"));
 }
 
 TEST_F(MSpectrumTest, OldTitleLayoutCountsFromZero) {
@@ -199,6 +200,32 @@ TEST_F(MSpectrumTest, PeakLinesRoundAndFilter) {
     EXPECT_TRUE(text.contains(QStringLiteral("\r\n500.5 5\r\n")));
     EXPECT_FALSE(text.contains(QStringLiteral("\r\n500.2 ")));
     EXPECT_EQ(count(text, QStringLiteral(" 5\r\n")), 7);
+}
+
+TEST_F(MSpectrumTest, PeaksAboveTheSinglyProtonatedPrecursorAreDropped) {
+    // A 2+ precursor at 500 weighs 997.99 Da: no fragment of it lies above m/z 999 (with a slack
+    // of 1 for the m/z errors), while a 3+ one at the same m/z reaches m/z 1498.
+    struct Case {
+        const char* what;
+        std::int16_t charge;
+        int sample;
+        bool keeps1005;
+    };
+    const std::vector<Case> cases = {
+        {"2+: dropped", 2, 1, false},
+        {"unknown charge, searched up to 3+: kept", 0, 1, true},
+        {"negative ions: kept", 2, 2, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<double> mz{200, 210, 220, 230, 240, 250, 260, 270, 280, 290, 990, 1005};
+        std::vector<double> intensity(10, 100.0);
+        intensity.insert(intensity.end(), {50, 50});
+        auto spectrum = group(500.0, c.charge, c.sample);
+        spectrum->AddSpectrum(peaks(mz, intensity), 0, 60.0, 0, 1);
+        const QString text = spectrum->getSorvexDataForOneMSMSDataSet();
+        EXPECT_TRUE(text.contains(QStringLiteral("\r\n990 "))) << c.what;
+        EXPECT_EQ(text.contains(QStringLiteral("\r\n1005 ")), c.keeps1005) << c.what;
+    }
 }
 
 TEST_F(MSpectrumTest, NumbersUseAFullStopUnderACommaLocale) {

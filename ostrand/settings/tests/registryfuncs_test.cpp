@@ -126,9 +126,12 @@ TEST_F(SettingsStore, AKeyThatCannotBeCreatedIsReportedWithItsErrorNumber) {
     qputenv("OSTRAND_SETTINGS_DIR", (plainFile + QStringLiteral("/below")).toLocal8Bit());
 
     WriteSetting(SettingsKey, QStringLiteral("MSMSThreshold"), QStringLiteral("5"));
-    EXPECT_EQ(shownMessages.shown(),
-              (std::vector<ShownMessage>{{QStringLiteral("Sorvex search submission error"),
-                                          QStringLiteral("Failed to create key - error = 5")}}));
+    EXPECT_EQ(
+        shownMessages.shown(),
+        (std::vector<ShownMessage>{{QStringLiteral("Sorvex search submission error"),
+                                    QStringLiteral("Failed to create key - error = 5\nCannot create the "
+                                                   "settings folder %1/below")
+                                        .arg(plainFile)}}));
 }
 
 TEST_F(SettingsStore, AValueThatCannotBeStoredIsReportedAndTheOldOnesKept) {
@@ -138,9 +141,12 @@ TEST_F(SettingsStore, AValueThatCannotBeStoredIsReportedAndTheOldOnesKept) {
         const testsupport::FileSizeLimit limit(static_cast<rlim_t>(QFile(hiveFile).size()));
         WriteSetting(SettingsKey, QStringLiteral("MSMSThresholdInPercent"), QStringLiteral("0"));
     }
-    EXPECT_EQ(shownMessages.shown(),
-              (std::vector<ShownMessage>{
-                  {QStringLiteral("Sorvex search submission error"), QStringLiteral("Failed to set key")}}));
+    ASSERT_EQ(shownMessages.shown().size(), 1U);
+    EXPECT_EQ(shownMessages.shown()[0].title, QStringLiteral("Sorvex search submission error"));
+    // The reason names the file that could not be written: the hive or its lock file beside it.
+    EXPECT_TRUE(shownMessages.shown()[0].text.startsWith(QStringLiteral("Failed to set key\nCannot ")) &&
+                shownMessages.shown()[0].text.contains(hiveFile))
+        << shownMessages.shown()[0].text.toStdString();
     EXPECT_EQ(ReadSetting(SettingsKey, QStringLiteral("MSMSThreshold"), QString()), QStringLiteral("5"));
     EXPECT_EQ(ReadSetting(SettingsKey, QStringLiteral("MSMSThresholdInPercent"), QStringLiteral("1")),
               QStringLiteral("1"))

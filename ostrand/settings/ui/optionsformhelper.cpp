@@ -11,6 +11,7 @@
 #include "automation/automationerror.h"
 #include "automation/variant.h"
 #include "messages/messageservice.h"
+#include "registry/registrykey.h"
 #include "shared/mnumberutils.h"
 
 #include <QCheckBox>
@@ -86,8 +87,11 @@ void OptionsFormHelper::loadControls() {
         params.SetInfoFromRegistry();
     } catch (const AutomationError&) {
         params.SetToFactoryDefault();
-        messages::show(QStringLiteral("Could not read options from registry - default values will be used."),
-                       errorTitle);
+        messages::show(
+            QStringLiteral("Could not read options from the settings file %1 - default values will be "
+                           "used.")
+                .arg(registry::hiveFilePath(registry::Hive::CurrentUser)),
+            errorTitle);
     }
     for (std::int16_t i = 0; i < 5; ++i)
         window.CheckBox_Charge[static_cast<std::size_t>(i)]->setChecked(
@@ -140,7 +144,9 @@ void OptionsFormHelper::EnableOrDisableDialogItems() {
     SetFrameEnabled(*window.MSMSAveragingFrame, m_ddeData && !m_singleSpectrum);
     // The batch search client disables the server frame itself and keeps it so.
     if (!RegistryFuncs::UseParamStore()) {
-        window.Radio_WebServer[0]->setEnabled(SorvexWebSearch().IsLocalSorvexInstalled());
+        const bool installedHere = SorvexWebSearch().IsLocalSorvexInstalled();
+        window.Radio_WebServer[0]->setEnabled(installedHere);
+        window.Radio_WebServer[0]->setToolTip(OptionsWindow::localServerToolTip(installedHere));
         if (const auto k = selectedServer(window)) {
             window.LocalSorvexWebServerURL->setEnabled(*k == 1);
             window.ProteinProspectorWebServerURL->setEnabled(*k == 3);
@@ -213,7 +219,8 @@ void OptionsFormHelper::ValidateDialogItems() {
         throw AutomationError::system(QStringLiteral("You must specify the Protein Prospector site."));
     if (window.TextMSMSThreshold->isEnabled()) {
         if (window.MSMSThresholdCombo->currentIndex() != 0)
-            MNumberUtils::GetNumberFromTextBox(*window.TextMSMSThreshold, 0, 95);
+            MNumberUtils::GetNumberFromTextBox(*window.TextMSMSThreshold, 0,
+                                               ostrand::highestThresholdPercent);
         else
             number(*window.TextMSMSThreshold, "MSMSThreshold");
     }

@@ -8,6 +8,10 @@ class QGroupBox;
 
 class OptionsFormHelper {
 public:
+    // The helper of the window `owningForm`, for data of no particular kind until
+    // SetSearchParameters describes it.
+    explicit OptionsFormHelper(OptionsFormVirus& owningForm) : m_owningForm(&owningForm) {}
+
     // `owningForm` is the window whose controls are read and written; the flags describe the data.
     void SetSearchParameters(OptionsFormVirus* owningForm, bool singleSpectrum, bool ddeData,
                              bool needGuessChargeState);
@@ -29,7 +33,7 @@ private:
     void SetFrameEnabled(QGroupBox& frame, bool enable);
     void loadControls();
 
-    OptionsFormVirus* m_owningForm = nullptr;
+    OptionsFormVirus* m_owningForm;
     bool m_singleSpectrum = false;
     bool m_ddeData = false;
     bool m_needGuessChargeState = false;

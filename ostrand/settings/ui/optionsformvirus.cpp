@@ -41,8 +41,10 @@ OptionsFormVirus::~OptionsFormVirus() {
 }
 
 OptionsFormHelper& OptionsFormVirus::helper() {
+    // The helper knows its window from the start: the controls may load before the data at hand
+    // is described, and then show for data of no particular kind.
     if (!m_helper)
-        m_helper = std::make_unique<OptionsFormHelper>();
+        m_helper = std::make_unique<OptionsFormHelper>(*this);
     return *m_helper;
 }
 
@@ -69,8 +71,9 @@ OptionsWindow& OptionsFormVirus::controls() {
             m_inWindowEvent = true;
             try {
                 handler();
-            } catch (const automation::AutomationError& error) {
-                messages::show(error.description(), QStringLiteral("Error"));
+            } catch (const std::exception& error) {
+                // An error of any kind: one that escaped would end the host program.
+                messages::show(QString::fromUtf8(error.what()), QStringLiteral("Error"));
             }
             if (outer)
                 m_inWindowEvent = false;

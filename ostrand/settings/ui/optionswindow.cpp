@@ -1,5 +1,7 @@
 #include "optionswindow.h"
 
+#include "registry/registrykey.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -31,9 +33,12 @@ QLabel* label(QGroupBox* container, const QString& caption, const QString& toolT
     return text;
 }
 
-// Number boxes are as wide as the numbers they take; the URL boxes take the rest of the line.
-QLineEdit* numberBox(QGroupBox* container, const char* name, const QString& toolTip = {}) {
+// Number boxes are as wide as the numbers they take; the URL boxes take the rest of the line. A
+// box's accessible name is what its message calls it when the value is refused.
+QLineEdit* numberBox(QGroupBox* container, const char* name, const QString& fieldName,
+                     const QString& toolTip = {}) {
     auto* box = named(new QLineEdit(container), name, toolTip);
+    box->setAccessibleName(fieldName);
     box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0.000e+00")) + 12);
     return box;
 }
@@ -117,16 +122,21 @@ void OptionsWindow::createAveraging() {
                        "'same precursor' if they are within this tolerance");
     auto* layout = new QGridLayout(MSMSAveragingFrame);
     layout->addWidget(label(MSMSAveragingFrame, QStringLiteral("Max. number cycles between groups")), 0, 0);
-    TextMSMSAveMaxCycBetween = numberBox(MSMSAveragingFrame, "TextMSMSAveMaxCycBetween");
+    TextMSMSAveMaxCycBetween = numberBox(MSMSAveragingFrame, "TextMSMSAveMaxCycBetween",
+                                         QStringLiteral("Max. number cycles between groups"));
     layout->addWidget(TextMSMSAveMaxCycBetween, 0, 1);
     layout->addWidget(label(MSMSAveragingFrame, QStringLiteral("Min. number cycles per group")), 1, 0);
-    TextMSMSAveMinCyclesPerGp = numberBox(MSMSAveragingFrame, "TextMSMSAveMinCyclesPerGp");
+    TextMSMSAveMinCyclesPerGp = numberBox(MSMSAveragingFrame, "TextMSMSAveMinCyclesPerGp",
+                                          QStringLiteral("Min. number cycles per group"));
     layout->addWidget(TextMSMSAveMinCyclesPerGp, 1, 1);
     layout->addWidget(
         label(MSMSAveragingFrame, QStringLiteral("Precursor mass tolerance for grouping"), toleranceTip), 2,
         0);
-    TextMSMSAvePrecusorTol = numberBox(MSMSAveragingFrame, "TextMSMSAvePrecusorTol", toleranceTip);
+    TextMSMSAvePrecusorTol =
+        numberBox(MSMSAveragingFrame, "TextMSMSAvePrecusorTol",
+                  QStringLiteral("Precursor mass tolerance for grouping, in m/z"), toleranceTip);
     layout->addWidget(TextMSMSAvePrecusorTol, 2, 1);
+    layout->addWidget(label(MSMSAveragingFrame, QStringLiteral("m/z"), toleranceTip), 2, 2);
     layout->setColumnStretch(0, 1);
 }
 
@@ -149,7 +159,8 @@ void OptionsWindow::createProcessing() {
         layout->addWidget(box, row++, 0, 1, 3);
 
     layout->addWidget(label(container, QStringLiteral("Remove peaks if intensity < ")), row, 0);
-    TextMSMSThreshold = numberBox(container, "TextMSMSThreshold");
+    TextMSMSThreshold =
+        numberBox(container, "TextMSMSThreshold", QStringLiteral("Remove peaks if intensity <"));
     layout->addWidget(TextMSMSThreshold, row, 1);
     MSMSThresholdCombo = named(new QComboBox(container), "MSMSThresholdCombo");
     MSMSThresholdCombo->addItems({QStringLiteral("(absolute)"), QStringLiteral("% of maximum")});
@@ -158,13 +169,14 @@ void OptionsWindow::createProcessing() {
     const QString peaksTip =
         QStringLiteral("Significant matches are not possible with only a few peaks. Default value is 10");
     layout->addWidget(label(container, QStringLiteral("Reject spectra if less than "), peaksTip), row, 0);
-    TextMSMSAveNeedXPeaks = numberBox(container, "TextMSMSAveNeedXPeaks", peaksTip);
+    TextMSMSAveNeedXPeaks = numberBox(container, "TextMSMSAveNeedXPeaks",
+                                      QStringLiteral("Reject spectra if less than ... peaks"), peaksTip);
     layout->addWidget(TextMSMSAveNeedXPeaks, row, 1);
     layout->addWidget(label(container, QStringLiteral("peaks"), peaksTip), row++, 2);
 
     layout->addWidget(label(container, QStringLiteral("Remove peaks within")), row, 0);
     TextRemoveNearParent = numberBox(
-        container, "TextRemoveNearParent",
+        container, "TextRemoveNearParent", QStringLiteral("Remove peaks within ... Da of precursor m/z"),
         QStringLiteral(
             "Peaks that fall within a window +/- this value will be removed from the sxq file before "
             "searching. Default Value is 0."));
@@ -182,14 +194,23 @@ void OptionsWindow::createSurvey() {
     layout->addWidget(CheckDDESurveyAutoDetermineCharge);
 }
 
+QString OptionsWindow::localServerToolTip(bool installedHere) {
+    // A greyed choice says why it is greyed.
+    if (installedHere)
+        return QStringLiteral(
+            "This button will only be enabled if you have Sorvex installed on this computer.");
+    return QStringLiteral(
+               "Greyed out: Sorvex is not installed on this computer (no server address SorvexURL in "
+               "%1).")
+        .arg(registry::hiveFilePath(registry::Hive::LocalMachine));
+}
+
 void OptionsWindow::createWebServer() {
     Frame4 = frame(this, "Frame4", QStringLiteral("Sorvex parameters"));
     const auto radio = [this](const QString& caption, const QString& toolTip) {
         return named(new QRadioButton(caption, Frame4), "Radio_WebServer", toolTip);
     };
-    Radio_WebServer[0] = radio(
-        QStringLiteral("Sorvex on this computer"),
-        QStringLiteral("This button will only be enabled if you have Sorvex installed on this computer."));
+    Radio_WebServer[0] = radio(QStringLiteral("Sorvex on this computer"), localServerToolTip(true));
     Radio_WebServer[1] =
         radio(QStringLiteral("Local Sorvex:"),
               QStringLiteral("If you have Sorvex on your local intranet, click here and enter "

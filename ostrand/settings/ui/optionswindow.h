@@ -20,6 +20,9 @@ class OptionsWindow : public QDialog {
 public:
     explicit OptionsWindow(QWidget* parent = nullptr);
 
+    // The tooltip of "Sorvex on this computer": what it needs, or why it is greyed out.
+    static QString localServerToolTip(bool installedHere);
+
     QGroupBox* Frame1;
     QCheckBox* CheckUseOldQueryTitles;
 

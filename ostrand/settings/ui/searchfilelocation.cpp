@@ -80,8 +80,8 @@ QString SearchFileLocation::GetSearchFile(QFileDialog& theSaveDialog) {
 }
 
 QString SearchFileLocation::OptionCaption(int index) {
-    static const std::array<QString, 4> captions{
-        QStringLiteral("In the Windows 'Temp' folder with a random filename."),
+    const std::array<QString, 4> captions{
+        QStringLiteral("In the temporary folder (%1) with a random filename.").arg(files::temporaryFolder()),
         QStringLiteral("Always to the following file:"),
         QStringLiteral("To the following directory with a random filename:"),
         QStringLiteral("Prompt me each time for the location.")};

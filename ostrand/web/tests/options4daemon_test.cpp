@@ -101,7 +101,8 @@ TEST_F(Options4DaemonTest, ListsHandedBackBecomeTheParametersAndAreNormalised) {
         QString message;
     };
     const QString twentyNoITraq = QStringLiteral("1,1,1,0,0,1,1,20,1,10,1,0,2,0,1,1,1,1,0,0");
-    const QString peaksMessage = QStringLiteral("This field must be an integer between 1 and 100.");
+    const QString peaksMessage = QStringLiteral(
+        "This field (Reject spectra if less than ... peaks) must be an integer between 1 and 100.");
     // The cases run in this order in one process: a list the dialog rejects must not spoil the
     // lists that follow it.
     const std::vector<Case> cases = {
@@ -184,7 +185,8 @@ TEST_F(Options4DaemonTest, TheDialogEditsTheListsWithoutTheServerFrameAndACancel
     const std::vector<Case> cases = {
         {"cancelled", nullptr, false, QStringLiteral("20"), {}},
         {"cancelled after a refused OK", "0", true, QStringLiteral("20"),
-         QStringLiteral("This field must be an integer between 1 and 100.")},
+         QStringLiteral(
+             "This field (Reject spectra if less than ... peaks) must be an integer between 1 and 100.")},
         {"edited", "15", true, QStringLiteral("15"), {}},
     };
     for (const Case& c : cases) {

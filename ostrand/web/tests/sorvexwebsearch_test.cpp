@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -102,13 +103,13 @@ TEST(SorvexWebSearchAddresses, ABrowserThatCannotBeLaunchedIsNamed) {
     testsupport::EnvironmentOverride driver("OSTRAND_WEBDRIVER",
                                             QByteArrayLiteral("/nonexistent/chromedriver"));
     SorvexWebSearch search;
-    EXPECT_EQ(errorOf([&] {
-                  search.OpenExplorerWindow(QStringLiteral("t"), QStringLiteral("/tmp/q.sxq"), true, false);
-              }),
-              std::pair(1, QStringLiteral(
-                               "Could not launch Chromium. Is version 4.0 or greater properly installed?\n"
-                               "The WebDriver driver /nonexistent/chromedriver is not installed (Debian "
-                               "package chromium-driver; OSTRAND_WEBDRIVER names another).")));
+    EXPECT_EQ(
+        errorOf([&] {
+            search.OpenExplorerWindow(QStringLiteral("t"), QStringLiteral("/tmp/q.sxq"), true, false);
+        }),
+        std::pair(1, QStringLiteral("Could not launch Chromium. Is /usr/bin/chromium properly installed?\n"
+                                    "The WebDriver driver /nonexistent/chromedriver is not installed (Debian "
+                                    "package chromium-driver; OSTRAND_WEBDRIVER names another).")));
 }
 
 class SorvexWebSearchInBrowser : public ::testing::Test {
@@ -117,9 +118,11 @@ protected:
         testsupport::ensureCoreApplication();
         display = std::make_unique<testsupport::XvfbDisplay>();
         server = std::make_unique<testsupport::StandInSearchServer>();
-        whyNot = !display->isRunning()  ? display->whyNot()
-                 : !server->isRunning() ? server->whyNot()
-                                        : testsupport::whyNoBrowser();
+        elsewhere = std::make_unique<testsupport::StandInSearchServer>();
+        whyNot = !display->isRunning()     ? display->whyNot()
+                 : !server->isRunning()    ? server->whyNot()
+                 : !elsewhere->isRunning() ? elsewhere->whyNot()
+                                           : testsupport::whyNoBrowser();
         if (!whyNot.isEmpty())
             return;
         browser::LaunchOptions options = browser::LaunchOptions::fromEnvironment();
@@ -132,6 +135,7 @@ protected:
     }
     static void TearDownTestSuite() {
         window.reset();
+        elsewhere.reset();
         server.reset();
         display.reset();
     }
@@ -142,6 +146,8 @@ protected:
 
     static inline std::unique_ptr<testsupport::XvfbDisplay> display;
     static inline std::unique_ptr<testsupport::StandInSearchServer> server;
+    // A server the user did not choose, which must never get anything.
+    static inline std::unique_ptr<testsupport::StandInSearchServer> elsewhere;
     static inline std::shared_ptr<browser::BrowserSession> window;
     static inline QString whyNot;
 };
@@ -175,6 +181,25 @@ TEST_F(SorvexWebSearchInBrowser, FillsTheFormAndUploadsTheQueryFile) {
     const QString sorvex = base + QStringLiteral("/sorvex/");
     const QString posted = QStringLiteral("/sorvex/cgi/nph-search.pl");
     const QString notThere = QStringLiteral("Could not navigate to the web site.");
+    const QString otherPort = QString::number(QUrl(elsewhere->baseUrl()).port());
+    const QString onlyThere =
+        QStringLiteral("The query file and its search title go only to the server you chose.");
+    // An ion search on a server of `folder` that fails with `error`, having taken the upload at
+    // `uploadPath` or none.
+    const auto failure = [&](const char* what, const QString& folder, const QString& error,
+                             const QString& uploadPath = {}) {
+        const bool uploaded = !uploadPath.isEmpty();
+        return Case{what,
+                    QStringLiteral("1"),
+                    base + folder,
+                    true,
+                    true,
+                    QStringLiteral("query.sxq"),
+                    uploadPath,
+                    uploaded ? QStringLiteral("COM") : QString(),
+                    uploaded ? QStringLiteral("MIS") : QString(),
+                    {1, error}};
+    };
     const std::vector<Case> cases{
         {"ion search", QStringLiteral("1"), sorvex, true, true, QStringLiteral("query.sxq"), posted,
          QStringLiteral("COM"), QStringLiteral("MIS")},
@@ -183,6 +208,15 @@ TEST_F(SorvexWebSearchInBrowser, FillsTheFormAndUploadsTheQueryFile) {
         {"Protein Prospector",
          QStringLiteral("3"),
          base + QStringLiteral("/prospector/form.html"),
+         true,
+         true,
+         QStringLiteral("query.sxq"),
+         QStringLiteral("/prospector/upload"),
+         QStringLiteral("comment"),
+         {}},
+        {"Protein Prospector stored without http://, as a user types it",
+         QStringLiteral("3"),
+         base.mid(base.indexOf(QStringLiteral("://")) + 3) + QStringLiteral("/prospector/form.html"),
          true,
          true,
          QStringLiteral("query.sxq"),
@@ -208,16 +242,7 @@ TEST_F(SorvexWebSearchInBrowser, FillsTheFormAndUploadsTheQueryFile) {
          {},
          {},
          {1, notThere}},
-        {"error page without the form",
-         QStringLiteral("1"),
-         base + QStringLiteral("/noform"),
-         true,
-         true,
-         QStringLiteral("query.sxq"),
-         {},
-         {},
-         {},
-         {1, notThere}},
+        failure("error page without the form", QStringLiteral("/noform"), notThere),
         {"form without the file field",
          QStringLiteral("1"),
          base + QStringLiteral("/nofile"),
@@ -231,6 +256,38 @@ TEST_F(SorvexWebSearchInBrowser, FillsTheFormAndUploadsTheQueryFile) {
           QStringLiteral("The first form of the page %1/nofile/cgi/search_form.pl?SEARCH=MIS has no field "
                          "named 'File'.")
               .arg(base)}},
+        failure("form whose file field is a text field", QStringLiteral("/textfile"),
+                QStringLiteral(
+                    "The field 'File' of the search form %1/textfile/cgi/search_form.pl?SEARCH=MIS is a "
+                    "field of type 'text', not a file field; the query file cannot be attached to it.")
+                    .arg(base)),
+        failure("form without a submit button", QStringLiteral("/nosubmit"),
+                QStringLiteral("The search form of %1 has no submit button; nothing was sent.").arg(base)),
+        failure(
+            "form served with an error status", QStringLiteral("/status500"),
+            QStringLiteral("The server answered %1/status500/cgi/search_form.pl?SEARCH=MIS with the error "
+                           "status 500.")
+                .arg(base)),
+        failure("upload answered with an error status", QStringLiteral("/refused"),
+                QStringLiteral("The search server %1 did not accept the upload: it answered with the error "
+                               "status 500.")
+                    .arg(base),
+                QStringLiteral("/refused/cgi/nph-search.pl")),
+        failure("form page sent on to another server", QStringLiteral("/away-") + otherPort,
+                QStringLiteral("The search form was to come from %1, but came from %2. ")
+                        .arg(base, elsewhere->baseUrl()) +
+                    onlyThere),
+        failure("form that posts to another server", QStringLiteral("/actionaway-") + otherPort,
+                QStringLiteral("The search form of %1 would send the query file to %2. ")
+                        .arg(base, elsewhere->baseUrl()) +
+                    onlyThere),
+        failure(
+            "upload sent on to another server", QStringLiteral("/postaway-") + otherPort,
+            QStringLiteral("The search server %1 passed the upload on to another server; the browser stopped "
+                           "it there. ")
+                    .arg(base) +
+                onlyThere,
+            QStringLiteral("/postaway-%1/cgi/nph-search.pl").arg(otherPort)),
     };
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
@@ -251,6 +308,7 @@ TEST_F(SorvexWebSearchInBrowser, FillsTheFormAndUploadsTheQueryFile) {
         EXPECT_EQ(errorOf([&] { search.OpenExplorerWindow(label, queryFile, c.peptide, c.submit); }),
                   c.error);
         const auto uploads = server->uploads();
+        EXPECT_TRUE(elsewhere->uploads().empty()) << "nothing goes to a server the user did not choose";
         if (c.uploadPath.isEmpty()) {
             EXPECT_EQ(uploads.size(), uploadsBefore);
             if (c.error.first == 0) {
@@ -283,7 +341,8 @@ TEST_F(SorvexWebSearchInBrowser, GivesUpOnAPageThatDoesNotLoadAfterAbout30Second
                                                        *now += ms;
                                                        ++sleeps;
                                                    },
-                                                   [] {}});
+                                                   [] {},
+                                                   {}});
     EXPECT_EQ(errorOf([&] {
                   search.OpenExplorerWindow(QStringLiteral("t"), QStringLiteral("/tmp/q.sxq"), true, false);
               }),

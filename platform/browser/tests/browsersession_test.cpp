@@ -106,8 +106,9 @@ TEST_F(BrowserSessionTest, WindowClosedByTheUserIsReportedAsSuch) {
     const QString wrapper = folder.filePath(QStringLiteral("browser"));
     QFile script(wrapper);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec '%2' \"$@\"\n")
-                     .arg(pidFile, options.browserProgram)
+    const QString argumentsFile = folder.filePath(QStringLiteral("browser.arguments"));
+    script.write(QStringLiteral("#!/bin/sh\necho $$ > '%1'\necho \"$@\" > '%3'\nexec '%2' \"$@\"\n")
+                     .arg(pidFile, options.browserProgram, argumentsFile)
                      .toLocal8Bit());
     script.close();
     script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
@@ -116,6 +117,13 @@ TEST_F(BrowserSessionTest, WindowClosedByTheUserIsReportedAsSuch) {
     BrowserSession session(options);
     session.navigate(QStringLiteral("data:text/html,<form><input name=COM></form>"));
     EXPECT_FALSE(session.firstFormElement(QStringLiteral("COM")).isEmpty());
+    // The window shows no "controlled by automated test software" banner: the browser is started
+    // without the automation switch.
+    QFile arguments(argumentsFile);
+    ASSERT_TRUE(arguments.open(QIODevice::ReadOnly));
+    const QByteArray commandLine = arguments.readAll();
+    EXPECT_TRUE(commandLine.contains("--user-data-dir=")) << commandLine.toStdString();
+    EXPECT_FALSE(commandLine.contains("--enable-automation")) << commandLine.toStdString();
     QFile pid(pidFile);
     ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
     ASSERT_EQ(::kill(static_cast<pid_t>(pid.readAll().trimmed().toInt()), SIGKILL), 0);

@@ -103,19 +103,28 @@ TEST(CommandLine, CtrlCIsRecordedAsACancelAndProgressInALogKeepsToTenths) {
     EXPECT_TRUE(silent.isEmpty());
 }
 
-// Work that cannot stop half-way ends at once on an interrupt, during it or from before it,
-// without leaving its half-written file.
-TEST(CommandLineDeathTest, AnInterruptStopsWorkThatCannotStopAtOnceAndRemovesItsFile) {
+// Work that cannot stop half-way ends at once on an interrupt, during it or from before it; any
+// work ends at once on a second interrupt (a wait that never reaches its next step). None leaves
+// its half-written file.
+TEST(CommandLineDeathTest, InterruptsThatCannotWaitEndTheWorkAndRemoveItsFile) {
+    enum class When { DuringWorkThatCannotStop, BeforeWorkThatCannotStop, SecondInterrupt };
     QTemporaryDir folder;
     const QString file = folder.filePath(QStringLiteral("out.txt.part"));
-    for (const bool before : {false, true}) {
+    for (const When when :
+         {When::DuringWorkThatCannotStop, When::BeforeWorkThatCannotStop, When::SecondInterrupt}) {
         QFile(file).open(QIODevice::WriteOnly);
         EXPECT_EXIT(
             {
                 const InterruptWatch watch;
-                if (before)
+                const InterruptWatch::HalfWrittenFile halfWritten(file,
+                                                                  QStringLiteral("tool: interrupted\n"));
+                if (when != When::DuringWorkThatCannotStop)
                     std::raise(SIGINT);
-                const InterruptWatch::StopAtOnce stop(file, QStringLiteral("tool: interrupted\n"));
+                if (when == When::SecondInterrupt) {
+                    std::raise(SIGTERM);
+                    std::abort(); // not reached
+                }
+                const InterruptWatch::StopAtOnce stop;
                 std::raise(SIGHUP);
                 std::abort(); // not reached
             },

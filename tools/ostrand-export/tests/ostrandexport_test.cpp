@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <csignal>
 #include <pty.h>
@@ -120,34 +122,73 @@ TEST_F(OstrandExport, NothingToSearchKeepsTheEarlierQueryFile) {
     EXPECT_FALSE(QFile::exists(outputPath(QStringLiteral("empty.sxq"))));
 }
 
-// Stored settings that cannot be read, or cannot be written, fail the export by name.
-TEST_F(OstrandExport, StoredSettingsThatCannotBeReadOrWrittenFailTheExport) {
+// Stored settings are only read: a hand-edited file (comments, lines the program does not know,
+// bytes that are not UTF-8) keeps every byte and its inode through exports and --print-params.
+// Settings that cannot be read fail the export by name, at once even when the file is a named
+// pipe; a setting that cannot be stored is a warning that names the folder.
+TEST_F(OstrandExport, StoredSettingsAreReadWithoutBeingRewritten) {
     QTemporaryDir settings;
+    const QString store = settings.filePath(QStringLiteral("current-user.ini"));
+    const QByteArray handEdited = "; kept by hand\r\n"
+                                  "[SOFTWARE\\Brenlow\\Corvana\\Scripts\\Sorvex]\r\n"
+                                  "Debug=0\r\n"
+                                  "Note=caf\xe9 in Latin-1\r\n"
+                                  "not a value\r\n"
+                                  "MSMSAveNeedXPeaks=3\r\n"
+                                  "# the end";
+    const auto inodeOf = [](const QString& path) {
+        struct stat status {};
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
+    };
+    const auto writeStore = [&store](const QByteArray& bytes) {
+        QFile::remove(store);
+        QFile file(store);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("OSTRAND_SETTINGS_DIR"), settings.path());
     const QString output = outputPath(QStringLiteral("settings.sxq"));
-    ASSERT_EQ(runProgram({dataPath(), QStringLiteral("-o"), output}, environment).exitCode, ExitOk);
-    // The first run stored the logging switch; a value edited by hand goes beside it.
-    const QString store = settings.filePath(QStringLiteral("current-user.ini"));
-    const QString stored = readText(store);
-    ASSERT_TRUE(stored.contains(QStringLiteral("Debug=0")));
-    QFile edited(store);
-    ASSERT_TRUE(edited.open(QIODevice::WriteOnly));
-    edited.write(QString(stored)
-                     .replace(QStringLiteral("Debug=0"), QStringLiteral("Debug=0\nMSMSAveNeedXPeaks=many"))
-                     .toLocal8Bit());
-    edited.close();
+
+    writeStore(handEdited);
+    const auto inode = inodeOf(store);
+    const auto exported = runProgram({dataPath(), QStringLiteral("-o"), output}, environment);
+    EXPECT_EQ(exported.exitCode, ExitOk) << exported.err.toStdString();
+    EXPECT_TRUE(exported.err.isEmpty()) << exported.err.toStdString();
+    EXPECT_EQ(runProgram({QStringLiteral("--print-params")}, environment).exitCode, ExitOk);
+    QFile reread(store);
+    ASSERT_TRUE(reread.open(QIODevice::ReadOnly));
+    EXPECT_EQ(reread.readAll(), handEdited);
+    EXPECT_EQ(inodeOf(store), inode);
+
+    writeStore(QByteArray(handEdited).replace("NeedXPeaks=3", "NeedXPeaks=many"));
     const auto unreadable = runProgram({dataPath(), QStringLiteral("-o"), output}, environment);
     EXPECT_EQ(unreadable.exitCode, ExitFailure);
     EXPECT_TRUE(unreadable.err.contains(
         QStringLiteral("The setting MSMSAveNeedXPeaks holds 'many', which is not a whole number")))
         << unreadable.err.toStdString();
 
+    for (const bool pipe : {true, false}) {
+        QFile::remove(store);
+        ASSERT_TRUE(pipe ? ::mkfifo(QFile::encodeName(store).constData(), 0600) == 0 : QDir().mkdir(store));
+        const auto refused = runProgram({dataPath(), QStringLiteral("-o"), output}, environment);
+        EXPECT_EQ(refused.exitCode, ExitFailure);
+        EXPECT_TRUE(refused.err.contains(
+            QStringLiteral("Cannot read the settings file %1: it is %2, not a regular file")
+                .arg(store, pipe ? QStringLiteral("a named pipe") : QStringLiteral("a folder"))))
+            << refused.err.toStdString();
+        QDir().rmdir(store);
+    }
+
     // A settings folder that cannot be created, even by root: under a file.
+    writeStore(handEdited);
     environment.insert(QStringLiteral("OSTRAND_SETTINGS_DIR"), store + QStringLiteral("/settings"));
     const auto unwritable = runProgram({dataPath(), QStringLiteral("-o"), output}, environment);
-    EXPECT_EQ(unwritable.exitCode, ExitFailure);
-    EXPECT_TRUE(unwritable.err.contains(QStringLiteral("Failed to create key")))
+    EXPECT_EQ(unwritable.exitCode, ExitOk);
+    EXPECT_TRUE(unwritable.err.contains(
+        QStringLiteral("warning: Sorvex search submission error: Failed to create key - "
+                       "error = 5 Cannot create the settings folder %1/settings")
+            .arg(store)))
         << unwritable.err.toStdString();
 }
 
@@ -255,6 +296,14 @@ TEST_F(OstrandExport, WrongCommandLinesAndInputsAreRefusedClearly) {
         {parameters("MSMSAveNeedXPeaks", "many"), ExitUsage,
          "MSMSAveNeedXPeaks takes a whole number from 1 to 100"},
         {parameters("iTraq", "maybe"), ExitUsage, "iTraq is on or off"},
+        // Values allowed on their own that the options window would refuse together.
+        {parameters("MSMSThreshold,", "96,"), ExitUsage,
+         "MSMSThreshold is a percentage of the highest peak while MSMSThresholdInPercent is on, so it takes "
+         "a "
+         "number from 0 to 95, not '96'"},
+        {parameters("SorvexURLOption,", "1,"), ExitUsage,
+         "SorvexURLOption 1 chooses the local Sorvex intranet site, whose address must be given as "
+         "SorvexURL"},
         {{dataPath(), QStringLiteral("-o"), link + QStringLiteral("/run.vesk")},
          ExitUsage,
          "the query file would replace the acquisition"},
@@ -351,6 +400,35 @@ TEST_F(OstrandExport, TerminalShowsProgressAndInterruptCancelsWithoutAFile) {
         EXPECT_FALSE(QFile::exists(output));
         EXPECT_TRUE(QDir(folder->path()).entryList({QStringLiteral("*.part")}).isEmpty());
     }
+}
+
+// A second Ctrl+C ends at once even a wait that has no next step at which the export could stop:
+// here for the stored settings, which another program holds locked while the export would store
+// the diagnostic log's switch. Nothing half-written is left.
+TEST_F(OstrandExport, ASecondInterruptEndsAWaitForLockedSettings) {
+    QTemporaryDir settings;
+    QLockFile held(settings.filePath(QStringLiteral("current-user.ini.lock")));
+    ASSERT_TRUE(held.lock());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("OSTRAND_SETTINGS_DIR"), settings.path());
+    QTemporaryDir outputFolder;
+    const QString output = outputFolder.filePath(QStringLiteral("waiting.sxq"));
+    QProcess waiting;
+    waiting.setProcessEnvironment(environment);
+    waiting.start(QStringLiteral(OSTRAND_EXPORT_PROGRAM), {dataPath(), QStringLiteral("-o"), output});
+    ASSERT_TRUE(waiting.waitForStarted());
+    // The half-written query file appears before the settings are read.
+    for (int i = 0; i < 600 && QDir(outputFolder.path()).entryList({QStringLiteral("*.part")}).isEmpty(); ++i)
+        QThread::msleep(50);
+    for (int interrupt = 0; interrupt < 2; ++interrupt) {
+        ::kill(static_cast<pid_t>(waiting.processId()), SIGINT);
+        QThread::msleep(100);
+    }
+    ASSERT_TRUE(waiting.waitForFinished(60000)) << "the export waits on";
+    EXPECT_EQ(waiting.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(waiting.exitCode(), ExitCancelled);
+    EXPECT_TRUE(waiting.readAllStandardError().contains("interrupted"));
+    EXPECT_TRUE(QDir(outputFolder.path()).isEmpty());
 }
 
 } // namespace

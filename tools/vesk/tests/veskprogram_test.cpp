@@ -4,11 +4,17 @@
 
 #include "testsupport/capturedoutput.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
 
 using testsupport::capturedOutput;
 
@@ -75,4 +81,34 @@ TEST(VeskProgram, CommandsWriteDescribeAndRefuseWrongCommandLines) {
         EXPECT_TRUE(outcome.err.startsWith(c.message)) << outcome.err.constData();
     }
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 3) << "run.vesk, its truth and proteins";
+}
+
+// A run killed while it writes leaves its temporary file behind; the next run of the same output
+// that succeeds removes it, and the output keeps the permissions its owner gave it.
+TEST(VeskProgram, ARunAfterAKilledOneClearsItsTemporaryFileAndKeepsThePermissions) {
+    QTemporaryDir folder;
+    const QString run = folder.filePath(QStringLiteral("run.vesk"));
+    const QStringList generate{QStringLiteral("generate"), QStringLiteral("--minutes"), QStringLiteral("1"),
+                               QStringLiteral("-o"), run};
+    ASSERT_EQ(runVeskWith(generate).exitCode, 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(run).constData(), 0600), 0);
+    const auto temporaryFiles = [&] {
+        return QDir(folder.path()).entryList({QStringLiteral("*.part")}, QDir::Files);
+    };
+
+    QProcess killed;
+    killed.start(QStringLiteral(VESK_PROGRAM), {QStringLiteral("generate"), QStringLiteral("--minutes"),
+                                                QStringLiteral("120"), QStringLiteral("-o"), run});
+    const QDeadlineTimer deadline(60000);
+    while (temporaryFiles().isEmpty() && !deadline.hasExpired())
+        QThread::msleep(20);
+    ::kill(static_cast<pid_t>(killed.processId()), SIGKILL);
+    ASSERT_TRUE(killed.waitForFinished(10000));
+    ASSERT_FALSE(temporaryFiles().isEmpty()) << "the killed run left no temporary file";
+
+    ASSERT_EQ(runVeskWith(generate).exitCode, 0);
+    EXPECT_EQ(temporaryFiles(), QStringList{});
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(run).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
 }

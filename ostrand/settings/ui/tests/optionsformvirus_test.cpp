@@ -220,6 +220,15 @@ TEST_F(OptionsDialog, TheDataAtHandDecidesWhatIsEnabledAndWhatOKWrites) {
     }
 }
 
+// A caller may ask for the controls before it describes the data at hand: they load from the
+// stored settings all the same.
+TEST_F(OptionsDialog, ControlsLoadBeforeTheDataIsDescribed) {
+    store(QStringLiteral("MSMSAveNeedXPeaks"), QStringLiteral("7"));
+    OptionsFormVirus fresh;
+    EXPECT_EQ(fresh.controls().TextMSMSAveNeedXPeaks->text(), QStringLiteral("7"));
+    EXPECT_EQ(shownMessages.shown(), std::vector<ShownMessage>{});
+}
+
 TEST_F(OptionsDialog, DiscardingHighChargesClearsAndLocksTheFivePlusBox) {
     store(QStringLiteral("strDefaultChargeState5"), QStringLiteral("1"));
     store(QStringLiteral("strDiscardHighChargeStates"), QStringLiteral("1"));
@@ -249,44 +258,54 @@ TEST_F(OptionsDialog, OKStopsAtTheFirstBadFieldSaysWhyAndSavesNothing) {
         QString message;
         QLineEdit* OptionsWindow::*field; // where the focus goes, or none
     };
-    const QString wholeTo100 = QStringLiteral("This field must be an integer between 1 and 100.");
+    const auto refused = [](const char* name, const char* rule) {
+        return QStringLiteral("This field (%1) must be %2.").arg(QLatin1String(name), QLatin1String(rule));
+    };
+    const QString peaksTo100 =
+        refused("Reject spectra if less than ... peaks", "an integer between 1 and 100");
     const auto set = [](QLineEdit* OptionsWindow::*field, const char* text) {
         return [field, text](OptionsWindow& w) { type(w.*field, QString::fromLatin1(text)); };
     };
     const std::vector<Case> cases = {
-        {"a fraction of peaks", set(&OptionsWindow::TextMSMSAveNeedXPeaks, "2.5"), wholeTo100,
+        {"a fraction of peaks", set(&OptionsWindow::TextMSMSAveNeedXPeaks, "2.5"), peaksTo100,
          &OptionsWindow::TextMSMSAveNeedXPeaks},
-        {"no peaks", set(&OptionsWindow::TextMSMSAveNeedXPeaks, "0"), wholeTo100,
+        {"no peaks", set(&OptionsWindow::TextMSMSAveNeedXPeaks, "0"), peaksTo100,
          &OptionsWindow::TextMSMSAveNeedXPeaks},
         {"a tolerance above 10", set(&OptionsWindow::TextMSMSAvePrecusorTol, "10.5"),
-         QStringLiteral("This field must be a number between 0 and 10."),
+         refused("Precursor mass tolerance for grouping, in m/z", "a number between 0 and 10"),
+         &OptionsWindow::TextMSMSAvePrecusorTol},
+        {"a tolerance with a decimal comma", set(&OptionsWindow::TextMSMSAvePrecusorTol, "1,5"),
+         refused("Precursor mass tolerance for grouping, in m/z", "a number between 0 and 10") +
+             QStringLiteral(" Write decimals with a point: 1.5."),
          &OptionsWindow::TextMSMSAvePrecusorTol},
         {"cycles between above 1000", set(&OptionsWindow::TextMSMSAveMaxCycBetween, "1001"),
-         QStringLiteral("This field must be a number between 0 and 1000."),
+         refused("Max. number cycles between groups", "a number between 0 and 1000"),
          &OptionsWindow::TextMSMSAveMaxCycBetween},
-        {"no cycle per group", set(&OptionsWindow::TextMSMSAveMinCyclesPerGp, "0"), wholeTo100,
+        {"no cycle per group", set(&OptionsWindow::TextMSMSAveMinCyclesPerGp, "0"),
+         refused("Min. number cycles per group", "an integer between 1 and 100"),
          &OptionsWindow::TextMSMSAveMinCyclesPerGp},
         {"a near-parent window of letters", set(&OptionsWindow::TextRemoveNearParent, "ten"),
-         QStringLiteral("This field must be an integer between 0 and 300."),
+         refused("Remove peaks within ... Da of precursor m/z", "an integer between 0 and 300"),
          &OptionsWindow::TextRemoveNearParent},
         {"a local server without an address, and a bad field before it",
          [](OptionsWindow& w) {
              click(w.Radio_WebServer[1]);
              type(w.TextMSMSAveNeedXPeaks, QStringLiteral("101"));
          },
-         wholeTo100, &OptionsWindow::TextMSMSAveNeedXPeaks},
+         peaksTo100, &OptionsWindow::TextMSMSAveNeedXPeaks},
         {"a local server without an address", [](OptionsWindow& w) { click(w.Radio_WebServer[1]); },
          QStringLiteral("You must specify the local Sorvex intranet site."), nullptr},
         {"Protein Prospector without an address", [](OptionsWindow& w) { click(w.Radio_WebServer[3]); },
          QStringLiteral("You must specify the Protein Prospector site."), nullptr},
         {"a threshold of 96 %", set(&OptionsWindow::TextMSMSThreshold, "96"),
-         QStringLiteral("This field must be a number between 0 and 95."), &OptionsWindow::TextMSMSThreshold},
+         refused("Remove peaks if intensity <", "a number between 0 and 95"),
+         &OptionsWindow::TextMSMSThreshold},
         {"an absolute threshold above 1E+15",
          [](OptionsWindow& w) {
              w.MSMSThresholdCombo->setCurrentIndex(0);
              type(w.TextMSMSThreshold, QStringLiteral("2e15"));
          },
-         QStringLiteral("This field must be a number between 0 and 1E+15."),
+         refused("Remove peaks if intensity <", "a number between 0 and 1E+15"),
          &OptionsWindow::TextMSMSThreshold},
     };
     for (const Case& c : cases) {
@@ -456,6 +475,13 @@ TEST_F(OptionsDialog, TheServerChoiceFollowsTheSettingsAndTheInstalledServer) {
             [&](OptionsWindow& w) {
                 EXPECT_TRUE(w.Radio_WebServer[static_cast<std::size_t>(c.selected)]->isChecked());
                 EXPECT_EQ(w.Radio_WebServer[0]->isEnabled(), c.localServerEnabled);
+                // A greyed choice says why, naming where the installed server would be recorded.
+                EXPECT_EQ(w.Radio_WebServer[0]->toolTip().startsWith(QStringLiteral("Greyed out")),
+                          !c.localServerEnabled);
+                if (!c.localServerEnabled) {
+                    EXPECT_TRUE(w.Radio_WebServer[0]->toolTip().contains(
+                        registry::hiveFilePath(registry::Hive::LocalMachine)));
+                }
                 EXPECT_EQ(w.LocalSorvexWebServerURL->isEnabled(), c.intranetAddressEnabled);
                 EXPECT_EQ(w.ProteinProspectorWebServerURL->isEnabled(), c.prospectorAddressEnabled);
                 EXPECT_EQ(w.SetSorvexDefaultParams->isEnabled(), c.defaultsButtonEnabled);
@@ -479,10 +505,12 @@ TEST_F(OptionsDialog, UnreadableSettingsShowTheFactoryDefaultsAfterAMessage) {
             EXPECT_EQ(w.MSMSThresholdCombo->currentText(), QStringLiteral("% of maximum"));
         },
         "Cancel");
-    EXPECT_EQ(shownMessages.shown(),
-              (std::vector<ShownMessage>{
-                  {QStringLiteral("Error"), QStringLiteral("Could not read options from registry - default "
-                                                           "values will be used.")}}));
+    EXPECT_EQ(
+        shownMessages.shown(),
+        (std::vector<ShownMessage>{
+            {QStringLiteral("Error"),
+             QStringLiteral("Could not read options from the settings file %1 - default values will be used.")
+                 .arg(registry::hiveFilePath(registry::Hive::CurrentUser))}}));
 }
 
 TEST_F(OptionsDialog, TheInMemoryModeLeavesTheServerFrameAlone) {

@@ -305,7 +305,11 @@ TEST_F(SearchFileLocationTest, ScreenshotOfTheWindow) {
     store("FileLocationOption", QStringLiteral("2"));
     store("FileLocationFile", QStringLiteral("/home/lab/queries/today.sxq"));
     store("FileLocationFolder", QStringLiteral("/home/lab/queries/"));
+    // The temporary folder a user without TMPDIR has, named in the first choice.
+    const testsupport::EnvironmentOverride temporary("TMPDIR", std::nullopt);
     SearchFileLocation window;
+    EXPECT_EQ(window.findChild<QRadioButton*>(QStringLiteral("SearchFileLocation0"))->text(),
+              QStringLiteral("In the temporary folder (/tmp/) with a random filename."));
     bool saved = false;
     modaldriver::onNextModal([&](QWidget*) {
         QTest::qWait(100);

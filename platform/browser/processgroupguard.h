@@ -1,0 +1,32 @@
+#pragma once
+// Ties the life of a started program, and of every process it starts in turn, to this program's:
+// the program gets a process group of its own, watched by a small guard process that ends the
+// whole group as soon as this program ends, however it ends (kill -9 included). The guard waits
+// on a pipe whose writing end only this program holds, so the kernel closes it for us. A parent-
+// death signal would not do: it follows the thread that started the child, and reaches only the
+// child itself, not the browser the driver starts.
+
+#include <QProcess>
+
+namespace browser {
+
+class ProcessGroupGuard {
+public:
+    // Raises an automation error when the pipe cannot be made.
+    ProcessGroupGuard();
+    // Ends the group, unless release() let it go.
+    ~ProcessGroupGuard();
+    ProcessGroupGuard(const ProcessGroupGuard&) = delete;
+    ProcessGroupGuard& operator=(const ProcessGroupGuard&) = delete;
+
+    // Makes `process`, when started, the leader of the watched group.
+    void watch(QProcess& process);
+    // Lets the group outlive this program: the guard leaves without ending it.
+    void release();
+
+private:
+    int m_readEnd = -1;
+    int m_writeEnd = -1;
+};
+
+} // namespace browser

@@ -1,6 +1,10 @@
 # Target-scoped build settings shared by every layer of the project.
 include(GenerateExportHeader)
 
+# Installed, the programs are in bin/ and the script libraries with the layers' shared libraries in
+# a folder of their own; the programs find the scripts relative to themselves (host/installedscripts).
+set(OSTRAND_INSTALL_LIBDIR lib/ostrand)
+
 # Headers nearly every source file includes, compiled once per target: on a 2-core machine this
 # keeps a cold build of the whole project, twice over for the sanitizer run, within minutes.
 function(ostrand_precompile_common_headers target)
@@ -41,6 +45,9 @@ function(ostrand_add_library target)
     add_library(${target} STATIC ${ARG_SOURCES})
   else()
     add_library(${target} SHARED ${ARG_SOURCES})
+    # Installed beside the script library; the programs and scripts there find it through $ORIGIN.
+    set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN")
+    install(TARGETS ${target} LIBRARY DESTINATION ${OSTRAND_INSTALL_LIBDIR})
   endif()
   generate_export_header(${target} EXPORT_FILE_NAME ${CMAKE_CURRENT_BINARY_DIR}/${target}_export.h)
   target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_BINARY_DIR})

@@ -5,6 +5,7 @@
 #include "appsettings/applicationsettings.h"
 #include "automation/automationerror.h"
 #include "automation/dispatch.h"
+#include "host/installedscripts.h"
 #include "host/scriptloader.h"
 #include "kestrum/veskfile.h"
 #include "messages/messageservice.h"
@@ -246,7 +247,8 @@ void QuorvelForm::loadSettings() {
         if (MFileUtils::FileExists(path))
             AddDataFile(path);
     }
-    const QString script = setting(QStringLiteral("Script Path"));
+    // Until a script is chosen, the Ostrand script library installed with the program is the one.
+    const QString script = setting(QStringLiteral("Script Path"), host::ostrandScriptLibrary());
     if (MFileUtils::FileExists(script))
         SetScriptPath(script);
     m_sampleRangeCheck->setChecked(setting(QStringLiteral("SampleRangeCheck"), QStringLiteral("0")).toInt() !=

@@ -15,6 +15,7 @@ packages=("$@"
   libboost-thread-dev libboost-chrono-dev
   libpwiz-tools
   fonts-dejavu-core locales python3
+  dpkg-dev file help2man shared-mime-info snakemake
 )
 
 missing=()

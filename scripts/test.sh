@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine, builds with warnings as errors and runs every test; then
-# builds and runs them all again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Sets up a fresh Debian 12 machine, builds with warnings as errors and runs every test, builds the
+# Debian package and runs its programs unpacked; then builds and runs the tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -14,6 +15,10 @@ echo "== build and test (warnings as errors)"
 bash "$here/scripts/build.sh" "$here/build" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" \
   -DOSTRAND_BUILD_BENCHMARKS=ON
 ctest --test-dir "$here/build" --output-on-failure --parallel "$jobs" --timeout 300
+
+echo "== the Debian package, unpacked into an empty folder"
+bash "$here/scripts/package.sh" "$here/build"
+bash "$here/scripts/test-package.sh" "$here/build"
 
 echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 bash "$here/scripts/build.sh" "$here/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DOSTRAND_SANITIZE=ON

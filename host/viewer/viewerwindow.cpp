@@ -4,6 +4,7 @@
 #include "tracepoints.h"
 
 #include "host/hostapplication.h"
+#include "host/installedscripts.h"
 #include "host/scriptrun.h"
 
 #include "appsettings/applicationsettings.h"
@@ -204,6 +205,11 @@ void ViewerWindow::buildMenus() {
                     [this] { stepScan(-1); });
 
     QMenu* scripts = menuBar()->addMenu(QStringLiteral("&Scripts"));
+    // The script library installed with the viewer is offered by name, wherever the prefix is.
+    if (const QString ostrand = ostrandScriptLibrary(); !ostrand.isEmpty())
+        scripts->addAction(QStringLiteral("&Ostrand Search..."),
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), this,
+                           [this, ostrand] { runScript(ostrand); });
     scripts->addAction(QStringLiteral("&Run Script..."), QKeySequence(Qt::CTRL | Qt::Key_R), this,
                        &ViewerWindow::chooseScriptToRun);
     m_runLastScript = scripts->addAction(QString(), QKeySequence(Qt::Key_F5), this, [this] {
@@ -543,7 +549,9 @@ void ViewerWindow::copyPlot() {
 }
 
 void ViewerWindow::chooseScriptToRun() {
-    const QString last = appsettings::value(applicationName, scriptSection, lastScriptKey);
+    QString last = appsettings::value(applicationName, scriptSection, lastScriptKey);
+    if (last.isEmpty())
+        last = QFileInfo(ostrandScriptLibrary()).path();
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Run Script"), last,
                                                       QStringLiteral("Scripts (*.so *.aasf);;All files (*)"));
     if (!path.isEmpty())

@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -215,6 +216,9 @@ TEST_P(QuorvelRunTest, RunCallsTheHooksInTheHostsOrder) {
     QFile notAScript(m_folder.filePath(QStringLiteral("notascript.so")));
     ASSERT_TRUE(notAScript.open(QIODevice::WriteOnly));
     notAScript.close();
+    // A saved script that has gone since leaves the choice to the user, not to the installed one.
+    if (run.script.isEmpty())
+        saveSetting(QStringLiteral("Script Path"), m_folder.filePath(QStringLiteral("gone.so")));
 
     auto form = openForm();
     for (const char* file : run.files)
@@ -399,6 +403,8 @@ TEST_F(QuorvelFormTest, DroppedFoldersAndFilesFillTheListAndChooseTheScript) {
     ASSERT_TRUE(QFile::link(folder.filePath(QStringLiteral("plate")),
                             folder.filePath(QStringLiteral("plate/sub/back"))));
     auto form = openForm();
+    // Until a script is chosen, the Ostrand script library that came with the program is the one.
+    EXPECT_EQ(QFileInfo(form->scriptPath()).canonicalFilePath(), QFileInfo(ostrand).canonicalFilePath());
 
     EXPECT_TRUE(drop(*form, {folder.filePath(QStringLiteral("plate")),
                              folder.filePath(QStringLiteral("notes.txt")), hookLogger})

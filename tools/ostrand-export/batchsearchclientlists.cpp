@@ -4,23 +4,20 @@
 #include "automation/dispatch.h"
 #include "messages/messageservice.h"
 
+#include "host/installedscripts.h"
 #include "host/scriptloader.h"
-
-#include <QDir>
-#include <QFileInfo>
-
-QString scriptLibraryBesideProgram() {
-    // There may be no application object yet to ask for the program's folder.
-    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    return QDir(QFileInfo(program).absolutePath()).absoluteFilePath(QStringLiteral("../lib/libostrand.so"));
-}
 
 BatchSearchClientLists::BatchSearchClientLists(bool showsDialog) {
     // Loading the library points messages at its message boxes, which only a shown dialog has a
     // user to answer.
     const messages::Presenter before = messages::setPresenter(messages::writeToStandardError);
+    const QString library = host::ostrandScriptLibrary();
+    if (library.isEmpty())
+        throw automation::AutomationError::system(
+            QStringLiteral("The batch search client's parameter lists are not available: the script library "
+                           "libostrand.so is neither in ../lib/ostrand nor in ../lib beside the program"));
     host::ScriptLoader loader;
-    m_daemon = loader.CreateScriptObject(scriptLibraryBesideProgram(), QStringLiteral("Options4Daemon"));
+    m_daemon = loader.CreateScriptObject(library, QStringLiteral("Options4Daemon"));
     if (!showsDialog)
         messages::setPresenter(before);
     if (!m_daemon)

@@ -27,6 +27,3 @@ public:
 private:
     std::shared_ptr<automation::Dispatch> m_daemon;
 };
-
-// The script library installed beside this program (bin/ and lib/ side by side).
-QString scriptLibraryBesideProgram();

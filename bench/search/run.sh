@@ -175,7 +175,7 @@ search() {
     database_hash=$(hash_of "$database")
     for engine in $search_engines; do
         for error in $isotope_errors; do
-            local out=$base.$engine.iso$error searched
+            local out=$base.$engine.iso$error searched results_option
             searched=$(key "$engine" "$preset" "$error" "$list_hash" "$database_hash")
             if [ "$engine" = comet ]; then
                 if ! fetch "$searched" "$out.txt"; then

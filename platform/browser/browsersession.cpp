@@ -57,18 +57,13 @@ QJsonObject elementReference(const QString& element) {
     return QJsonObject{{ElementKey, element}};
 }
 
-bool processIsRunning(qint64 pid) {
-    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
-}
-
 // Whether a browser still runs on the profile: the browser holds a link named SingletonLock that
 // points to "HOST-PID" while it runs.
 bool browserUsesProfile(const QString& folder) {
     char target[256] = {};
     const ssize_t length = ::readlink(
         QFile::encodeName(folder + QStringLiteral("/SingletonLock")).constData(), target, sizeof target - 1);
-    return length > 0 &&
-           processIsRunning(QString::fromLocal8Bit(target, length).section(u'-', -1).toLongLong());
+    return length > 0 && processRuns(QString::fromLocal8Bit(target, length).section(u'-', -1).toLongLong());
 }
 
 // Profile folders are named after the program that made them. One whose program has ended, and
@@ -81,7 +76,7 @@ QString freshProfileFolderTemplate() {
          temporary.entryInfoList({QStringLiteral("ostrand-browser-*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QRegularExpressionMatch match = ours.match(folder.fileName());
         if (match.hasMatch() && folder.ownerId() == ::geteuid() &&
-            !processIsRunning(match.captured(1).toLongLong()) && !browserUsesProfile(folder.filePath()))
+            !processRuns(match.captured(1).toLongLong()) && !browserUsesProfile(folder.filePath()))
             QDir(folder.filePath()).removeRecursively();
     }
     return temporary.filePath(
@@ -163,12 +158,16 @@ void BrowserSession::setInterruptCheck(std::function<bool()> interrupted) {
 
 void BrowserSession::stopDriver() {
     m_connection.reset();
+    const qint64 leader = m_driver.processId();
     if (m_driver.state() != QProcess::NotRunning) {
         m_driver.terminate();
         if (!m_driver.waitForFinished(3000))
             m_driver.kill();
         m_driver.waitForFinished(3000);
     }
+    // The browser may outlive its driver for a moment, writing into its profile as it goes; the
+    // profile is removed only once nothing of the group runs.
+    m_guard.endGroup(leader);
 }
 
 void BrowserSession::startDriver() {

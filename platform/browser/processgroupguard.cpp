@@ -2,6 +2,14 @@
 
 #include "automation/automationerror.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <optional>
+#include <utility>
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -28,6 +36,35 @@ namespace {
     if (got <= 0)
         ::kill(0, SIGKILL);
     ::_exit(0);
+}
+
+// The state and the process group of a process, from "PID (NAME) STATE PPID PGRP ..." in its
+// /proc stat file (the name may hold spaces and parentheses); nothing once it has gone.
+std::optional<std::pair<char, qint64>> stateAndGroupOf(const QString& pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 3 || fields[0].isEmpty())
+        return std::nullopt;
+    return std::make_pair(fields[0].at(0), fields[2].toLongLong());
+}
+
+bool isEnded(char state) {
+    return state == 'Z' || state == 'X';
+}
+
+// Whether a process of the group still runs. Ended processes whose parent does not reap them stay
+// in the group as zombies, so the group is read from /proc rather than probed with a signal.
+bool groupRuns(qint64 group) {
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& process : processes) {
+        const auto found = stateAndGroupOf(process);
+        if (found && found->second == group && !isEnded(found->first))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -67,6 +104,22 @@ void ProcessGroupGuard::release() {
     }
     ::close(m_writeEnd);
     m_writeEnd = -1;
+}
+
+bool processRuns(qint64 pid) {
+    if (pid <= 0)
+        return false;
+    const auto found = stateAndGroupOf(QString::number(pid));
+    return found && !isEnded(found->first);
+}
+
+void ProcessGroupGuard::endGroup(qint64 leader) const {
+    if (m_writeEnd < 0 || leader <= 0)
+        return;
+    ::kill(-static_cast<pid_t>(leader), SIGKILL);
+    const QDeadlineTimer deadline(5000);
+    while (groupRuns(leader) && !deadline.hasExpired())
+        QThread::msleep(20);
 }
 
 } // namespace browser

@@ -10,6 +10,9 @@
 
 namespace browser {
 
+// Whether the process runs: one that has ended but was not reaped (a zombie) does not.
+bool processRuns(qint64 pid);
+
 class ProcessGroupGuard {
 public:
     // Raises an automation error when the pipe cannot be made.
@@ -23,6 +26,9 @@ public:
     void watch(QProcess& process);
     // Lets the group outlive this program: the guard leaves without ending it.
     void release();
+    // Ends the group led by `leader` now and waits, a few seconds at most, until none of it runs,
+    // so that what the group wrote (a browser profile) can be removed. Nothing once released.
+    void endGroup(qint64 leader) const;
 
 private:
     int m_readEnd = -1;

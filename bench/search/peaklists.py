@@ -1,6 +1,7 @@
 """Peak lists for the search engine: our query files (BEGIN IONS ... END IONS blocks in the Sorvex
 generic text format) and msconvert's peak-picked mzML, read into one form and written as numbered
-MS2 files, a plain open format that Comet reads, or numbered MGF files, which X!Tandem reads.
+MS2 files, a plain open format that Comet reads, or numbered text files of BEGIN IONS blocks,
+which X!Tandem reads.
 
 A query file may carry header lines before its first block (SEARCH=MIS, REPTYPE=Peptide) and
 CR LF line ends; both are accepted. Several blocks of one spectrum (one per assumed charge) share
@@ -118,15 +119,16 @@ def read_peaklist(path):
     return read_mzml(path) if path.lower().endswith(".mzml") else read_query_file(path)
 
 
-def write_ms2(spectra, destination, mgf=None):
+def write_ms2(spectra, destination, ion_blocks=None):
     """Writes the spectra as MS2 spectra numbered from 1 (S lines), each with its title on an
     I line and one Z line (charge, singly protonated mass) per charge; a spectrum of unknown charge
     has none, and the search engine tries the charges it would try for any such spectrum. With
-    `mgf`, writes the same spectra there as MGF blocks for X!Tandem, titled by their numbers, one
-    block per known charge. Returns the titles, the one of spectrum k at index k - 1."""
+    `ion_blocks`, writes the same spectra there as BEGIN IONS blocks for X!Tandem, titled by their
+    numbers, one block per known charge. Returns the titles, the one of spectrum k at index k - 1."""
     titles = []
     with open(destination, "w", encoding="latin-1", newline="\n") as out, \
-            (open(mgf, "w", encoding="latin-1", newline="\n") if mgf else contextlib.nullcontext()) as mgf_out:
+            (open(ion_blocks, "w", encoding="latin-1", newline="\n") if ion_blocks
+             else contextlib.nullcontext()) as blocks_out:
         for spectrum in spectra:
             titles.append(spectrum.title)
             number = len(titles)
@@ -136,11 +138,11 @@ def write_ms2(spectra, destination, mgf=None):
             for charge in spectrum.charges:
                 out.write(f"Z\t{charge}\t{(spectrum.precursor_mz - PROTON) * charge + PROTON:.6f}\n")
             out.write(peaks)
-            if mgf:
+            if ion_blocks:
                 for charge in spectrum.charges or [None]:
-                    mgf_out.write(f"BEGIN IONS\nTITLE={number}\nPEPMASS={spectrum.precursor_mz:.6f}\n")
-                    mgf_out.write(f"CHARGE={charge}+\n" if charge else "")
-                    mgf_out.write(peaks + "END IONS\n")
+                    blocks_out.write(f"BEGIN IONS\nTITLE={number}\nPEPMASS={spectrum.precursor_mz:.6f}\n")
+                    blocks_out.write(f"CHARGE={charge}+\n" if charge else "")
+                    blocks_out.write(peaks + "END IONS\n")
     return titles
 
 

@@ -167,10 +167,10 @@ search() {
     list_hash=$(hash_of "$peaklist")
     local numbered
     numbered=$(key number "$list_hash")
-    if ! fetch "$numbered" "$base.numbered.ms2" "$base.numbered.mgf"; then
-        rm -f "$base.numbered.ms2" "$base.numbered.mgf"
-        bench number "$peaklist" "$base.numbered.ms2" --mgf "$base.numbered.mgf" >/dev/null
-        store "$numbered" "$base.numbered.ms2" "$base.numbered.mgf"
+    if ! fetch "$numbered" "$base.numbered.ms2" "$base.numbered.txt"; then
+        rm -f "$base.numbered.ms2" "$base.numbered.txt"
+        bench number "$peaklist" "$base.numbered.ms2" --ion-blocks "$base.numbered.txt" >/dev/null
+        store "$numbered" "$base.numbered.ms2" "$base.numbered.txt"
     fi
     database_hash=$(hash_of "$database")
     for engine in $search_engines; do
@@ -189,7 +189,7 @@ search() {
             else
                 if ! fetch "$searched" "$out.xml"; then
                     rm -f "$out.xml"
-                    bench tandem-params "$database" "$base.numbered.mgf" "$out.xml" "$out.input.xml" \
+                    bench tandem-params "$database" "$base.numbered.txt" "$out.xml" "$out.input.xml" \
                         --isotope-error "$error"
                     nice tandem "$out.input.xml" >"$out.log" 2>&1 && [ -s "$out.xml" ] ||
                         { echo "run.sh: X!Tandem failed on $peaklist, see $out.log" >&2; exit 1; }

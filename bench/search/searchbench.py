@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Steps of the search benchmark that run.sh calls: Comet and X!Tandem parameter files, the
-target-decoy database, peak lists written as numbered MS2 and MGF files for the search engines,
+target-decoy database, peak lists written as numbered MS2 and BEGIN IONS text files for the search engines,
 scoring searches at 1 % FDR (and against the ground truth of generated runs), timings, and the
 markdown table of all figures.
 
@@ -259,7 +259,7 @@ def main(argv=None):
     step = steps.add_parser("tandem-params", help="write an X!Tandem input file for a generated run and its "
                                                   "taxonomy file")
     step.add_argument("database")
-    step.add_argument("spectra", help="the numbered MGF file to search")
+    step.add_argument("spectra", help="the numbered text file of BEGIN IONS blocks to search")
     step.add_argument("results", help="where X!Tandem writes its results")
     step.add_argument("output")
     step.add_argument("--isotope-error", type=int, choices=(0, 1), default=1)
@@ -273,14 +273,14 @@ def main(argv=None):
     step.set_defaults(run=lambda a: print(write_target_decoy(a.fasta, a.output, background=a.background)))
 
     step = steps.add_parser("number", help="write a query file or an mzML peak list as a numbered MS2 file "
-                                           "(and MGF file)")
+                                           "(and BEGIN IONS text file)")
     step.add_argument("peaklist")
     step.add_argument("output")
-    step.add_argument("--mgf", help="the same spectra as a numbered MGF file")
+    step.add_argument("--ion-blocks", help="the same spectra as a numbered text file of BEGIN IONS blocks")
     step.set_defaults(run=lambda a: print(len(peaklists.write_ms2(peaklists.read_peaklist(a.peaklist), a.output,
-                                                                  a.mgf))))
+                                                                  a.ion_blocks))))
 
-    step = steps.add_parser("score", help="PSMs at the FDR of one search of a numbered MS2 or MGF file")
+    step = steps.add_parser("score", help="PSMs at the FDR of one search of a numbered MS2 or BEGIN IONS text file")
     for name in ("--results", "--dataset", "--label", "--peaklist"):
         step.add_argument(name, required=True)
     engine = step.add_mutually_exclusive_group(required=True)

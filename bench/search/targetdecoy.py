@@ -59,7 +59,7 @@ def read_comet_txt(path):
 
 def read_tandem_xml(path):
     """The best match of every spectrum X!Tandem reports, the spectrum numbered by its title (the
-    numbered MGF file writes each spectrum's number as its title). Of several top peptides of equal
+    numbered BEGIN IONS text file writes each spectrum's number as its title). Of several top peptides of equal
     score the first is kept, with every protein that holds it."""
     matches = []
     try:

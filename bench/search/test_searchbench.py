@@ -78,8 +78,8 @@ class PeakListTest(Files):
     def test_numbered_ms2_names_every_spectrum_and_its_charges(self):
         numbered = os.path.join(self.folder.name, "q.ms2")
         spectra = peaklists.read_query_file(self.write("q.sxq", QUERY_FILE, newline=""))
-        mgf = os.path.join(self.folder.name, "q.mgf")
-        self.assertEqual(peaklists.write_ms2(spectra, numbered, mgf), ["first", "first", "second"])
+        blocks = os.path.join(self.folder.name, "q.txt")
+        self.assertEqual(peaklists.write_ms2(spectra, numbered, blocks), ["first", "first", "second"])
         with open(numbered, "rb") as text:
             written = text.read().decode("latin-1")
         self.assertNotIn("\r", written)
@@ -90,8 +90,8 @@ class PeakListTest(Files):
                           "S\t3\t3\t612.300000"])  # unknown charge: no Z line
         self.assertIn("150.000000 1.0000\n", written)
         self.assertEqual(peaklists.ms2_titles(numbered), ["first", "first", "second"])
-        # The MGF file numbers the same spectra the same way, for X!Tandem.
-        with open(mgf, encoding="latin-1") as text:
+        # The BEGIN IONS text file numbers the same spectra the same way, for X!Tandem.
+        with open(blocks, encoding="latin-1") as text:
             blocks = text.read().split("END IONS\n")
         self.assertEqual(blocks[1], "BEGIN IONS\nTITLE=2\nPEPMASS=500.250000\nCHARGE=3+\n"
                                     "100.100000 5.0000\n200.200000 6.0000\n")

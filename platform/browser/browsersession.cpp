@@ -14,7 +14,6 @@
 #include <QTcpServer>
 #include <QThread>
 
-#include <cerrno>
 #include <csignal>
 #include <unistd.h>
 

@@ -5,25 +5,8 @@ include(GenerateExportHeader)
 # a folder of their own; the programs find the scripts relative to themselves (host/installedscripts).
 set(OSTRAND_INSTALL_LIBDIR lib/ostrand)
 
-# Headers nearly every source file includes, compiled once per target: on a 2-core machine this
-# keeps a cold build of the whole project, twice over for the sanitizer run, within minutes.
-function(ostrand_precompile_common_headers target)
-  target_precompile_headers(${target} PRIVATE
-    <QString>
-    <QStringList>
-    <QByteArray>
-    <QFile>
-    <QDir>
-    <functional>
-    <map>
-    <memory>
-    <optional>
-    <vector>)
-endfunction()
-
-# Compiler warnings (and warnings as errors) for one of our own targets, and its common headers.
+# Compiler warnings (and warnings as errors) for one of our own targets.
 function(ostrand_set_warnings target)
-  ostrand_precompile_common_headers(${target})
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
                                            -Woverloaded-virtual -Wimplicit-fallthrough)
   if(OSTRAND_WERROR)
@@ -60,6 +43,9 @@ function(ostrand_add_test target)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;PROPERTIES" ${ARGN})
   add_executable(${target} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/platform/testsupport/defaultenvironment.cpp)
   target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main GTest::gmock)
+  # Test sources are few per program but each parses GoogleTest; one precompiled header per test
+  # program pays for itself. Library targets have none: at well over 100 MB a header, one per target
+  # cost more disk than the compile time it saved once the compiler cache holds the objects.
   target_precompile_headers(${target} PRIVATE <gtest/gtest.h>)
   target_compile_definitions(${target} PRIVATE
     OSTRAND_SHARED_DATA_DIR="${OSTRAND_SHARED_DATA_DIR}"

@@ -3,6 +3,7 @@
 
 #include "kestrum/experimentinfo.h"
 
+#include <QString>
 #include <memory>
 #include <vector>
 

@@ -70,9 +70,4 @@ private:
         m_value;
 };
 
-// The number conversions values use, under the names callers of this layer know.
-using numbers::numberText;
-using numbers::parseNumber;
-using numbers::roundHalfEven;
-
 } // namespace automation

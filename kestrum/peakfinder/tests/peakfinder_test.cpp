@@ -1,6 +1,6 @@
 #include "kestrum/peakfinder/peakfinderfactory.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "kestrum/automation/peakproperties.h"
 #include "kestrum/centroidablespectrum.h"
 #include "profilebuilder.h"
@@ -42,10 +42,10 @@ TEST(PeakFinder, FactoryHandsOutTheDefaultOptionsAndRefusesOtherKinds) {
     QString given = QStringLiteral("40,2");
     PeakFinderFactory().CreatePeakFinder(given, 1, 1);
     EXPECT_EQ(given, QStringLiteral("40,2"));
-    EXPECT_THROW(PeakFinderFactory().CreatePeakFinder(options, 2, 1), automation::AutomationError);
-    EXPECT_THROW(PeakFinderFactory().CreatePeakFinder(options, 1, 7), automation::AutomationError);
+    EXPECT_THROW(PeakFinderFactory().CreatePeakFinder(options, 2, 1), errors::NumberedError);
+    EXPECT_THROW(PeakFinderFactory().CreatePeakFinder(options, 1, 7), errors::NumberedError);
     QString broken = QStringLiteral("50,two");
-    EXPECT_THROW(PeakFinderFactory().CreatePeakFinder(broken, 1, 1), automation::AutomationError);
+    EXPECT_THROW(PeakFinderFactory().CreatePeakFinder(broken, 1, 1), errors::NumberedError);
 }
 
 TEST(PeakFinder, CentroidedPointsArePeaksWithTheirClusters) {
@@ -137,17 +137,17 @@ TEST(PeakFinder, BadRequestsRaiseErrorsThatSayWhat) {
     QString options;
     const auto finder = defaultFinder(options);
     const CentroidableSpectrum spectrum = centroidedSpectrum();
-    EXPECT_THROW(finder->FindPeaks(2, spectrum, -1, 0, 0, options), automation::AutomationError);
+    EXPECT_THROW(finder->FindPeaks(2, spectrum, -1, 0, 0, options), errors::NumberedError);
     EXPECT_THROW(finder->FindPeaks(1, spectrum, -1, 0, 0, QStringLiteral("50,0,3,99")),
-                 automation::AutomationError);
+                 errors::NumberedError);
     const auto list = finder->FindPeaks(1, spectrum, -1, 0, 0, options);
     try {
         list->PeakField(7, 0);
         FAIL() << "peak 7 of 6 was read";
-    } catch (const automation::AutomationError& error) {
-        EXPECT_EQ(error.number(), automation::SubscriptOutOfRange);
+    } catch (const errors::NumberedError& error) {
+        EXPECT_EQ(error.number(), errors::SubscriptOutOfRange);
         EXPECT_TRUE(error.description().contains(QStringLiteral("1 to 6")));
     }
-    EXPECT_THROW(list->PeakField(1, 5), automation::AutomationError);
-    EXPECT_THROW(PeakProperty(*list, 1, 4), automation::AutomationError);
+    EXPECT_THROW(list->PeakField(1, 5), errors::NumberedError);
+    EXPECT_THROW(PeakProperty(*list, 1, 4), errors::NumberedError);
 }

@@ -1,7 +1,7 @@
 #include "scriptloader.h"
 
-#include "errors/numberederror.h"
 #include "automation/classregistry.h"
+#include "errors/numberederror.h"
 
 #include <QDir>
 #include <QFile>

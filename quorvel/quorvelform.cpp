@@ -3,8 +3,8 @@
 #include "elidedlabel.h"
 
 #include "appsettings/applicationsettings.h"
-#include "errors/numberederror.h"
 #include "automation/dispatch.h"
+#include "errors/numberederror.h"
 #include "host/installedscripts.h"
 #include "host/scriptloader.h"
 #include "kestrum/veskfile.h"
@@ -555,7 +555,7 @@ void QuorvelForm::ValidateInputs() {
     for (const QString& file : std::as_const(m_files))
         if (!MFileUtils::FileExists(file))
             throw NumberedError::system(QStringLiteral("The data file '") + GetFileNameFromPath(file) +
-                                          QStringLiteral("' does not exist."));
+                                        QStringLiteral("' does not exist."));
     if (m_scriptPath.isEmpty())
         throw NumberedError::system(QStringLiteral("You must select a processing script."));
     if (!MFileUtils::FileExists(m_scriptPath))
@@ -574,7 +574,7 @@ void QuorvelForm::ValidateInputs() {
     m_lastSample = MNumberUtils::GetIntegerFromTextBox(*m_limitedToText, 1, lastSample);
     if (m_firstSample > m_lastSample)
         throw NumberedError::system(QStringLiteral("The starting sample must not be greater than "
-                                                     "the ending one."));
+                                                   "the ending one."));
 }
 
 void QuorvelForm::SaveSettings() {

@@ -337,8 +337,8 @@ void ViewerWindow::showChromatogram() {
     try {
         if (experiment() >= m_file->ExperimentCount(sample(), period()))
             throw errors::NumberedError::system(QStringLiteral("Period %1 has no experiment %2.")
-                                                          .arg(shownNumber(period()))
-                                                          .arg(shownNumber(experiment())));
+                                                    .arg(shownNumber(period()))
+                                                    .arg(shownNumber(experiment())));
         kestrum::FileChromatogram chromatogram;
         chromatogram.SetDataFile(m_file->FilePath());
         chromatogram.LoadChromatogram(sample(), period(), experiment());

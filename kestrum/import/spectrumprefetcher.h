@@ -7,6 +7,7 @@
 
 #include "kestrum/taskthread.h"
 
+#include <QtGlobal>
 #include <deque>
 #include <future>
 

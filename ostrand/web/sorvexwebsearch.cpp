@@ -3,10 +3,10 @@
 #include "diagnostics/mlogger.h"
 #include "settings/registryfuncs.h"
 
-#include "errors/numberederror.h"
-#include "numbers/numberconversion.h"
 #include "browser/browsersession.h"
+#include "errors/numberederror.h"
 #include "messages/messageservice.h"
+#include "numbers/numberconversion.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -216,10 +216,9 @@ void SorvexWebSearch::OpenExplorerWindow(const QString& label, const QString& qu
     if (status == 0)
         throw NumberedError::system(CouldNotNavigate);
     if (const QString shown = window->currentUrl(); !isOnChosenServer(m_searchFormAddress, shown))
-        throw NumberedError::system(
-            QStringLiteral("The search form was to come from %1, but came from %2. ")
-                .arg(serverOf(m_searchFormAddress), serverOf(shown)) +
-            OnlyToTheChosenServer);
+        throw NumberedError::system(QStringLiteral("The search form was to come from %1, but came from %2. ")
+                                        .arg(serverOf(m_searchFormAddress), serverOf(shown)) +
+                                    OnlyToTheChosenServer);
 
     const bool sorvexServer = UsesSorvexServer();
     try {
@@ -231,7 +230,7 @@ void SorvexWebSearch::OpenExplorerWindow(const QString& label, const QString& qu
     }
     if (isErrorStatus(status))
         throw NumberedError::system(QStringLiteral("The server answered %1 with the error status %2.")
-                                          .arg(m_searchFormAddress, QString::number(status)));
+                                        .arg(m_searchFormAddress, QString::number(status)));
     FillUploadField(*window, queryFile, sorvexServer, submit);
     if (submit) {
         SubmitSearchForm(*window, m_searchFormAddress);
@@ -284,10 +283,9 @@ void SorvexWebSearch::SubmitSearchForm(browser::BrowserSession& window, const QS
             QStringLiteral("The search form of %1 has no submit button; nothing was sent.").arg(server));
     }
     if (const QString target = window.submissionTarget(button); !isOnChosenServer(formURL, target))
-        throw NumberedError::system(
-            QStringLiteral("The search form of %1 would send the query file to %2. ")
-                .arg(server, serverOf(target)) +
-            OnlyToTheChosenServer);
+        throw NumberedError::system(QStringLiteral("The search form of %1 would send the query file to %2. ")
+                                        .arg(server, serverOf(target)) +
+                                    OnlyToTheChosenServer);
     window.restrictSubmissionsToOwnServer();
     window.markPage();
     window.click(button);

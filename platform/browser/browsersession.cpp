@@ -178,7 +178,7 @@ void BrowserSession::startDriver() {
     m_driver.start();
     if (!m_driver.waitForStarted(m_options.driverStartTimeoutMs))
         throw NumberedError::system(QStringLiteral("The WebDriver driver %1 could not be started: %2")
-                                          .arg(m_options.driverProgram, m_driver.errorString()));
+                                        .arg(m_options.driverProgram, m_driver.errorString()));
     m_connection = std::make_unique<WebDriverConnection>(port);
 
     const QDeadlineTimer deadline(m_options.driverStartTimeoutMs);
@@ -200,8 +200,8 @@ void BrowserSession::startDriver() {
         QThread::msleep(50);
     }
     throw NumberedError::system(QStringLiteral("The WebDriver driver %1 did not answer within %2 seconds.")
-                                      .arg(m_options.driverProgram)
-                                      .arg(m_options.driverStartTimeoutMs / 1000));
+                                    .arg(m_options.driverProgram)
+                                    .arg(m_options.driverStartTimeoutMs / 1000));
 }
 
 void BrowserSession::openSession() {
@@ -236,7 +236,7 @@ void BrowserSession::openSession() {
         m_sessionId = answer.toObject().value(QStringLiteral("sessionId")).toString();
     } catch (const WebDriverFailure& failure) {
         throw NumberedError::system(QStringLiteral("The WebDriver driver did not open a %1 session: %2")
-                                          .arg(m_options.browserName, firstLine(failure.message())));
+                                        .arg(m_options.browserName, firstLine(failure.message())));
     }
     if (m_sessionId.isEmpty())
         throw NumberedError::system(
@@ -261,7 +261,7 @@ template <typename Command> auto BrowserSession::run(const QString& what, Comman
                 QStringLiteral("The %1 window was closed, or the browser stopped, while %2.")
                     .arg(m_options.browserName, what));
         throw NumberedError::system(QStringLiteral("%1 could not complete %2: %3")
-                                          .arg(m_options.browserName, what, firstLine(failure.message())));
+                                        .arg(m_options.browserName, what, firstLine(failure.message())));
     }
 }
 

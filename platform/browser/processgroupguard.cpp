@@ -73,7 +73,7 @@ ProcessGroupGuard::ProcessGroupGuard() {
     int ends[2] = {-1, -1};
     if (::pipe2(ends, O_CLOEXEC) != 0)
         throw errors::NumberedError::system(QStringLiteral("Cannot watch the browser's processes: %1")
-                                                      .arg(QString::fromLocal8Bit(std::strerror(errno))));
+                                                .arg(QString::fromLocal8Bit(std::strerror(errno))));
     m_readEnd = ends[0];
     m_writeEnd = ends[1];
 }

@@ -1,7 +1,7 @@
 #include "batchsearchclientlists.h"
 
-#include "errors/numberederror.h"
 #include "automation/dispatch.h"
+#include "errors/numberederror.h"
 #include "messages/messageservice.h"
 
 #include "host/installedscripts.h"

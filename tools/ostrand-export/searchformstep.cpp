@@ -4,8 +4,8 @@
 #include "common/interruptwatch.h"
 #include "web/sorvexwebsearch.h"
 
-#include "errors/numberederror.h"
 #include "browser/browsersession.h"
+#include "errors/numberederror.h"
 
 #include <QTextStream>
 

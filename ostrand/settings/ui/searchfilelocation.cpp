@@ -8,9 +8,9 @@
 
 #include "appsettings/applicationsettings.h"
 #include "errors/numberederror.h"
-#include "numbers/numberconversion.h"
 #include "files/tempfiles.h"
 #include "messages/messageservice.h"
+#include "numbers/numberconversion.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>

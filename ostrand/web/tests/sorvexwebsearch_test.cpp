@@ -5,8 +5,8 @@
 
 #include "settings/registryfuncs.h"
 
-#include "errors/numberederror.h"
 #include "browser/browsersession.h"
+#include "errors/numberederror.h"
 #include "messages/messagecapture.h"
 #include "registry/registrykey.h"
 #include "standinsearchserver.h"

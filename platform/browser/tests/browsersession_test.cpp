@@ -17,9 +17,9 @@
 
 namespace {
 
-using errors::NumberedError;
 using browser::BrowserSession;
 using browser::LaunchOptions;
+using errors::NumberedError;
 
 LaunchOptions headless() {
     LaunchOptions options = LaunchOptions::fromEnvironment();

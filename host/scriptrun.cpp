@@ -1,6 +1,7 @@
 #include "scriptrun.h"
 
 #include "hostapplication.h"
+#include "hostapplicationface.h"
 #include "scriptloader.h"
 
 #include "automation/dispatch.h"

@@ -12,7 +12,7 @@
 
 #include "automation/classregistry.h"
 #include "errors/numberederror.h"
-#include "kestrum/automation/hostspectrum.h"
+#include "kestrum/automation/centroidablespectrumface.h"
 #include "kestrum/centroidablespectrum.h"
 #include "messages/messageservice.h"
 #include "numbers/numberconversion.h"
@@ -32,9 +32,9 @@
 #include <cmath>
 
 using automation::Arguments;
-using errors::NumberedError;
 using automation::Dispatch;
 using automation::Variant;
+using errors::NumberedError;
 using namespace ostrand;
 
 namespace {
@@ -76,9 +76,8 @@ void log(const QString& text) {
 // The platform's error 91 for a host object that is not there, as the user can act on it: the
 // graph window has no acquisition behind it.
 NumberedError noDataShown() {
-    return NumberedError(91,
-                           QStringLiteral("The graph window shows no acquisition data. Open an acquisition "
-                                          "first."));
+    return NumberedError(91, QStringLiteral("The graph window shows no acquisition data. Open an acquisition "
+                                            "first."));
 }
 
 // A late-bound call by dispatch id; a reference to nothing raises the platform's error 91.
@@ -279,8 +278,7 @@ bool MainForm::Form_Load() {
                 setScopeEnabled(AllSamples, false);
         } else {
             if (!m_spectrumShown)
-                throw NumberedError::system(
-                    QStringLiteral("For single MS data you must active a spectrum."));
+                throw NumberedError::system(QStringLiteral("For single MS data you must active a spectrum."));
             selectScope(CurrentSpectrum);
             setScopeEnabled(CurrentSample, false);
             setScopeEnabled(SelectedRegions, false);
@@ -406,7 +404,8 @@ void MainForm::performSearchOnLoadedSpectrum() {
         return;
     const auto window = activeGraphWindow();
     const auto pane = lastPane(window);
-    const auto trace = std::dynamic_pointer_cast<HostSpectrum>(objectById(pane, PaneSpectrumData));
+    const auto trace =
+        std::dynamic_pointer_cast<CentroidableSpectrumFace>(objectById(pane, PaneSpectrumData));
     if (!trace)
         throw NumberedError::standard(errors::TypeMismatch);
     std::shared_ptr<kestrum::CentroidableSpectrum> spectrum = trace->spectrum();

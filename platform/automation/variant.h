@@ -59,9 +59,6 @@ public:
     const VariantArray& toArray() const;
     VariantArray& toArray();
 
-    // The value as an automation Boolean: -1 for true, 0 for false.
-    static std::int16_t booleanValue(bool value) { return value ? -1 : 0; }
-
     bool operator==(const Variant& other) const;
 
 private:

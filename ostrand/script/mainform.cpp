@@ -11,9 +11,11 @@
 #include "web/sorvexwebsearch.h"
 
 #include "automation/classregistry.h"
-#include "kestrum/automation/hostspectrum.h"
+#include "errors/numberederror.h"
+#include "kestrum/automation/centroidablespectrumface.h"
 #include "kestrum/centroidablespectrum.h"
 #include "messages/messageservice.h"
+#include "numbers/numberconversion.h"
 
 #include <QButtonGroup>
 #include <QFile>
@@ -30,9 +32,9 @@
 #include <cmath>
 
 using automation::Arguments;
-using automation::AutomationError;
 using automation::Dispatch;
 using automation::Variant;
+using errors::NumberedError;
 using namespace ostrand;
 
 namespace {
@@ -61,10 +63,10 @@ enum Scope : int { CurrentSpectrum = 0, CurrentSample = 1, SelectedRegions = 2, 
 const QString crlf = QStringLiteral("\r\n");
 const QString errorTitle = QStringLiteral("Error");
 
-// The description of an automation error, the message of any other.
+// The description of a numbered error, the message of any other.
 QString errorText(const std::exception& error) {
-    const auto* automationError = dynamic_cast<const AutomationError*>(&error);
-    return automationError ? automationError->description() : QString::fromUtf8(error.what());
+    const auto* numberedError = dynamic_cast<const NumberedError*>(&error);
+    return numberedError ? numberedError->description() : QString::fromUtf8(error.what());
 }
 
 void log(const QString& text) {
@@ -73,10 +75,9 @@ void log(const QString& text) {
 
 // The platform's error 91 for a host object that is not there, as the user can act on it: the
 // graph window has no acquisition behind it.
-AutomationError noDataShown() {
-    return AutomationError(91,
-                           QStringLiteral("The graph window shows no acquisition data. Open an acquisition "
-                                          "first."));
+NumberedError noDataShown() {
+    return NumberedError(91, QStringLiteral("The graph window shows no acquisition data. Open an acquisition "
+                                            "first."));
 }
 
 // A late-bound call by dispatch id; a reference to nothing raises the platform's error 91.
@@ -96,11 +97,11 @@ std::shared_ptr<Dispatch> activeGraphWindow() {
     std::shared_ptr<Dispatch> window;
     try {
         window = objectById(application, ActiveGraphWindow);
-    } catch (const AutomationError&) {
+    } catch (const NumberedError&) {
         // A host without an active graph window may also fail the call: both mean none.
     }
     if (!window)
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral("A graph window must be active. Open an acquisition first."));
     return window;
 }
@@ -113,7 +114,7 @@ std::shared_ptr<Dispatch> lastPane(const std::shared_ptr<Dispatch>& window) {
 }
 
 QString text(double value) {
-    return automation::numberText(value, 15);
+    return numbers::numberText(value, 15);
 }
 
 // Tells the user on the host's status line what a search wrote where; it stays there after the
@@ -124,7 +125,7 @@ void tellHost(const QString& what) {
             Arguments args{Variant(what)};
             application->call(QStringLiteral("StatusMessage"), args);
         }
-    } catch (const AutomationError&) {
+    } catch (const NumberedError&) {
     }
 }
 
@@ -133,7 +134,7 @@ QString countOf(int count, const QString& one, const QString& many) {
 }
 
 QString roundedText(double value) {
-    return text(automation::roundHalfEven(value * 1e4) / 1e4);
+    return text(numbers::roundHalfEven(value * 1e4) / 1e4);
 }
 
 // The export's progress shown on the dialog's bar, whose bounds are single-precision numbers.
@@ -277,8 +278,7 @@ bool MainForm::Form_Load() {
                 setScopeEnabled(AllSamples, false);
         } else {
             if (!m_spectrumShown)
-                throw AutomationError::system(
-                    QStringLiteral("For single MS data you must active a spectrum."));
+                throw NumberedError::system(QStringLiteral("For single MS data you must active a spectrum."));
             selectScope(CurrentSpectrum);
             setScopeEnabled(CurrentSample, false);
             setScopeEnabled(SelectedRegions, false);
@@ -404,9 +404,10 @@ void MainForm::performSearchOnLoadedSpectrum() {
         return;
     const auto window = activeGraphWindow();
     const auto pane = lastPane(window);
-    const auto trace = std::dynamic_pointer_cast<HostSpectrum>(objectById(pane, PaneSpectrumData));
+    const auto trace =
+        std::dynamic_pointer_cast<CentroidableSpectrumFace>(objectById(pane, PaneSpectrumData));
     if (!trace)
-        throw AutomationError::standard(automation::TypeMismatch);
+        throw NumberedError::standard(errors::TypeMismatch);
     std::shared_ptr<kestrum::CentroidableSpectrum> spectrum = trace->spectrum();
     if (!spectrum->IsCentroided())
         spectrum = MMathUtils::DoCentroidNative(*spectrum->CopySpectrum(), true, false, false,
@@ -420,7 +421,7 @@ void MainForm::performSearchOnLoadedSpectrum() {
         // The title of the spectrum on screen: a centroided copy carries no title of its own.
         const double precursor = VeskFileInfo::ParseParentMZFromTitle(trace->spectrum()->Title());
         if (precursor == 0)
-            throw AutomationError::system(QStringLiteral("Could not get precursor m/z."));
+            throw NumberedError::system(QStringLiteral("Could not get precursor m/z."));
         query += QStringLiteral("PEPMASS=") + text(precursor) + crlf;
     } else {
         query = QStringLiteral("SEARCH=PMF") + crlf + QStringLiteral("REPTYPE=Protein") + crlf;
@@ -440,7 +441,7 @@ void MainForm::performSearchOnLoadedSpectrum() {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write((query + crlf).toLocal8Bit()) < 0 || !file.flush())
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral("Could not write the query file %1: %2").arg(path, file.errorString()));
     file.close();
     tellHost(QStringLiteral("The spectrum on screen (%1) written to %2.")

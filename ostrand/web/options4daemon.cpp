@@ -2,6 +2,7 @@
 
 #include "automation/memberbinding.h"
 #include "automation/processingparametersface.h"
+#include "errors/numberederror.h"
 #include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
 #include "settings/ui/optionsformvirus.h"
@@ -59,7 +60,7 @@ void Options4Daemon::Options_Form_Show() {
     // from the parameter store.
     try {
         form.DisableServerFrameControls();
-    } catch (const automation::AutomationError&) {
+    } catch (const errors::NumberedError&) {
     }
     form.Show();
     // Only OK saves, so empty lists mean the user cancelled.

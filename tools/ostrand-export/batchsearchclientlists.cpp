@@ -1,7 +1,7 @@
 #include "batchsearchclientlists.h"
 
-#include "automation/automationerror.h"
 #include "automation/dispatch.h"
+#include "errors/numberederror.h"
 #include "messages/messageservice.h"
 
 #include "host/installedscripts.h"
@@ -13,7 +13,7 @@ BatchSearchClientLists::BatchSearchClientLists(bool showsDialog) {
     const messages::Presenter before = messages::setPresenter(messages::writeToStandardError);
     const QString library = host::ostrandScriptLibrary();
     if (library.isEmpty())
-        throw automation::AutomationError::system(
+        throw errors::NumberedError::system(
             QStringLiteral("The batch search client's parameter lists are not available: the script library "
                            "libostrand.so is neither in ../lib/ostrand nor in ../lib beside the program"));
     host::ScriptLoader loader;
@@ -21,7 +21,7 @@ BatchSearchClientLists::BatchSearchClientLists(bool showsDialog) {
     if (!showsDialog)
         messages::setPresenter(before);
     if (!m_daemon)
-        throw automation::AutomationError::system(
+        throw errors::NumberedError::system(
             QStringLiteral("The batch search client's parameter lists are not available: %1")
                 .arg(loader.lastError()));
 }

@@ -8,9 +8,9 @@
 #include "settings/ui/searchfilelocation.h"
 #include "web/sorvexwebsearch.h"
 
-#include "automation/automationerror.h"
-#include "automation/variant.h"
+#include "errors/numberederror.h"
 #include "messages/messageservice.h"
+#include "numbers/numberconversion.h"
 #include "registry/registrykey.h"
 #include "shared/mnumberutils.h"
 
@@ -24,7 +24,7 @@
 
 #include <cmath>
 
-using automation::AutomationError;
+using errors::NumberedError;
 using RegistryFuncs::ReadSetting;
 using RegistryFuncs::SettingsKey;
 using RegistryFuncs::WriteSetting;
@@ -42,7 +42,7 @@ QString checkState(const QCheckBox& box) {
 QString absoluteThresholdText(double value) {
     for (int decimals = 1; decimals <= 14; ++decimals) {
         QString text = QString::asprintf("%.*e", decimals, value);
-        if (automation::parseNumber(text) == value || decimals == 14) {
+        if (numbers::parseNumber(text) == value || decimals == 14) {
             // "1.50e+03": the exponent without leading zeros, the mantissa without trailing ones.
             static const QRegularExpression exponentZeros(QStringLiteral("e([+-])0+(\\d)"));
             static const QRegularExpression mantissaZeros(QStringLiteral("(\\.\\d*?[0-9])0+e"));
@@ -75,7 +75,7 @@ void OptionsFormHelper::SetSearchParameters(OptionsFormVirus* owningForm, bool s
 void OptionsFormHelper::SetupDialogItems() {
     try {
         loadControls();
-    } catch (const AutomationError& error) {
+    } catch (const NumberedError& error) {
         messages::show(error.description(), errorTitle);
     }
 }
@@ -85,7 +85,7 @@ void OptionsFormHelper::loadControls() {
     ostrand::ProcessingParameters params;
     try {
         params.SetInfoFromRegistry();
-    } catch (const AutomationError&) {
+    } catch (const NumberedError&) {
         params.SetToFactoryDefault();
         messages::show(
             QStringLiteral("Could not read options from the settings file %1 - default values will be "
@@ -100,10 +100,10 @@ void OptionsFormHelper::loadControls() {
     window.CheckDDESurveyAutoDetermineCharge->setChecked(params.getDDEAutoDetermineCharge() != 0);
 
     window.TextMSMSAveNeedXPeaks->setText(QString::number(params.getMSMSAveNeedXPeaks()));
-    window.TextMSMSAvePrecusorTol->setText(automation::numberText(params.getMSMSAvePrecursorTol()));
+    window.TextMSMSAvePrecusorTol->setText(numbers::numberText(params.getMSMSAvePrecursorTol()));
     window.TextMSMSAveMaxCycBetween->setText(QString::number(params.getMSMSAveMaxCycBetween()));
     window.TextMSMSAveMinCyclesPerGp->setText(QString::number(params.getMSMSAveMinCyclesPerGp()));
-    window.TextRemoveNearParent->setText(automation::numberText(params.getRemoveNearParent()));
+    window.TextRemoveNearParent->setText(numbers::numberText(params.getRemoveNearParent()));
 
     window.LocalSorvexWebServerURL->setText(ReadSetting(SettingsKey, QStringLiteral("SorvexURL"), {}));
     window.ProteinProspectorWebServerURL->setText(
@@ -111,14 +111,14 @@ void OptionsFormHelper::loadControls() {
 
     const std::int32_t location = SorvexWebSearch().GetWebSearchLocation();
     if (location < 0 || location >= static_cast<std::int32_t>(window.Radio_WebServer.size()))
-        throw AutomationError::standard(automation::SubscriptOutOfRange);
+        throw NumberedError::standard(errors::SubscriptOutOfRange);
     window.Radio_WebServer[static_cast<std::size_t>(location)]->setChecked(true);
 
     window.CheckMSMSCentroidEnable->setChecked(params.getMSMSCentroidEnable() != 0);
 
     const bool inPercent = params.getMSMSThresholdInPercent();
     const double threshold = params.getMSMSThresholdPerc();
-    window.TextMSMSThreshold->setText(inPercent ? automation::numberText(threshold)
+    window.TextMSMSThreshold->setText(inPercent ? numbers::numberText(threshold)
                                                 : absoluteThresholdText(threshold));
     window.MSMSThresholdCombo->setCurrentIndex(inPercent ? 1 : 0);
 
@@ -174,7 +174,7 @@ void OptionsFormHelper::SetSorvexDefaultParams() {
         const int location = selectedServer(window).value_or(4);
         // The dialog stays open beside the browser window.
         SorvexWebSearch().OpenSorvexOptionsPage(location, window.LocalSorvexWebServerURL->text());
-    } catch (const AutomationError& error) {
+    } catch (const NumberedError& error) {
         messages::show(error.description(), errorTitle);
     }
 }
@@ -189,7 +189,7 @@ void OptionsFormHelper::ValidateAndSaveDialogItems() {
         ValidateDialogItems();
         SaveDialogItems();
         m_owningForm->Close();
-    } catch (const AutomationError& error) {
+    } catch (const NumberedError& error) {
         messages::show(error.description(), errorTitle);
     }
 }
@@ -214,9 +214,9 @@ void OptionsFormHelper::ValidateDialogItems() {
         wholeNumber(*window.TextRemoveNearParent, "RemoveNearParent");
     }
     if (window.LocalSorvexWebServerURL->text().isEmpty() && window.Radio_WebServer[1]->isChecked())
-        throw AutomationError::system(QStringLiteral("You must specify the local Sorvex intranet site."));
+        throw NumberedError::system(QStringLiteral("You must specify the local Sorvex intranet site."));
     if (window.ProteinProspectorWebServerURL->text().isEmpty() && window.Radio_WebServer[3]->isChecked())
-        throw AutomationError::system(QStringLiteral("You must specify the Protein Prospector site."));
+        throw NumberedError::system(QStringLiteral("You must specify the Protein Prospector site."));
     if (window.TextMSMSThreshold->isEnabled()) {
         if (window.MSMSThresholdCombo->currentIndex() != 0)
             MNumberUtils::GetNumberFromTextBox(*window.TextMSMSThreshold, 0,

@@ -3,7 +3,7 @@
 #include "optionsformhelper.h"
 #include "optionswindow.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "messages/messageservice.h"
 
 #include <QApplication>
@@ -58,7 +58,7 @@ OptionsWindow& OptionsFormVirus::controls() {
     if (!QCoreApplication::instance())
         startWidgetApplication();
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        throw automation::AutomationError::system(
+        throw errors::NumberedError::system(
             QStringLiteral("The options dialog needs a program with windows (a widget application), and this "
                            "one has none."));
     auto* window = new OptionsWindow;

@@ -586,6 +586,11 @@ TEST_F(OptionsDialog, Screenshots) {
         bool saved = false;
         modaldriver::onNextModal([&](QWidget*) {
             QTest::qWait(50);
+            // What the picture shows: one spectrum leaves its processing to the search, and the
+            // batch client's dialog leaves the server alone.
+            const OptionsWindow& w = form().controls();
+            EXPECT_EQ(w.MSMSProcessingFrame->isEnabled(), !c.flags.singleSpectrum);
+            EXPECT_EQ(w.Radio_WebServer[1]->isEnabled(), !c.inMemory);
             saved = form().controls().grab().save(folder.filePath(QString::fromLatin1(c.file)));
             click(form().controls().Cancel);
         });

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -118,9 +117,8 @@ void OptionsFormVirus::Show(QWidget* owner) {
 }
 
 void OptionsFormVirus::DisableServerFrameControls() {
-    QGroupBox& frame = *controls().Frame4;
-    for (QWidget* control : frame.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        control->setEnabled(false);
+    controls();
+    helper().DisableServerFrameControls();
 }
 
 void OptionsFormVirus::Close(int result) {

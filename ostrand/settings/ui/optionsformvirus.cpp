@@ -100,11 +100,7 @@ bool OptionsFormVirus::isShown() const {
 }
 
 void OptionsFormVirus::OK_Click() {
-    const bool shown = isShown();
-    controls();
     helper().ValidateAndSaveDialogItems();
-    if (!shown)
-        Unload();
 }
 
 void OptionsFormVirus::Show(QWidget* owner) {

@@ -1,6 +1,7 @@
 #pragma once
-// The values the processing parameters may take, as the parameter table gives them: the options
-// model checks its fields by them, and ostrand-export checks the batch search client's lists.
+// The values the processing parameters may take, as the parameter table gives them, checked on
+// the batch search client's lists as ostrand-export takes them; the options model shares the
+// percentage limit of the threshold.
 
 #include <QString>
 #include <QStringList>

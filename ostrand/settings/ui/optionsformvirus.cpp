@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -101,11 +100,7 @@ bool OptionsFormVirus::isShown() const {
 }
 
 void OptionsFormVirus::OK_Click() {
-    const bool shown = isShown();
-    controls();
     helper().ValidateAndSaveDialogItems();
-    if (!shown)
-        Unload();
 }
 
 void OptionsFormVirus::Show(QWidget* owner) {
@@ -118,9 +113,8 @@ void OptionsFormVirus::Show(QWidget* owner) {
 }
 
 void OptionsFormVirus::DisableServerFrameControls() {
-    QGroupBox& frame = *controls().Frame4;
-    for (QWidget* control : frame.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        control->setEnabled(false);
+    controls();
+    helper().DisableServerFrameControls();
 }
 
 void OptionsFormVirus::Close(int result) {

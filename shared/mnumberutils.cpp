@@ -10,24 +10,14 @@ namespace MNumberUtils {
 
 namespace {
 
-// Puts the user back on the field that holds a bad value, its text selected for retyping. A field
-// with an accessible name is named in the message, so that it is clear which one is meant.
-[[noreturn]] void rejectField(QLineEdit& textBox, const QString& kind, const QString& minimum,
-                              const QString& maximum, const QString& hint = {}) {
+// Puts the user back on the field that holds a bad value, its text selected for retyping; the
+// message names the field by its accessible name.
+[[noreturn]] void rejectField(QLineEdit& textBox, bool whole, const QString& minimum,
+                              const QString& maximum) {
     textBox.setFocus();
     textBox.selectAll();
-    const QString name = textBox.accessibleName();
-    const QString field =
-        name.isEmpty() ? QStringLiteral("This field") : QStringLiteral("This field (%1)").arg(name);
     throw errors::NumberedError::system(
-        QStringLiteral("%1 must be %2 between %3 and %4.").arg(field, kind, minimum, maximum) + hint);
-}
-
-// Numbers are written with a decimal point whatever the desktop's language: a comma gets a hint.
-QString decimalPointHint(const QString& text) {
-    if (!text.contains(QLatin1Char(',')))
-        return {};
-    return QStringLiteral(" Write decimals with a point: %1.").arg(QString(text).replace(u',', u'.'));
+        numbers::rangeRefusal(textBox.accessibleName(), whole, minimum, maximum, textBox.text()));
 }
 
 } // namespace
@@ -46,8 +36,7 @@ bool IsIntegerInRange(const QString& text, std::int16_t minimum, std::int16_t ma
 std::int16_t GetIntegerFromTextBox(QLineEdit& textBox, std::int16_t minimum, std::int16_t maximum) {
     std::int16_t value = 0;
     if (!IsIntegerInRange(textBox.text(), minimum, maximum, value))
-        rejectField(textBox, QStringLiteral("an integer"), QString::number(minimum),
-                    QString::number(maximum));
+        rejectField(textBox, true, QString::number(minimum), QString::number(maximum));
     return value;
 }
 
@@ -63,8 +52,7 @@ bool IsNumberInRange(const QString& text, double minimum, double maximum, double
 double GetNumberFromTextBox(QLineEdit& textBox, double minimum, double maximum) {
     double value = 0;
     if (!IsNumberInRange(textBox.text(), minimum, maximum, value))
-        rejectField(textBox, QStringLiteral("a number"), numbers::numberText(minimum),
-                    numbers::numberText(maximum), decimalPointHint(textBox.text()));
+        rejectField(textBox, false, numbers::numberText(minimum), numbers::numberText(maximum));
     return value;
 }
 

@@ -58,26 +58,14 @@ bool isNumberInRange(const QString& text, double lowest, double highest) {
     }
 }
 
-// Numbers are written with a decimal point whatever the desktop's language: a comma gets a hint.
-QString decimalPointHint(const QString& text) {
-    if (!text.contains(QLatin1Char(',')))
-        return {};
-    return QStringLiteral(" Write decimals with a point: %1.").arg(QString(text).replace(u',', u'.'));
-}
-
-// What a refusal says: the field by its label, so that it is clear which one is meant, and the
-// values it takes.
+// What a refusal says, the field named by its label.
 QString rangeMessage(DialogField field, bool whole, double lowest, double highest, const QString& text) {
-    const QString label = OptionsModel::fieldLabel(field);
-    const QString name =
-        label.isEmpty() ? QStringLiteral("This field") : QStringLiteral("This field (%1)").arg(label);
     if (whole)
-        return QStringLiteral("%1 must be an integer between %2 and %3.")
-            .arg(name, QString::number(static_cast<std::int16_t>(lowest)),
-                 QString::number(static_cast<std::int16_t>(highest)));
-    return QStringLiteral("%1 must be a number between %2 and %3.")
-               .arg(name, numbers::numberText(lowest), numbers::numberText(highest)) +
-           decimalPointHint(text);
+        return numbers::rangeRefusal(OptionsModel::fieldLabel(field), true,
+                                     QString::number(static_cast<std::int16_t>(lowest)),
+                                     QString::number(static_cast<std::int16_t>(highest)), text);
+    return numbers::rangeRefusal(OptionsModel::fieldLabel(field), false, numbers::numberText(lowest),
+                                 numbers::numberText(highest), text);
 }
 
 } // namespace

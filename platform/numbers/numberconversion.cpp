@@ -72,4 +72,16 @@ QString booleanText(bool value) {
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
+QString rangeRefusal(const QString& fieldName, bool whole, const QString& minimum, const QString& maximum,
+                     const QString& text) {
+    const QString field =
+        fieldName.isEmpty() ? QStringLiteral("This field") : QStringLiteral("This field (%1)").arg(fieldName);
+    QString message =
+        QStringLiteral("%1 must be %2 between %3 and %4.")
+            .arg(field, whole ? QStringLiteral("an integer") : QStringLiteral("a number"), minimum, maximum);
+    if (!whole && text.contains(QLatin1Char(',')))
+        message += QStringLiteral(" Write decimals with a point: %1.").arg(QString(text).replace(u',', u'.'));
+    return message;
+}
+
 } // namespace numbers

@@ -30,6 +30,12 @@ PLATFORM_EXPORT bool textToBool(const QString& text);
 // "True" or "False".
 PLATFORM_EXPORT QString booleanText(bool value);
 
+// What a refused number field says: the field by its name when it has one, so that it is clear
+// which one is meant, and the values it takes. Numbers are written with a decimal point whatever
+// the desktop's language, so a decimal comma in `text` gets the number written with a point.
+PLATFORM_EXPORT QString rangeRefusal(const QString& fieldName, bool whole, const QString& minimum,
+                                     const QString& maximum, const QString& text);
+
 // A number as a whole number of type Int, halves to even; raises "Overflow" (6) outside its range.
 template <typename Int> Int checkedRound(double value) {
     if (std::isnan(value))

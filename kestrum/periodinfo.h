@@ -3,6 +3,8 @@
 
 #include "kestrum/experimentinfo.h"
 
+#include <QString>
+
 #include <memory>
 #include <vector>
 

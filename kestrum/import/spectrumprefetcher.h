@@ -7,6 +7,8 @@
 
 #include "kestrum/taskthread.h"
 
+#include <QtGlobal>
+
 #include <deque>
 #include <future>
 

@@ -13,9 +13,6 @@
 
 namespace host {
 
-// The programmatic id under which the host registers its application object.
-inline const QString hostApplicationProgrammaticId = QStringLiteral("Corvana.HostApplication");
-
 class HOST_EXPORT HostApplication {
 public:
     static HostApplication& instance();
@@ -39,9 +36,5 @@ private:
     std::shared_ptr<GraphWindow> m_activeGraphWindow;
     StatusListener m_statusListener;
 };
-
-// Registers the HostApplication object (and Kestrum's creatable classes) by programmatic id, as the
-// host does before it loads a script.
-HOST_EXPORT void registerHostClasses();
 
 } // namespace host

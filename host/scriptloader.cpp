@@ -1,7 +1,7 @@
 #include "scriptloader.h"
 
-#include "automation/automationerror.h"
 #include "automation/classregistry.h"
+#include "errors/numberederror.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,7 +73,7 @@ std::shared_ptr<automation::Dispatch> ScriptLoader::CreateScriptObject(const QSt
     try {
         if (entryPoint(className.toUtf8().constData(), &object) != 0 || !object)
             return fail(QStringLiteral("script library %1 has no class %2").arg(libraryPath, className));
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         return fail(QStringLiteral("creating %1 from %2 failed: %3")
                         .arg(className, libraryPath, error.description()));
     }

@@ -1,9 +1,11 @@
 #include "scriptrun.h"
 
 #include "hostapplication.h"
+#include "hostapplicationface.h"
 #include "scriptloader.h"
 
 #include "automation/dispatch.h"
+#include "errors/numberederror.h"
 
 #include <QFileInfo>
 
@@ -20,7 +22,7 @@ QString runScriptOnWindow(const QString& scriptPath, std::shared_ptr<GraphWindow
         return QStringLiteral("The script could not be started: %1.").arg(loader.lastError());
     try {
         script->call(QStringLiteral("ProcessActive"));
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         return QStringLiteral("The script %1 stopped with an error: %2")
             .arg(QFileInfo(scriptPath).fileName(), error.description());
     }

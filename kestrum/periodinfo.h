@@ -25,15 +25,12 @@ private:
 // One sample of a file, as VeskFile::SampleAt gives it.
 class KESTRUM_EXPORT SampleInfo {
 public:
-    SampleInfo(int number, QString name, int periodCount)
-        : m_number(number), m_name(std::move(name)), m_periodCount(periodCount) {}
+    SampleInfo(QString name, int periodCount) : m_name(std::move(name)), m_periodCount(periodCount) {}
 
-    int SampleNumber() const { return m_number; }
     const QString& Name() const { return m_name; }
     int PeriodCount() const { return m_periodCount; }
 
 private:
-    int m_number;
     QString m_name;
     int m_periodCount;
 };

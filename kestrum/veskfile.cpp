@@ -491,7 +491,7 @@ std::shared_ptr<PeriodInfo> VeskFile::Period(int sample, int period) const {
 std::shared_ptr<SampleInfo> VeskFile::SampleAt(int sample) const {
     if (sample < 1 || sample > SampleCount())
         return nullptr;
-    return std::make_shared<SampleInfo>(sample, SampleName(sample), PeriodCount(sample));
+    return std::make_shared<SampleInfo>(SampleName(sample), PeriodCount(sample));
 }
 
 float VeskFile::CycleTime(int sample, int period, int experiment, int cycle) const {

@@ -3,8 +3,8 @@
 #include "elidedlabel.h"
 
 #include "appsettings/applicationsettings.h"
-#include "automation/automationerror.h"
 #include "automation/dispatch.h"
+#include "errors/numberederror.h"
 #include "host/installedscripts.h"
 #include "host/scriptloader.h"
 #include "kestrum/veskfile.h"
@@ -42,7 +42,7 @@
 #include <numeric>
 #include <utility>
 
-using automation::AutomationError;
+using errors::NumberedError;
 using MFileUtils::GetFileExtension;
 using MFileUtils::GetFileNameFromPath;
 
@@ -114,7 +114,7 @@ QStringList distinguishingNames(const QStringList& paths) {
 // Hooks take the sample number as a 16-bit integer.
 std::int16_t sampleArgument(int index) {
     if (index > std::numeric_limits<std::int16_t>::max())
-        throw AutomationError::standard(automation::Overflow);
+        throw NumberedError::standard(errors::Overflow);
     return static_cast<std::int16_t>(index);
 }
 
@@ -331,7 +331,7 @@ void QuorvelForm::AddFolderRecursive(const QString& folder, QSet<QString>& visit
         !folder.isEmpty() && isSeparator(folder.back()) ? folder : folder + QLatin1Char('/');
     const QFileInfo info(withSeparator);
     if (!info.isDir() || !info.isReadable() || !info.isExecutable())
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral("The folder '%1' cannot be listed: it does not exist or cannot be read.")
                 .arg(folder));
     // A folder reached again through a link is listed once, so that a link to a parent folder
@@ -551,19 +551,19 @@ QString QuorvelForm::stopped(const QString& description) {
 
 void QuorvelForm::ValidateInputs() {
     if (m_files.isEmpty())
-        throw AutomationError::system(QStringLiteral("You must select at least one file to process."));
+        throw NumberedError::system(QStringLiteral("You must select at least one file to process."));
     for (const QString& file : std::as_const(m_files))
         if (!MFileUtils::FileExists(file))
-            throw AutomationError::system(QStringLiteral("The data file '") + GetFileNameFromPath(file) +
-                                          QStringLiteral("' does not exist."));
+            throw NumberedError::system(QStringLiteral("The data file '") + GetFileNameFromPath(file) +
+                                        QStringLiteral("' does not exist."));
     if (m_scriptPath.isEmpty())
-        throw AutomationError::system(QStringLiteral("You must select a processing script."));
+        throw NumberedError::system(QStringLiteral("You must select a processing script."));
     if (!MFileUtils::FileExists(m_scriptPath))
-        throw AutomationError::system(QStringLiteral("The specified script does not exist."));
+        throw NumberedError::system(QStringLiteral("The specified script does not exist."));
     if (!rangeIsLimited())
         return;
     if (m_files.size() != 1)
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral("The 'limited sample number range' option "
                            "can only be selected when there is exactly one file to process."));
     const int sampleCount = kestrum::VeskFileOpener().OpenVeskFile(m_files.front(), 1)->SampleCount();
@@ -573,8 +573,8 @@ void QuorvelForm::ValidateInputs() {
     m_firstSample = MNumberUtils::GetIntegerFromTextBox(*m_limitedFromText, 1, lastSample);
     m_lastSample = MNumberUtils::GetIntegerFromTextBox(*m_limitedToText, 1, lastSample);
     if (m_firstSample > m_lastSample)
-        throw AutomationError::system(QStringLiteral("The starting sample must not be greater than "
-                                                     "the ending one."));
+        throw NumberedError::system(QStringLiteral("The starting sample must not be greater than "
+                                                   "the ending one."));
 }
 
 void QuorvelForm::SaveSettings() {
@@ -600,7 +600,7 @@ void QuorvelForm::RunBatch() {
         // The message is the user's; the loader's reason helps the script's author.
         if (!loader.lastError().isEmpty())
             qWarning("quorvel: %s", qUtf8Printable(loader.lastError()));
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral("The script couldn't be created: Are you sure that the "
                            "specified file is in the required Corvana script format?"));
     }
@@ -691,9 +691,9 @@ void QuorvelForm::callHook(automation::Dispatch& theScript, const QString& hook,
         arguments = {automation::Variant(filePath), automation::Variant(sampleArgument(index))};
     try {
         theScript.call(hook, arguments);
-    } catch (const AutomationError& error) {
-        throw AutomationError::system(error.description());
+    } catch (const NumberedError& error) {
+        throw NumberedError::system(error.description());
     } catch (const std::exception& error) {
-        throw AutomationError::system(QString::fromLocal8Bit(error.what()));
+        throw NumberedError::system(QString::fromLocal8Bit(error.what()));
     }
 }

@@ -1,6 +1,6 @@
 #include "mfileutils.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -133,9 +133,8 @@ QString RunFileDialog(QFileDialog& dialog, bool openMode, const QString& filter,
     // The dialog lets a name in a missing folder through; callers write to the file at once.
     const QFileInfo chosenInfo(chosen);
     if (!openMode && !chosenInfo.absoluteDir().exists())
-        throw automation::AutomationError::system(
-            QStringLiteral("The folder %1 does not exist.")
-                .arg(QDir::toNativeSeparators(chosenInfo.absolutePath())));
+        throw errors::NumberedError::system(QStringLiteral("The folder %1 does not exist.")
+                                                .arg(QDir::toNativeSeparators(chosenInfo.absolutePath())));
     return chosen;
 }
 

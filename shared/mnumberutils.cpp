@@ -1,7 +1,7 @@
 #include "mnumberutils.h"
 
-#include "automation/automationerror.h"
-#include "automation/variant.h"
+#include "errors/numberederror.h"
+#include "numbers/numberconversion.h"
 
 #include <QLineEdit>
 #include <cmath>
@@ -19,7 +19,7 @@ namespace {
     const QString name = textBox.accessibleName();
     const QString field =
         name.isEmpty() ? QStringLiteral("This field") : QStringLiteral("This field (%1)").arg(name);
-    throw automation::AutomationError::system(
+    throw errors::NumberedError::system(
         QStringLiteral("%1 must be %2 between %3 and %4.").arg(field, kind, minimum, maximum) + hint);
 }
 
@@ -34,12 +34,11 @@ QString decimalPointHint(const QString& text) {
 
 bool IsIntegerInRange(const QString& text, std::int16_t minimum, std::int16_t maximum, std::int16_t& value) {
     try {
-        const automation::Variant variant(text);
-        value = variant.toInteger();
+        const double number = numbers::textToDouble(text);
         // The integer conversion rounds, so a fractional text differs from its double.
-        const double number = variant.toDouble();
+        value = numbers::checkedRound<std::int16_t>(number);
         return std::fabs(value - number) <= 1e-16 && minimum <= value && value <= maximum;
-    } catch (const automation::AutomationError&) {
+    } catch (const errors::NumberedError&) {
         return false;
     }
 }
@@ -54,9 +53,9 @@ std::int16_t GetIntegerFromTextBox(QLineEdit& textBox, std::int16_t minimum, std
 
 bool IsNumberInRange(const QString& text, double minimum, double maximum, double& value) {
     try {
-        value = automation::Variant(text).toDouble();
+        value = numbers::textToDouble(text);
         return minimum <= value && value <= maximum;
-    } catch (const automation::AutomationError&) {
+    } catch (const errors::NumberedError&) {
         return false;
     }
 }
@@ -64,8 +63,8 @@ bool IsNumberInRange(const QString& text, double minimum, double maximum, double
 double GetNumberFromTextBox(QLineEdit& textBox, double minimum, double maximum) {
     double value = 0;
     if (!IsNumberInRange(textBox.text(), minimum, maximum, value))
-        rejectField(textBox, QStringLiteral("a number"), automation::numberText(minimum),
-                    automation::numberText(maximum), decimalPointHint(textBox.text()));
+        rejectField(textBox, QStringLiteral("a number"), numbers::numberText(minimum),
+                    numbers::numberText(maximum), decimalPointHint(textBox.text()));
     return value;
 }
 

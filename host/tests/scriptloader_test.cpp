@@ -1,6 +1,7 @@
 #include "automation/classregistry.h"
 #include "automation/dispatch.h"
 #include "host/hostapplication.h"
+#include "host/hostapplicationface.h"
 #include "host/scriptloader.h"
 #include "kestrum/scantype.h"
 #include "kestrum/veskwriter.h"

@@ -62,7 +62,6 @@ public:
 
     // The active pane is framed; scripts read its trace and its ranges.
     void setActive(bool active);
-    bool isActive() const { return m_active; }
 
     void zoomTo(double start, double end);
     void showAll();

@@ -8,7 +8,7 @@
 #include "host/scriptrun.h"
 
 #include "appsettings/applicationsettings.h"
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "files/savefile.h"
 #include "kestrum/experimentinfo.h"
 #include "kestrum/filespectrum.h"
@@ -245,8 +245,8 @@ bool ViewerWindow::openFile(const QString& path) {
     try {
         file = kestrum::VeskFile::open(path);
         if (file->SampleCount() < 1)
-            throw automation::AutomationError::system(QStringLiteral("The file holds no samples."));
-    } catch (const automation::AutomationError& error) {
+            throw errors::NumberedError::system(QStringLiteral("The file holds no samples."));
+    } catch (const errors::NumberedError& error) {
         showError(QStringLiteral("Could not open %1.\n\n%2")
                       .arg(QDir::toNativeSeparators(path), error.description()));
         return false;
@@ -336,16 +336,16 @@ void ViewerWindow::showChromatogram() {
         return;
     try {
         if (experiment() >= m_file->ExperimentCount(sample(), period()))
-            throw automation::AutomationError::system(QStringLiteral("Period %1 has no experiment %2.")
-                                                          .arg(shownNumber(period()))
-                                                          .arg(shownNumber(experiment())));
+            throw errors::NumberedError::system(QStringLiteral("Period %1 has no experiment %2.")
+                                                    .arg(shownNumber(period()))
+                                                    .arg(shownNumber(experiment())));
         kestrum::FileChromatogram chromatogram;
         chromatogram.SetDataFile(m_file->FilePath());
         chromatogram.LoadChromatogram(sample(), period(), experiment());
         auto trace = chromatogram.CopySpectrum();
         trace->setTitle(QStringLiteral("TIC of experiment ") + m_experimentChoice->currentText());
         m_chromatogram->setTrace(std::move(trace), QStringLiteral("Time (min)"));
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         m_chromatogram->showHint(
             QStringLiteral("The chromatogram could not be read: %1").arg(error.description()));
     }
@@ -369,7 +369,7 @@ void ViewerWindow::showSpectrumAt(double minutes) {
         const kestrum::CyclePosition position =
             m_file->CycleAtTime(sample(), experiment(), static_cast<float>(minutes * 60.0));
         showCycle({position.period, position.cycle});
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         m_spectrum->showHint(QStringLiteral("The spectrum could not be read: %1").arg(error.description()));
     }
 }
@@ -419,7 +419,7 @@ void ViewerWindow::showCycle(Cursor cursor) {
             m_spectrum->setReadoutContext(minutes + QStringLiteral(" min"));
             m_spectrum->setMarks(precursorMarks(cursor));
         }
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         m_spectrum->showHint(QStringLiteral("The spectrum could not be read: %1").arg(error.description()));
         m_spectrumStatus.clear();
     }
@@ -527,10 +527,10 @@ bool ViewerWindow::exportPlot(const QString& path) {
         const bool written = drawing ? file.open(QIODevice::WriteOnly) && file.write(pane->svg()) >= 0
                                      : pane->image().save(&file, "PNG");
         if (!written || !file.flush())
-            throw automation::AutomationError::system(failure(file.errorString()));
+            throw errors::NumberedError::system(failure(file.errorString()));
         file.close();
         save.commit();
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         showError(error.description());
         return false;
     }

@@ -1,7 +1,7 @@
 #include "creatableclasses.h"
 
-#include "hostspectrum.h"
-#include "veskfileobject.h"
+#include "centroidablespectrumface.h"
+#include "veskfileface.h"
 
 #include "automation/classregistry.h"
 #include "kestrum/filespectrum.h"
@@ -11,13 +11,13 @@ namespace kestrumautomation {
 void registerCreatableClasses() {
     auto& registry = automation::ClassRegistry::instance();
     registry.registerClass(QStringLiteral("Kestrum.CentroidableSpectrum"), [] {
-        return std::make_shared<HostSpectrum>(std::make_shared<kestrum::CentroidableSpectrum>());
+        return std::make_shared<CentroidableSpectrumFace>(std::make_shared<kestrum::CentroidableSpectrum>());
     });
     registry.registerClass(QStringLiteral("Kestrum.FileSpectrum"), [] {
-        return std::make_shared<HostSpectrum>(std::make_shared<kestrum::FileSpectrum>());
+        return std::make_shared<CentroidableSpectrumFace>(std::make_shared<kestrum::FileSpectrum>());
     });
     registry.registerClass(QStringLiteral("Kestrum.VeskFileOpener"),
-                           [] { return std::make_shared<VeskFileOpenerObject>(); });
+                           [] { return std::make_shared<VeskFileOpenerFace>(); });
 }
 
 } // namespace kestrumautomation

@@ -19,7 +19,6 @@ public:
     Position place(int msLevel);
     // The largest experiment count of any cycle placed so far.
     int experimentCount() const { return m_experimentCount; }
-    int cycleCount() const { return m_cycleCount; }
 
 private:
     bool m_runHasSurveyScans;

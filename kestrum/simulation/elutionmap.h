@@ -59,7 +59,6 @@ public:
                SimulationRandom& random, const ElutionRealism& realism = {});
 
     const std::vector<PeptideFeature>& features() const { return m_features; }
-    double peakWidthSeconds() const { return m_peakWidthSeconds; }
     // Ions eluting at this time, that is within four standard deviations of their apex.
     void elutingAt(double seconds, std::vector<const PeptideFeature*>& eluting) const;
 

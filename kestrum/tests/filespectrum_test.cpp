@@ -5,7 +5,7 @@
 #include "kestrum/filespectrum.h"
 #include "kestrum/veskfile.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 
 using namespace kestrum;
 using namespace kestrum::testing;
@@ -54,10 +54,10 @@ TEST_F(FileSpectrumTest, ARangeSumsEveryScanOfTheExperimentInIt) {
 TEST_F(FileSpectrumTest, NegativeExperimentsAndMissingFilesOrIndexes) {
     spectrum.LoadSpectrum(2, 1, 1, 0.0f, 500.0f);
     EXPECT_TRUE(spectrum.Title().startsWith(QStringLiteral("-Product:")));
-    EXPECT_THROW(spectrum.LoadSpectrum(1, 0, 2, 0.0f, 1.0f), automation::AutomationError);
+    EXPECT_THROW(spectrum.LoadSpectrum(1, 0, 2, 0.0f, 1.0f), errors::NumberedError);
     FileSpectrum unset;
-    EXPECT_THROW(unset.LoadSpectrum(1, 0, 0, 0.0f, 1.0f), automation::AutomationError);
-    EXPECT_THROW(unset.SetDataFile(pathOf(QStringLiteral("absent.vesk"))), automation::AutomationError);
+    EXPECT_THROW(unset.LoadSpectrum(1, 0, 0, 0.0f, 1.0f), errors::NumberedError);
+    EXPECT_THROW(unset.SetDataFile(pathOf(QStringLiteral("absent.vesk"))), errors::NumberedError);
 }
 
 TEST_F(FileSpectrumTest, ChromatogramHasOnePointPerCycleInMinutes) {

@@ -1,12 +1,12 @@
 // Vesk files from anywhere: damaged or hostile content in any table, column or byte must end in an
-// automation error or a normal result, never in a crash, a hang, a huge allocation or scans that
+// numbered error or a normal result, never in a crash, a hang, a huge allocation or scans that
 // read back changed. The mutations are deterministic (fixed seed) and bounded in number and time.
 #include "veskfixture.h"
 
 #include "kestrum/filespectrum.h"
 #include "kestrum/veskfile.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -69,7 +69,7 @@ QString refusalOf(const QString& path, std::vector<ScanRecord>* scans = nullptr)
             }
         }
         return {};
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         EXPECT_FALSE(error.description().isEmpty());
         return error.description();
     }

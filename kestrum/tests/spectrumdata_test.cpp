@@ -3,7 +3,7 @@
 #include "kestrum/centroidablespectrum.h"
 #include "kestrum/scantype.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 
 #include <gtest/gtest.h>
 
@@ -20,13 +20,13 @@ TEST(SpectrumData, PointsCountFromOneAndOutOfRangeIndexesRaise) {
         try {
             spectrum.YAt(bad);
             FAIL() << "index " << bad << " must raise";
-        } catch (const automation::AutomationError& error) {
-            EXPECT_EQ(error.number(), automation::SubscriptOutOfRange);
+        } catch (const errors::NumberedError& error) {
+            EXPECT_EQ(error.number(), errors::SubscriptOutOfRange);
             EXPECT_TRUE(error.description().contains(QStringLiteral("points 1 to 2")));
         }
     }
-    EXPECT_THROW(spectrum.SetChargeAt(3, 2), automation::AutomationError);
-    EXPECT_THROW(spectrum.SetPointCount(-1), automation::AutomationError);
+    EXPECT_THROW(spectrum.SetChargeAt(3, 2), errors::NumberedError);
+    EXPECT_THROW(spectrum.SetPointCount(-1), errors::NumberedError);
 }
 
 TEST(SpectrumData, EditingPointsKeepsChargesAlignedAndYRangeCurrent) {
@@ -56,7 +56,7 @@ TEST(SpectrumData, FindPointIndexGivesThePointAtOrNearestToTheMz) {
     EXPECT_EQ(spectrum.FindPointIndex(1.0, 1), 1);
     EXPECT_EQ(spectrum.FindPointIndex(1e9, 1), 3);
     EXPECT_EQ(SpectrumData().FindPointIndex(100.0, 1), 0);
-    EXPECT_THROW(spectrum.FindPointIndex(100.0, 2), automation::AutomationError);
+    EXPECT_THROW(spectrum.FindPointIndex(100.0, 2), errors::NumberedError);
 }
 
 TEST(SpectrumData, MergeSpectrumSumsPointsWithinTheToleranceAndKeepsOrder) {
@@ -96,7 +96,7 @@ TEST(SpectrumData, CopySpectrumIsIndependentAndKeepsTheCentroidedFlag) {
     copy->ResetFlag(CentroidedFlag);
     EXPECT_FALSE(copy->IsCentroided());
     EXPECT_TRUE(peaks.IsCentroided());
-    EXPECT_THROW(copy->ResetFlag(5), automation::AutomationError);
+    EXPECT_THROW(copy->ResetFlag(5), errors::NumberedError);
 }
 
 TEST(ScanType, TextsAndClassification) {

@@ -4,7 +4,7 @@
 
 #include "kestrum/veskfile.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 
 #include <QFile>
 #include <sqlite3.h>
@@ -25,10 +25,10 @@ protected:
 
     // The description of the error a call raises, empty when it raises none.
     template <class Call>
-    static QString errorOf(Call call, int expectedNumber = automation::SubscriptOutOfRange) {
+    static QString errorOf(Call call, int expectedNumber = errors::SubscriptOutOfRange) {
         try {
             call();
-        } catch (const automation::AutomationError& error) {
+        } catch (const errors::NumberedError& error) {
             EXPECT_EQ(error.number(), expectedNumber) << error.what();
             return error.description();
         }
@@ -111,7 +111,7 @@ TEST_F(VeskFileReadTest, BadIndexesSayWhatAndWhere) {
 
 TEST_F(VeskFileReadTest, MissingForeignAndNewerFilesAreRefused) {
     const auto refusal = [&](const QString& candidate) {
-        return errorOf([&] { VeskFile::open(candidate); }, automation::SystemError);
+        return errorOf([&] { VeskFile::open(candidate); }, errors::SystemError);
     };
     EXPECT_TRUE(refusal(pathOf(QStringLiteral("nowhere.vesk"))).contains(QStringLiteral("does not exist")));
     EXPECT_TRUE(refusal(folder.path()).contains(QStringLiteral("not a Vesk file")));

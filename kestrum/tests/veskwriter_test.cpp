@@ -4,7 +4,7 @@
 
 #include "kestrum/veskfile.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -174,7 +174,7 @@ TEST_F(VeskWriterTest, AFailedRewriteKeepsTheOldFileAndAFinishedOneReplacesIt) {
         writer.addSample(QStringLiteral("Replacement"));
         writer.addPeriod(7); // fails: there is no sample 7
         FAIL() << "adding a period to a missing sample must fail";
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         EXPECT_TRUE(error.description().contains(QStringLiteral("no sample 7"))) << error.what();
     }
     EXPECT_EQ(filesInFolder(), QStringList{QStringLiteral("run.vesk")});
@@ -194,7 +194,7 @@ TEST_F(VeskWriterTest, AnUnwritableFolderIsRefusedAtOnceNamingTheFile) {
     try {
         VeskWriter writer(path);
         FAIL() << "writing into a missing folder must fail";
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         EXPECT_TRUE(error.description().contains(path)) << error.what();
         EXPECT_TRUE(error.description().contains(QStringLiteral("not writable"))) << error.what();
     }
@@ -210,7 +210,7 @@ TEST_F(VeskWriterTest, InconsistentRecordsAreRefusedWithTheirPosition) {
     const auto refusal = [&](const ScanRecord& scan) {
         try {
             writer.addScan(scan);
-        } catch (const automation::AutomationError& error) {
+        } catch (const errors::NumberedError& error) {
             return error.description();
         }
         return QString();
@@ -224,12 +224,12 @@ TEST_F(VeskWriterTest, InconsistentRecordsAreRefusedWithTheirPosition) {
         refusal(makeScan(1, 0, 0, 1, 0, {2, 1}, {1, 1})).contains(QStringLiteral("ascend at point 2")));
     EXPECT_TRUE(
         refusal(makeScan(1, 0, 0, 1, 0, {1, std::nan("")}, {1, 1})).contains(QStringLiteral("point 2")));
-    EXPECT_THROW(writer.addExperiment(1, 0, {TOFMS, 2, 0}), automation::AutomationError);
+    EXPECT_THROW(writer.addExperiment(1, 0, {TOFMS, 2, 0}), errors::NumberedError);
     // The refusals left the writer usable.
     writer.addScan(makeScan(1, 0, 0, 1, 1, {1}, {1}));
     writer.commit();
     EXPECT_TRUE(VeskFile::open(pathOf(QStringLiteral("checked.vesk")))->scan(1, 0, 0, 1));
-    EXPECT_THROW(writer.addSample(QStringLiteral("late")), automation::AutomationError);
+    EXPECT_THROW(writer.addSample(QStringLiteral("late")), errors::NumberedError);
 }
 
 } // namespace

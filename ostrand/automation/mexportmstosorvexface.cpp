@@ -5,7 +5,7 @@
 #include "sorvexstringhelperface.h"
 
 #include "automation/memberbinding.h"
-#include "kestrum/automation/hostspectrum.h"
+#include "kestrum/automation/centroidablespectrumface.h"
 
 using automation::argumentAt;
 using automation::Arguments;
@@ -43,8 +43,9 @@ const automation::DispatchTable<MExportMSToSorvexFace>& MExportMSToSorvexFace::d
                     })
             .method(QStringLiteral("DoExportSpectrum"),
                     [](F& self, Arguments& args) {
-                        self.engine().DoExportSpectrum(*objectArgument<HostSpectrum>(args, 0)->spectrum(),
-                                                       parametersArgument(args, 1));
+                        self.engine().DoExportSpectrum(
+                            *objectArgument<CentroidableSpectrumFace>(args, 0)->spectrum(),
+                            parametersArgument(args, 1));
                         return Variant();
                     })
             .method(QStringLiteral("GetQueryStringHelper"),

@@ -5,7 +5,7 @@
 #include "veskfileinfoface.h"
 
 #include "automation/memberbinding.h"
-#include "kestrum/automation/hostspectrum.h"
+#include "kestrum/automation/centroidablespectrumface.h"
 #include "kestrum/centroidablespectrum.h"
 
 using automation::argumentAt;
@@ -22,7 +22,7 @@ namespace {
 }
 
 std::shared_ptr<kestrum::CentroidableSpectrum> spectrumArgument(Arguments& args, std::size_t index) {
-    return objectArgument<HostSpectrum>(args, index)->spectrum();
+    return objectArgument<CentroidableSpectrumFace>(args, index)->spectrum();
 }
 
 } // namespace

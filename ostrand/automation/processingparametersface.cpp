@@ -1,6 +1,7 @@
 #include "processingparametersface.h"
 
 #include "diagnostics/parameterdump.h"
+#include "settings/parametertable.h"
 
 #include "automation/memberbinding.h"
 
@@ -13,47 +14,20 @@ namespace {
 using P = ostrand::ProcessingParameters;
 using F = ProcessingParametersFace;
 
-const QString centroidHeightHelp =
-    QStringLiteral("The height in the peak which is used to determine the centroid mass. Default is 50%");
-
 // Help strings by member name; a getter and its setter share one text.
 const std::map<QString, QString>& helpStrings() {
     static const std::map<QString, QString> strings = [] {
         std::map<QString, QString> pairs{
-            {QStringLiteral("DDESurveyHtPerc"), centroidHeightHelp},
-            {QStringLiteral("MSMSCentroidHtPerc"), centroidHeightHelp},
-            {QStringLiteral("DDESurveyMergeDist"),
-             QStringLiteral(
-                 "The merge distance should be less than 0.25 amu so that isotopic peaks of charge state "
-                 "4 are separated. Default is 0.1")},
-            {QStringLiteral("MSMSCentroidEnable"),
-             QStringLiteral("Recommended to reduce the amount of peaks produced")},
-            {QStringLiteral("MSMSCentroidMergeDist"),
-             QStringLiteral(
-                 "The merge distance. It is recommended that this be set to 2 amu as a crude method of "
-                 "removing isotopic peaks.")},
-            {QStringLiteral("MSMSAveNeedXPeaks"),
-             QStringLiteral(
-                 "Significant matches are not possible with only a few peaks. Default value is 10")},
             {QStringLiteral("MSMSAveMinPrecursor"),
              QStringLiteral(
                  "If the precursor mass is less than this value, then this MS-MS spectra will be ignored")},
             {QStringLiteral("MSMSAveMaxPrecursor"),
              QStringLiteral(
                  "If the precursor mass is more than this value, then this MS-MS spectra will be ignored")},
-            {QStringLiteral("MSMSAvePrecursorTol"),
-             QStringLiteral(
-                 "MS-MS spectra with the 'same precursor' are summed together. Spectra have the 'same "
-                 "precursor' if they are within this tolerance")},
-            {QStringLiteral("MSMSAveMaxCycBetween"),
-             QStringLiteral(
-                 "The maximum number of cycles between spectra that will be put into the same group - (as "
-                 "long as they have the same precusrosr mass)")},
-            {QStringLiteral("MSMSAveMinCyclesPerGp"),
-             QStringLiteral(
-                 "The minimum number of cycles in any group. It is quite common to get good spectra with a "
-                 "single cycle, so this should normally be left at the default of 1")},
         };
+        for (const ostrand::ParameterRow& row : ostrand::parameterTable())
+            if (!row.help.isEmpty())
+                pairs[row.memberStem()] = row.help;
         std::map<QString, QString> byMember;
         for (const auto& [field, text] : pairs) {
             byMember[QStringLiteral("get") + field] = text;

@@ -1,29 +1,26 @@
 #include "parameterdump.h"
 
 #include "mlogger.h"
-#include "settings/processingparameters.h"
+#include "settings/parametertable.h"
 
 #include "numbers/numberconversion.h"
+
+#include <algorithm>
 
 namespace ostrand {
 
 namespace {
 
-// Each value in the text form the log has always used for its type.
-QString valueText(double value) {
-    return numbers::numberText(value, 15);
-}
-
-QString valueText(bool value) {
-    return numbers::booleanText(value);
-}
-
-QString valueText(std::int16_t value) {
-    return QString::number(value);
-}
-
-template <typename Value> void line(const char* label, Value value) {
-    MLogger::LogMessage(QLatin1Char('\t') + QLatin1String(label) + QStringLiteral(" = ") + valueText(value));
+// A value in the text form the log has always used for its field's type.
+QString valueText(ParameterRow::FieldType type, double value) {
+    switch (type) {
+    case ParameterRow::FieldType::WholeNumber:
+        return QString::number(static_cast<int>(value));
+    case ParameterRow::FieldType::Boolean:
+        return numbers::booleanText(value != 0);
+    default:
+        return numbers::numberText(value, 15);
+    }
 }
 
 } // namespace
@@ -31,27 +28,16 @@ template <typename Value> void line(const char* label, Value value) {
 void DebugDump(const ProcessingParameters& params) {
     if (!MLogger::IsLogEnabled())
         return;
+    std::vector<const ParameterRow*> dumped;
+    for (const ParameterRow& row : parameterTable())
+        if (row.dumpOrder >= 0)
+            dumped.push_back(&row);
+    std::sort(dumped.begin(), dumped.end(),
+              [](const ParameterRow* a, const ParameterRow* b) { return a->dumpOrder < b->dumpOrder; });
     MLogger::LogMessage(QStringLiteral("ProcessingParameters - dump"));
-    for (std::int16_t charge = 1; charge <= 5; ++charge)
-        MLogger::LogMessage(QStringLiteral("\tm_defaultChargeStates(%1) = %2")
-                                .arg(charge)
-                                .arg(params.getDefaultChargeStates(charge)));
-    line("m_DDESurveyHtPerc", params.getDDESurveyHtPerc());
-    line("m_DDESurveyMergeDist", params.getDDESurveyMergeDist());
-    line("m_DDEMergeDistInPPM", params.getDDEMergeDistInPPM());
-    line("m_MSMSCentroidEnable", params.getMSMSCentroidEnable());
-    line("m_MSMSSmoothCentroid", params.getMSMSSmoothCentroid());
-    line("m_MSMSCentroidHtPerc", params.getMSMSCentroidHtPerc());
-    line("m_MSMSCentroidMergeDist", params.getMSMSCentroidMergeDist());
-    line("m_MSMSMergeDistInPPM", params.getMSMSMergeDistInPPM());
-    line("m_MSMSThreshold", params.getMSMSThresholdPerc());
-    line("m_MSMSThresholdInPercent", params.getMSMSThresholdInPercent());
-    line("m_MSMSDeisotope", params.getMSMSDeisotope());
-    line("m_MSMSAveNeedXPeaks", params.getMSMSAveNeedXPeaks());
-    line("m_MSMSReportPeakArea", params.getMSMSReportPeakArea());
-    line("m_MSMSAvePrecursorTol", params.getMSMSAvePrecursorTol());
-    line("m_MSMSAveMaxCycBetween", params.getMSMSAveMaxCycBetween());
-    line("m_MSMSAveMinCyclesPerGp", params.getMSMSAveMinCyclesPerGp());
+    for (const ParameterRow* row : dumped)
+        MLogger::LogMessage(QLatin1Char('\t') + row->dumpLabel + QStringLiteral(" = ") +
+                            valueText(row->fieldType, row->read(params)));
 }
 
 } // namespace ostrand

@@ -11,7 +11,8 @@
 #include "web/sorvexwebsearch.h"
 
 #include "automation/classregistry.h"
-#include "kestrum/automation/hostspectrum.h"
+#include "errors/numberederror.h"
+#include "kestrum/automation/centroidablespectrumface.h"
 #include "kestrum/centroidablespectrum.h"
 #include "messages/messageservice.h"
 
@@ -29,9 +30,9 @@
 #include <cmath>
 
 using automation::Arguments;
-using automation::AutomationError;
 using automation::Dispatch;
 using automation::Variant;
+using errors::NumberedError;
 using namespace ostrand;
 
 namespace {
@@ -60,10 +61,10 @@ enum Scope : int { CurrentSpectrum = 0, CurrentSample = 1, SelectedRegions = 2, 
 const QString errorTitle = QStringLiteral("Error");
 const QString exportTitle = QStringLiteral("Sorvex Export");
 
-// The description of an automation error, the message of any other.
+// The description of a numbered error, the message of any other.
 QString errorText(const std::exception& error) {
-    const auto* automationError = dynamic_cast<const AutomationError*>(&error);
-    return automationError ? automationError->description() : QString::fromUtf8(error.what());
+    const auto* numberedError = dynamic_cast<const NumberedError*>(&error);
+    return numberedError ? numberedError->description() : QString::fromUtf8(error.what());
 }
 
 void log(const QString& text) {
@@ -72,10 +73,9 @@ void log(const QString& text) {
 
 // The platform's error 91 for a host object that is not there, as the user can act on it: the
 // graph window has no acquisition behind it.
-AutomationError noDataShown() {
-    return AutomationError(91,
-                           QStringLiteral("The graph window shows no acquisition data. Open an acquisition "
-                                          "first."));
+NumberedError noDataShown() {
+    return NumberedError(91, QStringLiteral("The graph window shows no acquisition data. Open an acquisition "
+                                            "first."));
 }
 
 // A late-bound call by dispatch id; a reference to nothing raises the platform's error 91.
@@ -95,11 +95,11 @@ std::shared_ptr<Dispatch> activeGraphWindow() {
     std::shared_ptr<Dispatch> window;
     try {
         window = objectById(application, ActiveGraphWindow);
-    } catch (const AutomationError&) {
+    } catch (const NumberedError&) {
         // A host without an active graph window may also fail the call: both mean none.
     }
     if (!window)
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral("A graph window must be active. Open an acquisition first."));
     return window;
 }
@@ -119,7 +119,7 @@ void tellHost(const QString& what) {
             Arguments args{Variant(what)};
             application->call(QStringLiteral("StatusMessage"), args);
         }
-    } catch (const AutomationError&) {
+    } catch (const NumberedError&) {
     }
 }
 
@@ -268,8 +268,7 @@ bool MainForm::Form_Load() {
                 setScopeEnabled(AllSamples, false);
         } else {
             if (!m_spectrumShown)
-                throw AutomationError::system(
-                    QStringLiteral("For single MS data you must active a spectrum."));
+                throw NumberedError::system(QStringLiteral("For single MS data you must active a spectrum."));
             selectScope(CurrentSpectrum);
             setScopeEnabled(CurrentSample, false);
             setScopeEnabled(SelectedRegions, false);
@@ -400,9 +399,10 @@ void MainForm::performSearchOnLoadedSpectrum() {
         return;
     const auto window = activeGraphWindow();
     const auto pane = lastPane(window);
-    const auto trace = std::dynamic_pointer_cast<HostSpectrum>(objectById(pane, PaneSpectrumData));
+    const auto trace =
+        std::dynamic_pointer_cast<CentroidableSpectrumFace>(objectById(pane, PaneSpectrumData));
     if (!trace)
-        throw AutomationError::standard(automation::TypeMismatch);
+        throw NumberedError::standard(errors::TypeMismatch);
     std::shared_ptr<kestrum::CentroidableSpectrum> spectrum = trace->spectrum();
     if (!spectrum->IsCentroided())
         spectrum = MMathUtils::DoCentroidNative(*spectrum->CopySpectrum(), true, false, false,
@@ -414,7 +414,7 @@ void MainForm::performSearchOnLoadedSpectrum() {
         // The title of the spectrum on screen: a centroided copy carries no title of its own.
         precursor = VeskFileInfo::ParseParentMZFromTitle(trace->spectrum()->Title());
         if (precursor == 0)
-            throw AutomationError::system(QStringLiteral("Could not get precursor m/z."));
+            throw NumberedError::system(QStringLiteral("Could not get precursor m/z."));
     }
     QueryFile::Peaks peaks;
     for (int i = 1; i <= spectrum->PointCount(); ++i) {

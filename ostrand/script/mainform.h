@@ -47,9 +47,6 @@ public:
     // The data file's path and which samples were searched: the search title of the web form.
     QString MakeSampleLabel(bool allSamples) const;
 
-    // The cycles the ranges selected on the chromatogram cover (upper bound -1 when none).
-    const ostrand::CycleSelection& selectedCycles() const { return m_useCycles; }
-
 protected:
     // Escape and closing the window act as Cancel: a running export stops at its next cycle.
     void reject() override;

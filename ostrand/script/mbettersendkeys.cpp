@@ -1,6 +1,6 @@
 #include "mbettersendkeys.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "winapi/synthetickeyboard.h"
 
 #include <QCoreApplication>
@@ -45,7 +45,7 @@ void typeKeyOn(SyntheticKeyboard& keyboard, std::int16_t keyScanResult) {
 
 void TypeText(const QString& text) {
     if (text.size() > LongestText)
-        throw automation::AutomationError::standard(automation::Overflow);
+        throw errors::NumberedError::standard(errors::Overflow);
     // One connection for the whole text; a character that no key types is sent as key scan -1,
     // which presses virtual key 255 with every modifier around it.
     SyntheticKeyboard keyboard;

@@ -1,29 +1,15 @@
 #pragma once
-// The values each processing parameter may take, in one table: the options window checks its
-// fields against it, and ostrand-export checks the batch search client's lists by it.
+// The values the processing parameters may take, as the parameter table gives them, checked on
+// the batch search client's lists as ostrand-export takes them; the options model shares the
+// percentage limit of the threshold.
 
 #include <QString>
 #include <QStringList>
-#include <vector>
 
 namespace ostrand {
 
-struct ParameterRange {
-    enum class Kind { WholeNumber, Number, Boolean, Text };
-    QString name; // the stored value's name, as "MSMSAveNeedXPeaks"
-    Kind kind;
-    double lowest = 0; // for numbers: the range, both ends included
-    double highest = 0;
-};
-
 // A threshold given as a percentage of the highest peak goes up to this.
 inline constexpr double highestThresholdPercent = 95;
-
-// Every processing parameter, in the order the parameters are read.
-const std::vector<ParameterRange>& processingParameterRanges();
-
-// The range of the parameter `name` (any case); raises for a name that is not in the table.
-const ParameterRange& parameterRange(const QString& name);
 
 // What is wrong with `text` as the value of the parameter `name`, naming both and the values it
 // takes; empty when the value is allowed. An unknown name is wrong too.

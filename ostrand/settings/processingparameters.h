@@ -2,7 +2,8 @@
 // The processing parameters of one export: default precursor charges, centroiding, thresholding,
 // de-isotoping, MS/MS averaging and the query-title format. A new object holds the factory
 // defaults and reads nothing; SetInfoFromRegistry loads the stored settings. The export engine
-// reads nothing else.
+// reads nothing else. Which stored value fills which field, and its default, is the parameter
+// table's (parametertable.h).
 
 #include <QString>
 #include <array>
@@ -51,6 +52,8 @@ public:
     void setMSMSReportPeakArea(bool value) { m_MSMSReportPeakArea = value; }
     double getRemoveNearParentValue() const { return m_RemoveNearParent; }
     double getRemoveNearParent() const { return m_RemoveNearParent; }
+    // The public class offers no setter; the load and the batch search client's lists fill it.
+    void setRemoveNearParent(double value) { m_RemoveNearParent = value; }
     bool getITraq() const { return m_ITraq; }
     void setITraq(bool value) { m_ITraq = value; }
     std::int16_t getMSMSAveNeedXPeaks() const { return m_MSMSAveNeedXPeaks; }
@@ -70,7 +73,7 @@ public:
     void setUseOldQueryTitles(bool value) { m_UseOldQueryTitles = value; }
 
 private:
-    // Reads every value through `read` (value name, default text) -> text, in the stored order.
+    // Reads every value through `read` (value name, default text) -> text, in the table's order.
     template <typename Read> void load(Read read);
 
     std::array<std::int16_t, 5> m_defaultChargeStates{};

@@ -1,25 +1,13 @@
 #include "options4daemon.h"
 
+#include "batchparameterlists.h"
+
 #include "automation/memberbinding.h"
 #include "automation/processingparametersface.h"
+#include "errors/numberederror.h"
 #include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
 #include "settings/ui/optionsformvirus.h"
-
-namespace {
-
-// The dialog as the batch client uses it: IDA data, charge to be determined, not one spectrum.
-OptionsFormVirus& dialogForBatchClient() {
-    OptionsFormVirus& form = OptionsFormVirus::instance();
-    form.SetSearchParameters(false, true, true);
-    return form;
-}
-
-QString withoutTrailingComma(const QString& list) {
-    return list.isEmpty() ? QString() : list.chopped(1);
-}
-
-} // namespace
 
 const automation::DispatchTable<Options4Daemon>& Options4Daemon::dispatchTable() {
     using automation::bindMember;
@@ -40,13 +28,7 @@ const automation::DispatchTable<Options4Daemon>& Options4Daemon::dispatchTable()
 }
 
 void Options4Daemon::Set_Params_String_Defaults() {
-    RegistryFuncs::ClearSavedLists();
-    OptionsFormVirus& form = dialogForBatchClient();
-    RegistryFuncs::SetUseParamStore(true);
-    // The dialog loads its controls from the parameter store, where every absent name reads as its
-    // default, and saves them into the lists.
-    form.OK_Click();
-    Set_Params_Strings(RegistryFuncs::SavedKeys(), RegistryFuncs::SavedValues());
+    BatchParameterLists::setDefaults();
 }
 
 void Options4Daemon::Options_Form_Show() {
@@ -54,12 +36,14 @@ void Options4Daemon::Options_Form_Show() {
     const QString keptKeys = RegistryFuncs::SavedKeys();
     const QString keptValues = RegistryFuncs::SavedValues();
     RegistryFuncs::ClearSavedLists();
-    OptionsFormVirus& form = dialogForBatchClient();
+    // The dialog as the batch client uses it: IDA data, charge to be determined, not one spectrum.
+    OptionsFormVirus& form = OptionsFormVirus::instance();
+    form.SetSearchParameters(false, true, true);
     // The server settings are not the batch client's to change. Reaching the controls loads them
     // from the parameter store.
     try {
         form.DisableServerFrameControls();
-    } catch (const automation::AutomationError&) {
+    } catch (const errors::NumberedError&) {
     }
     form.Show();
     // Only OK saves, so empty lists mean the user cancelled.
@@ -69,25 +53,15 @@ void Options4Daemon::Options_Form_Show() {
 }
 
 QString Options4Daemon::Params_Values() const {
-    return withoutTrailingComma(RegistryFuncs::SavedValues());
+    return BatchParameterLists::values();
 }
 
 QString Options4Daemon::Params_Keys() const {
-    return withoutTrailingComma(RegistryFuncs::SavedKeys());
+    return BatchParameterLists::keys();
 }
 
 void Options4Daemon::Set_Params_Strings(const QString& keys, const QString& values) {
-    // Copies: the caller may hand over the saved lists themselves, which are emptied below.
-    const QStringList names = keys.split(u',');
-    const QStringList texts = values.split(u',');
-    KeyedTextCollection& store = RegistryFuncs::ParamStore();
-    store.clear();
-    if (keys.contains(u',') && values.contains(u',') && names.size() == texts.size())
-        for (qsizetype i = 0; i < names.size(); ++i)
-            store.add(names[i], texts[i]);
-    RegistryFuncs::SetUseParamStore(true);
-    RegistryFuncs::ClearSavedLists();
-    dialogForBatchClient().OK_Click();
+    BatchParameterLists::set(keys, values);
 }
 
 std::shared_ptr<ostrand::ProcessingParameters> Options4Daemon::Get_Params_Object() const {

@@ -1,10 +1,9 @@
 #pragma once
 // The batch search client's hold on the processing parameters: two parallel comma-separated
 // lists of value names and values that the client keeps, shows and hands back, turned into a
-// ProcessingParameters object for its exports. Everything runs on the settings store's
-// in-memory mode, so the user's stored settings are never read for the lists nor written; and the
-// options dialog decides which names belong in the lists and in what order, as its OK step saves
-// them. The state is the settings store's, shared by every object of the library in the process.
+// ProcessingParameters object for its exports. The lists themselves are BatchParameterLists',
+// which run the options dialog's rules without a window; only Options_Form_Show opens the dialog.
+// The state is the settings store's, shared by every object of the library in the process.
 
 #include "automation/dispatch.h"
 

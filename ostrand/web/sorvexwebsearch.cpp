@@ -3,10 +3,10 @@
 #include "diagnostics/mlogger.h"
 #include "settings/registryfuncs.h"
 
-#include "automation/automationerror.h"
-#include "automation/variant.h"
 #include "browser/browsersession.h"
+#include "errors/numberederror.h"
 #include "messages/messageservice.h"
+#include "numbers/numberconversion.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,7 +17,7 @@
 
 namespace {
 
-using automation::AutomationError;
+using errors::NumberedError;
 
 const QString CouldNotNavigate = QStringLiteral("Could not navigate to the web site.");
 const QString ServerURLValue = QStringLiteral("SorvexURL");
@@ -96,7 +96,7 @@ std::int32_t SorvexWebSearch::GetWebSearchLocation() const {
     MLogger::LogMessage(QStringLiteral("SorvexWebSearch.GetWebSearchLocation - start"));
     const QString stored = userSetting(QStringLiteral("SorvexURLOption"));
     const std::int32_t location =
-        !stored.isEmpty() ? automation::Variant(stored).toLong() : (IsLocalSorvexInstalled() ? 0 : 2);
+        !stored.isEmpty() ? numbers::textToLong(stored) : (IsLocalSorvexInstalled() ? 0 : 2);
     MLogger::LogMessage(QStringLiteral("SorvexWebSearch.GetWebSearchLocation - end. Return value = ") +
                         QString::number(location));
     return location;
@@ -151,7 +151,7 @@ QString SorvexWebSearch::CompleteSearchFormURL(const QString& url, bool peptideS
 QString SorvexWebSearch::GetSorvexOptionsURL(std::int32_t location, const QString& serverURL) const {
     MLogger::LogMessage(QStringLiteral("SorvexWebSearch.GetSorvexOptionsURL - start"));
     if (location == 3)
-        throw AutomationError::system(QStringLiteral("Cannot get Sorvex options URL."));
+        throw NumberedError::system(QStringLiteral("Cannot get Sorvex options URL."));
     QString url = GetServerURL(location, serverURL, {}, true);
     url.truncate(url.indexOf(IonSearchFormPath));
     url += QStringLiteral("/cgi/form_defaults.pl");
@@ -167,11 +167,11 @@ void SorvexWebSearch::OpenSorvexOptionsPage(std::int32_t location, const QString
 std::shared_ptr<browser::BrowserSession> SorvexWebSearch::launchBrowser() const {
     try {
         return m_openBrowser();
-    } catch (const AutomationError& error) {
+    } catch (const NumberedError& error) {
         // The message users know, naming the browser we drive and its program, and what actually
         // went wrong.
         const browser::LaunchOptions options = browser::LaunchOptions::fromEnvironment();
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral("Could not launch %1. Is %2 properly installed?\n%3")
                 .arg(options.browserName, options.browserProgram, error.description()));
     }
@@ -207,31 +207,30 @@ void SorvexWebSearch::OpenExplorerWindow(const QString& label, const QString& qu
         window->setInterruptCheck(m_waiting.interrupted);
     window->navigate(m_searchFormAddress);
     if (!waitForCompletePage(*window))
-        throw AutomationError::system(CouldNotNavigate);
+        throw NumberedError::system(CouldNotNavigate);
     pause(*window, 200);
 
     // A page of the browser's own says that the server was not reached. Nothing is filled into a
     // page that another server sent, a redirection having led there.
     const int status = window->responseStatus();
     if (status == 0)
-        throw AutomationError::system(CouldNotNavigate);
+        throw NumberedError::system(CouldNotNavigate);
     if (const QString shown = window->currentUrl(); !isOnChosenServer(m_searchFormAddress, shown))
-        throw AutomationError::system(
-            QStringLiteral("The search form was to come from %1, but came from %2. ")
-                .arg(serverOf(m_searchFormAddress), serverOf(shown)) +
-            OnlyToTheChosenServer);
+        throw NumberedError::system(QStringLiteral("The search form was to come from %1, but came from %2. ")
+                                        .arg(serverOf(m_searchFormAddress), serverOf(shown)) +
+                                    OnlyToTheChosenServer);
 
     const bool sorvexServer = UsesSorvexServer();
     try {
         const QString title =
             window->firstFormElement(sorvexServer ? QStringLiteral("COM") : QStringLiteral("comment"));
         window->setValue(title, label);
-    } catch (const AutomationError&) {
-        throw AutomationError::system(CouldNotNavigate);
+    } catch (const NumberedError&) {
+        throw NumberedError::system(CouldNotNavigate);
     }
     if (isErrorStatus(status))
-        throw AutomationError::system(QStringLiteral("The server answered %1 with the error status %2.")
-                                          .arg(m_searchFormAddress, QString::number(status)));
+        throw NumberedError::system(QStringLiteral("The server answered %1 with the error status %2.")
+                                        .arg(m_searchFormAddress, QString::number(status)));
     FillUploadField(*window, queryFile, sorvexServer, submit);
     if (submit) {
         SubmitSearchForm(*window, m_searchFormAddress);
@@ -246,7 +245,7 @@ void SorvexWebSearch::FillUploadField(browser::BrowserSession& window, const QSt
     // Typed into a text field, the path itself would be sent instead of the file.
     if (const QString type = window.fieldType(window.firstFormElement(fieldName));
         type != QStringLiteral("file"))
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral(
                 "The field '%1' of the search form %2 is a field of type '%3', not a file field; the "
                 "query file cannot be attached to it.")
@@ -269,7 +268,7 @@ void SorvexWebSearch::FillUploadField(browser::BrowserSession& window, const QSt
     }
     // A form sent without its file would be a search of nothing.
     if (submit && window.attachedFiles(window.firstFormElement(fieldName)) != attached)
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral("The query file %1 could not be attached to the search form; nothing was sent.")
                 .arg(queryFile));
 }
@@ -279,15 +278,14 @@ void SorvexWebSearch::SubmitSearchForm(browser::BrowserSession& window, const QS
     QString button;
     try {
         button = window.firstFormElement(QStringLiteral("submit"));
-    } catch (const AutomationError&) {
-        throw AutomationError::system(
+    } catch (const NumberedError&) {
+        throw NumberedError::system(
             QStringLiteral("The search form of %1 has no submit button; nothing was sent.").arg(server));
     }
     if (const QString target = window.submissionTarget(button); !isOnChosenServer(formURL, target))
-        throw AutomationError::system(
-            QStringLiteral("The search form of %1 would send the query file to %2. ")
-                .arg(server, serverOf(target)) +
-            OnlyToTheChosenServer);
+        throw NumberedError::system(QStringLiteral("The search form of %1 would send the query file to %2. ")
+                                        .arg(server, serverOf(target)) +
+                                    OnlyToTheChosenServer);
     window.restrictSubmissionsToOwnServer();
     window.markPage();
     window.click(button);
@@ -296,18 +294,18 @@ void SorvexWebSearch::SubmitSearchForm(browser::BrowserSession& window, const QS
     const std::int64_t start = m_waiting.nowMs();
     while (window.pageIsMarked() || window.readyState() != 4) {
         if (window.pageIsMarked() && !window.blockedSubmission().isEmpty())
-            throw AutomationError::system(
+            throw NumberedError::system(
                 QStringLiteral("The search server %1 passed the upload on to another server; the browser "
                                "stopped it there. ")
                     .arg(server) +
                 OnlyToTheChosenServer);
         pause(window, 200);
         if ((m_waiting.nowMs() - start) / 1000 > 30)
-            throw AutomationError::system(CouldNotNavigate);
+            throw NumberedError::system(CouldNotNavigate);
     }
     const int status = window.responseStatus();
     if (status == 0 || isErrorStatus(status))
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral("The search server %1 did not accept the upload: it answered with %2.")
                 .arg(server, status == 0 ? QStringLiteral("no page")
                                          : QStringLiteral("the error status %1").arg(status)));

@@ -11,10 +11,6 @@ void ClassRegistry::registerClass(const QString& programmaticId, Factory factory
     m_factories[programmaticId.toLower()] = std::move(factory);
 }
 
-bool ClassRegistry::isRegistered(const QString& programmaticId) const {
-    return m_factories.count(programmaticId.toLower()) != 0;
-}
-
 std::shared_ptr<Dispatch> ClassRegistry::tryCreate(const QString& programmaticId) const {
     const auto found = m_factories.find(programmaticId.toLower());
     return found == m_factories.end() ? nullptr : found->second();

@@ -19,7 +19,6 @@ public:
     static ClassRegistry& instance();
 
     void registerClass(const QString& programmaticId, Factory factory);
-    bool isRegistered(const QString& programmaticId) const;
     // A new object of the class, or nothing when no class has this id.
     std::shared_ptr<Dispatch> tryCreate(const QString& programmaticId) const;
     // A new object of the class; raises 429 when no class has this id.

@@ -99,9 +99,9 @@ QString Variant::toString() const {
     case Type::Long:
         return QString::number(std::get<std::int32_t>(m_value));
     case Type::Single:
-        return numberText(std::get<float>(m_value), 7);
+        return numbers::numberText(std::get<float>(m_value), 7);
     case Type::Double:
-        return numberText(std::get<double>(m_value), 15);
+        return numbers::numberText(std::get<double>(m_value), 15);
     case Type::String:
         return std::get<QString>(m_value);
     case Type::Object:

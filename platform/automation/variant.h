@@ -59,9 +59,6 @@ public:
     const VariantArray& toArray() const;
     VariantArray& toArray();
 
-    // The value as an automation Boolean: -1 for true, 0 for false.
-    static std::int16_t booleanValue(bool value) { return value ? -1 : 0; }
-
     bool operator==(const Variant& other) const;
 
 private:
@@ -69,10 +66,5 @@ private:
                  std::shared_ptr<Dispatch>, VariantArray>
         m_value;
 };
-
-// The number conversions values use, under the names callers of this layer know.
-using numbers::numberText;
-using numbers::parseNumber;
-using numbers::roundHalfEven;
 
 } // namespace automation

@@ -2,7 +2,7 @@
 
 #include "webdriverconnection.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -21,7 +21,7 @@ namespace browser {
 
 namespace {
 
-using automation::AutomationError;
+using errors::NumberedError;
 
 // The key under which WebDriver hands element references back and forth.
 const QString ElementKey = QStringLiteral("element-6066-11e4-a52e-4f735466cecf");
@@ -36,7 +36,7 @@ QString environmentOr(const char* name, const QString& fallback) {
 quint16 freeLoopbackPort() {
     QTcpServer probe;
     if (!probe.listen(QHostAddress::LocalHost, 0))
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral("No free port on the loopback address for the WebDriver driver: %1")
                 .arg(probe.errorString()));
     return probe.serverPort();
@@ -112,11 +112,11 @@ BrowserSession::BrowserSession(const LaunchOptions& options)
     : m_options(options), m_profile(freshProfileFolderTemplate()) {
     // Talking to the driver waits on Qt's event loop, which needs the program's application object.
     if (!QCoreApplication::instance())
-        throw AutomationError::system(QStringLiteral("A browser can be driven only from a Qt application."));
+        throw NumberedError::system(QStringLiteral("A browser can be driven only from a Qt application."));
     if (const QString missing = m_options.missingProgram(); !missing.isEmpty())
-        throw AutomationError::system(missing);
+        throw NumberedError::system(missing);
     if (!m_profile.isValid())
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral("Cannot create a browser profile folder: %1").arg(m_profile.errorString()));
     // A window left with the user keeps using its profile after we are gone.
     m_profile.setAutoRemove(!(m_options.visible && m_options.keepOpen));
@@ -177,14 +177,14 @@ void BrowserSession::startDriver() {
     m_guard.watch(m_driver);
     m_driver.start();
     if (!m_driver.waitForStarted(m_options.driverStartTimeoutMs))
-        throw AutomationError::system(QStringLiteral("The WebDriver driver %1 could not be started: %2")
-                                          .arg(m_options.driverProgram, m_driver.errorString()));
+        throw NumberedError::system(QStringLiteral("The WebDriver driver %1 could not be started: %2")
+                                        .arg(m_options.driverProgram, m_driver.errorString()));
     m_connection = std::make_unique<WebDriverConnection>(port);
 
     const QDeadlineTimer deadline(m_options.driverStartTimeoutMs);
     while (!deadline.hasExpired()) {
         if (m_driver.state() == QProcess::NotRunning)
-            throw AutomationError::system(
+            throw NumberedError::system(
                 QStringLiteral("The WebDriver driver %1 stopped as it started: %2")
                     .arg(m_options.driverProgram,
                          firstLine(QString::fromLocal8Bit(m_driver.readAll())).left(300)));
@@ -199,9 +199,9 @@ void BrowserSession::startDriver() {
         }
         QThread::msleep(50);
     }
-    throw AutomationError::system(QStringLiteral("The WebDriver driver %1 did not answer within %2 seconds.")
-                                      .arg(m_options.driverProgram)
-                                      .arg(m_options.driverStartTimeoutMs / 1000));
+    throw NumberedError::system(QStringLiteral("The WebDriver driver %1 did not answer within %2 seconds.")
+                                    .arg(m_options.driverProgram)
+                                    .arg(m_options.driverStartTimeoutMs / 1000));
 }
 
 void BrowserSession::openSession() {
@@ -235,11 +235,11 @@ void BrowserSession::openSession() {
                                             QJsonObject{{QStringLiteral("alwaysMatch"), capabilities}}}});
         m_sessionId = answer.toObject().value(QStringLiteral("sessionId")).toString();
     } catch (const WebDriverFailure& failure) {
-        throw AutomationError::system(QStringLiteral("The WebDriver driver did not open a %1 session: %2")
-                                          .arg(m_options.browserName, firstLine(failure.message())));
+        throw NumberedError::system(QStringLiteral("The WebDriver driver did not open a %1 session: %2")
+                                        .arg(m_options.browserName, firstLine(failure.message())));
     }
     if (m_sessionId.isEmpty())
-        throw AutomationError::system(
+        throw NumberedError::system(
             QStringLiteral("The WebDriver driver did not open a %1 session.").arg(m_options.browserName));
 }
 
@@ -257,11 +257,11 @@ template <typename Command> auto BrowserSession::run(const QString& what, Comman
         static const QStringList gone{QStringLiteral("no such window"), QStringLiteral("invalid session id"),
                                       QStringLiteral("disconnected"), QStringLiteral("no answer")};
         if (gone.contains(failure.code()) || failure.message().contains(QStringLiteral("not reachable")))
-            throw AutomationError::system(
+            throw NumberedError::system(
                 QStringLiteral("The %1 window was closed, or the browser stopped, while %2.")
                     .arg(m_options.browserName, what));
-        throw AutomationError::system(QStringLiteral("%1 could not complete %2: %3")
-                                          .arg(m_options.browserName, what, firstLine(failure.message())));
+        throw NumberedError::system(QStringLiteral("%1 could not complete %2: %3")
+                                        .arg(m_options.browserName, what, firstLine(failure.message())));
     }
 }
 
@@ -319,8 +319,8 @@ QString BrowserSession::firstFormElement(const QString& name) {
     const QString element = found.toObject().value(ElementKey).toString();
     if (!element.isEmpty())
         return element;
-    throw AutomationError(
-        automation::MemberNotFound,
+    throw NumberedError(
+        errors::MemberNotFound,
         found.toString() == QStringLiteral("no form")
             ? QStringLiteral("The page %1 has no form with a field named '%2'.").arg(currentUrl(), name)
             : QStringLiteral("The first form of the page %1 has no field named '%2'.")

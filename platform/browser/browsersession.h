@@ -8,7 +8,7 @@
 // session object goes. Without a display the browser runs headless and is closed at the end.
 // The driver and the browser live no longer than this program, unless a window is left open with the
 // user; a profile folder that an ended program left behind is removed by the next session.
-// Every failure raises an automation error that says what went wrong: no driver or browser
+// Every failure raises a numbered error that says what went wrong: no driver or browser
 // installed, a driver that does not start in time, a session the driver refuses, or a window the
 // user has closed meanwhile.
 
@@ -113,7 +113,7 @@ private:
     void openSession();
     // Stops the driver; a browser it started goes with it unless it was left open with the user.
     void stopDriver();
-    // Runs a WebDriver command on the session, turning its failures into automation errors.
+    // Runs a WebDriver command on the session, turning its failures into numbered errors.
     template <typename Command> auto run(const QString& what, Command command);
     QJsonValue script(const QString& source, const QJsonArray& arguments);
     QString sessionPath(const QString& tail = {}) const;

@@ -1,6 +1,6 @@
 #include "processgroupguard.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -72,8 +72,8 @@ bool groupRuns(qint64 group) {
 ProcessGroupGuard::ProcessGroupGuard() {
     int ends[2] = {-1, -1};
     if (::pipe2(ends, O_CLOEXEC) != 0)
-        throw automation::AutomationError::system(QStringLiteral("Cannot watch the browser's processes: %1")
-                                                      .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        throw errors::NumberedError::system(QStringLiteral("Cannot watch the browser's processes: %1")
+                                                .arg(QString::fromLocal8Bit(std::strerror(errno))));
     m_readEnd = ends[0];
     m_writeEnd = ends[1];
 }

@@ -15,7 +15,7 @@ bool processRuns(qint64 pid);
 
 class ProcessGroupGuard {
 public:
-    // Raises an automation error when the pipe cannot be made.
+    // Raises a numbered error when the pipe cannot be made.
     ProcessGroupGuard();
     // Ends the group, unless release() let it go.
     ~ProcessGroupGuard();

@@ -1,6 +1,6 @@
 #include "tempfiles.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,8 +15,8 @@ QString withSeparator(const QString& folder) {
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
-automation::AutomationError cannotCreateIn(const QString& folder, const QString& reason) {
-    return automation::AutomationError::system(
+errors::NumberedError cannotCreateIn(const QString& folder, const QString& reason) {
+    return errors::NumberedError::system(
         QStringLiteral("Cannot create a temporary file in %1: %2").arg(folder, reason));
 }
 

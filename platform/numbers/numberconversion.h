@@ -46,4 +46,9 @@ inline std::int16_t textToInteger(const QString& text) {
     return checkedRound<std::int16_t>(textToDouble(text));
 }
 
+// Text as a 32-bit whole number, as settings store choices.
+inline std::int32_t textToLong(const QString& text) {
+    return checkedRound<std::int32_t>(textToDouble(text));
+}
+
 } // namespace numbers

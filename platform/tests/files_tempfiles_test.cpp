@@ -1,4 +1,4 @@
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "files/tempfiles.h"
 #include "testsupport/environmentoverride.h"
 
@@ -17,8 +17,8 @@ namespace {
 QString descriptionOfFailure(const QString& folder, const QString& prefix) {
     try {
         files::createUniqueFile(folder, prefix);
-    } catch (const automation::AutomationError& error) {
-        EXPECT_EQ(error.number(), automation::SystemError);
+    } catch (const errors::NumberedError& error) {
+        EXPECT_EQ(error.number(), errors::SystemError);
         return error.description();
     }
     ADD_FAILURE() << "no error raised for " << folder.toStdString();

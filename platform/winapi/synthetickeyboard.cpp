@@ -1,7 +1,7 @@
 #include "synthetickeyboard.h"
 
 // Qt before X11: the X headers define macros (None, KeyPress, ...) that clash with Qt's names.
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 
 #include <QString>
 
@@ -55,11 +55,11 @@ KeySym keySymOfCharacter(char32_t character) {
 SyntheticKeyboard::SyntheticKeyboard() : m_connection(std::make_unique<X11Connection>()) {
     Display* display = m_connection->display();
     if (!display)
-        throw automation::AutomationError::system(
+        throw errors::NumberedError::system(
             QStringLiteral("Cannot type keys: no X display could be opened (%1).").arg(displayDescription()));
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor))
-        throw automation::AutomationError::system(
+        throw errors::NumberedError::system(
             QStringLiteral("Cannot type keys: the X server (%1) does not take synthesised input (XTEST).")
                 .arg(displayDescription()));
 }

@@ -671,6 +671,12 @@ TEST_F(QuorvelFormTest, ScreenshotAfterARun) {
     }
     form->SetScriptPath(hookLogger);
     EXPECT_TRUE(clickRun(*form).empty());
+    // What the picture shows: the files by name in the order added, and every sample of them run.
+    EXPECT_EQ(listedNames(*form),
+              (QStringList{QStringLiteral("bsa-standard.vesk"), QStringLiteral("hela-digest-1.vesk"),
+                           QStringLiteral("hela-digest-2.vesk")}));
+    EXPECT_EQ(control<QLabel>(*form, "StatusLabel")->text(),
+              QStringLiteral("Finished: 14 samples of 3 files processed."));
     control<QListWidget>(*form, "FileList")->item(1)->setSelected(true);
     QTest::qWait(100);
     const QString target = QStringLiteral(OSTRAND_SCREENSHOT_DIR "/quorvel.png");

@@ -306,6 +306,14 @@ TEST_F(GetDirectoryFormTest, ScreenshotOfTheChooser) {
                    listed(results.filePath(QStringLiteral("2026-12-07")));
         }));
         QTest::qWait(100);
+        // What the picture shows: the title, the chosen folder in the path field and selected in
+        // the tree, in view.
+        EXPECT_EQ(m_form.windowTitle(), QStringLiteral("Select the folder for query files"));
+        const QString chosen = results.filePath(QStringLiteral("2026-12-07/plate1"));
+        EXPECT_EQ(shownPath(), chosen);
+        EXPECT_TRUE(waitFor([&] {
+            return treeModel()->filePath(tree()->currentIndex()) == chosen && inView(tree()->currentIndex());
+        }));
         const QPixmap shot = m_form.grab();
         EXPECT_EQ(shot.size(), QSize(640, 440));
         saved = shot.save(target);

@@ -1,4 +1,4 @@
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "modaldriver.h"
 #include "qstringprinting.h"
 #include "shared/mfileutils.h"
@@ -194,8 +194,8 @@ TEST_F(MFileUtilsDialog, SaveIntoAMissingFolderRaisesTheSystemError) {
     try {
         ChooseFileToSave(m_dialog, QStringLiteral("Query files|*.sgt"), path("out.sgt"), QString());
         ADD_FAILURE() << "a file in a missing folder was accepted";
-    } catch (const automation::AutomationError& error) {
-        EXPECT_EQ(error.number(), automation::SystemError);
+    } catch (const errors::NumberedError& error) {
+        EXPECT_EQ(error.number(), errors::SystemError);
         EXPECT_EQ(error.description(),
                   QStringLiteral("The folder %1 does not exist.").arg(path("no-such-folder")));
     }

@@ -1,4 +1,4 @@
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "modaldriver.h"
 #include "qstringprinting.h"
 #include "shared/mnumberutils.h"
@@ -90,8 +90,8 @@ protected:
     template <typename Read> QString errorOf(Read read) {
         try {
             read();
-        } catch (const automation::AutomationError& error) {
-            EXPECT_EQ(error.number(), automation::SystemError);
+        } catch (const errors::NumberedError& error) {
+            EXPECT_EQ(error.number(), errors::SystemError);
             return error.description();
         }
         return {};

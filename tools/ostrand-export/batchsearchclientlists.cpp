@@ -1,27 +1,22 @@
 #include "batchsearchclientlists.h"
 
-#include "automation/automationerror.h"
 #include "automation/dispatch.h"
-#include "messages/messageservice.h"
+#include "errors/numberederror.h"
 
 #include "host/installedscripts.h"
 #include "host/scriptloader.h"
 
-BatchSearchClientLists::BatchSearchClientLists(bool showsDialog) {
-    // Loading the library points messages at its message boxes, which only a shown dialog has a
-    // user to answer.
-    const messages::Presenter before = messages::setPresenter(messages::writeToStandardError);
+BatchSearchClientLists::BatchSearchClientLists() {
+    // Loading the library points messages at its message boxes, where the dialog's user answers them.
     const QString library = host::ostrandScriptLibrary();
     if (library.isEmpty())
-        throw automation::AutomationError::system(
+        throw errors::NumberedError::system(
             QStringLiteral("The batch search client's parameter lists are not available: the script library "
                            "libostrand.so is neither in ../lib/ostrand nor in ../lib beside the program"));
     host::ScriptLoader loader;
     m_daemon = loader.CreateScriptObject(library, QStringLiteral("Options4Daemon"));
-    if (!showsDialog)
-        messages::setPresenter(before);
     if (!m_daemon)
-        throw automation::AutomationError::system(
+        throw errors::NumberedError::system(
             QStringLiteral("The batch search client's parameter lists are not available: %1")
                 .arg(loader.lastError()));
 }

@@ -1,8 +1,8 @@
 #pragma once
-// The batch search client's parameter lists as the client itself reaches them: the script
-// library's Options4Daemon, created by its programmatic id and called by name. The library brings
-// the options window that checks and orders the lists (and a widget application of its own when
-// the program has none), so this program links no window system for them.
+// The batch search client's parameter lists as the client itself reaches them, for editing them in
+// the options dialog: the script library's Options4Daemon, created by its programmatic id and
+// called by name. The library brings the options window (and a widget application of its own),
+// so this program loads it only for the dialog and links no window system.
 
 #include <QString>
 #include <memory>
@@ -13,9 +13,8 @@ class Dispatch;
 
 class BatchSearchClientLists {
 public:
-    // Loads the script library beside this program. While the dialog is shown, messages appear in
-    // its boxes; otherwise they keep going where this program sent them.
-    explicit BatchSearchClientLists(bool showsDialog = false);
+    // Loads the script library beside this program; messages then appear in its boxes.
+    BatchSearchClientLists();
 
     void setLists(const QString& keys, const QString& values);
     void setDefaults();

@@ -14,6 +14,7 @@
 #include "settings/parameterranges.h"
 #include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
+#include "web/batchparameterlists.h"
 
 #include "errors/numberederror.h"
 #include "files/savefile.h"
@@ -21,12 +22,15 @@
 #include "messages/messageservice.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 
 #include <limits>
+#include <memory>
 #include <optional>
+#include <type_traits>
 #include <unistd.h>
 
 using commandline::UsageError;
@@ -57,9 +61,6 @@ struct ExportRequest {
     bool openSearch = false; // open the search form on the written file
     bool submitSearch = false;
 };
-
-const QString printParamsOption = QStringLiteral("print-params");
-const QString editParamsOption = QStringLiteral("edit-params");
 
 // A whole number from `low` up, as the user wrote it.
 std::int32_t wholeNumber(const QString& text, const QString& what, std::int32_t low,
@@ -160,13 +161,14 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
         QStringLiteral("With --survey: export this experiment of a multi-experiment sample."),
         QStringLiteral("E"));
     const QCommandLineOption printParams(
-        printParamsOption,
+        QStringLiteral("print-params"),
         QStringLiteral(
             "Print the normalised parameter names on one line and their values on the next (those of "
             "--keys and --values, or the factory defaults), and export nothing."));
     const QCommandLineOption editParams(
-        editParamsOption, QStringLiteral("Edit those parameters in the options dialog, then print them as "
-                                         "--print-params does. Needs a display."));
+        QStringLiteral("edit-params"),
+        QStringLiteral("Edit those parameters in the options dialog, then print them as "
+                       "--print-params does. Needs a display."));
     const QCommandLineOption openSearch(
         QStringLiteral("open-search"),
         QStringLiteral("Then open the chosen search server's form in the browser, with the search title and "
@@ -195,6 +197,11 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
         checkParameterLists(names, texts);
         request.parameterLists = std::pair(parser.value(keys), parser.value(values));
     }
+    if (request.editParams && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        throw UsageError(
+            QStringLiteral("--edit-params shows the options dialog and needs a display (DISPLAY is "
+                           "not set)"));
     if (request.printParams || request.editParams) {
         if (!positional.isEmpty())
             throw UsageError(QStringLiteral("--print-params and --edit-params export nothing; leave out %1")
@@ -255,10 +262,11 @@ std::optional<ExportRequest> parseRequest(const QStringList& arguments) {
     return request;
 }
 
-// Hands the given lists to the batch search client's interface, as the client does; it keeps
-// them in memory and leaves the stored settings untouched. A single pair has no comma, which
-// that interface takes as no lists at all, so the user is told.
-void setParameterLists(BatchSearchClientLists& lists, const ExportRequest& request, QTextStream& err) {
+// Hands the given lists to the batch search client's lists, as the client does; they are kept in
+// memory and leave the stored settings untouched. A single pair has no comma, which the lists take
+// as no lists at all, so the user is told.
+template <typename Lists>
+void setParameterLists(Lists& lists, const ExportRequest& request, QTextStream& err) {
     const auto& [names, texts] = *request.parameterLists;
     if (!names.contains(u','))
         err << "ostrand-export: a single name and value are not taken (the lists need a comma, as the batch "
@@ -268,34 +276,35 @@ void setParameterLists(BatchSearchClientLists& lists, const ExportRequest& reque
     lists.setLists(names, texts);
 }
 
-// The processing parameters: the stored settings, or those of the given lists. The lists come
-// back from the batch search client's interface checked, complete and in order, and this
-// program's export reads them from its own in-memory store, as the interface's parameter object
-// reads them from the library's.
+// The batch search client's lists in this program's own settings store, which the export then
+// reads as the client's parameter object does.
+struct InProcessLists {
+    void setLists(const QString& keys, const QString& values) { BatchParameterLists::set(keys, values); }
+    void setDefaults() { BatchParameterLists::setDefaults(); }
+    QString keys() const { return BatchParameterLists::keys(); }
+    QString values() const { return BatchParameterLists::values(); }
+};
+
+// The processing parameters: the stored settings, or those of the given lists, read from the
+// in-memory store the lists leave behind.
 std::shared_ptr<ProcessingParameters> loadParameters(const ExportRequest& request, QTextStream& err) {
     if (request.parameterLists) {
-        BatchSearchClientLists lists;
+        InProcessLists lists;
         setParameterLists(lists, request, err);
-        const QStringList names = lists.keys().split(u',');
-        const QStringList texts = lists.values().split(u',');
-        RegistryFuncs::SetUseParamStore(true);
-        RegistryFuncs::ParamStore().clear();
-        for (qsizetype i = 0; i < names.size() && i < texts.size(); ++i)
-            RegistryFuncs::ParamStore().add(names[i], texts[i]);
     }
     auto params = std::make_shared<ProcessingParameters>();
     params->SetInfoFromRegistry();
     return params;
 }
 
-// --print-params and --edit-params: the normalised lists, names on one line and values on the next.
-int printParameters(const ExportRequest& request, QTextStream& out, QTextStream& err) {
-    BatchSearchClientLists lists(request.editParams);
+// The normalised lists, names on one line and values on the next.
+template <typename Lists>
+int printLists(Lists& lists, const ExportRequest& request, QTextStream& out, QTextStream& err) {
     if (request.parameterLists)
         setParameterLists(lists, request, err);
     else
         lists.setDefaults();
-    if (request.editParams)
+    if constexpr (std::is_same_v<Lists, BatchSearchClientLists>)
         lists.editInDialog();
     if (lists.keys().isEmpty()) {
         err << "ostrand-export: the options dialog refused these parameters, so there are no lists to "
@@ -304,6 +313,17 @@ int printParameters(const ExportRequest& request, QTextStream& out, QTextStream&
     }
     out << lists.keys() << '\n' << lists.values() << '\n';
     return ExitOk;
+}
+
+// --print-params runs the lists' rules in this program; --edit-params needs the options dialog,
+// which only the script library has.
+int printParameters(const ExportRequest& request, QTextStream& out, QTextStream& err) {
+    if (request.editParams) {
+        BatchSearchClientLists lists;
+        return printLists(lists, request, out, err);
+    }
+    InProcessLists lists;
+    return printLists(lists, request, out, err);
 }
 
 // Cancels the export at its next cycle once Ctrl+C has been pressed.
@@ -428,46 +448,25 @@ private:
 
 } // namespace
 
-bool ExportCommand::preparePlatform(int argc, char* argv[]) {
-    const QString editParams = QStringLiteral("--") + editParamsOption;
-    bool showsWindows = false;
-    for (int i = 1; i < argc; ++i)
-        showsWindows = showsWindows || QString::fromLocal8Bit(argv[i]) == editParams;
-    if (!showsWindows) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return true;
-    }
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        std::fputs(
-            "ostrand-export: --edit-params shows the options dialog and needs a display (DISPLAY is not "
-            "set)\n",
-            stderr);
-        return false;
-    }
-    return true;
-}
-
-bool ExportCommand::usesBatchInterface(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
-        for (const QString& option : {QStringLiteral("keys"), printParamsOption, editParamsOption})
-            if (argument == QStringLiteral("--") + option ||
-                argument.startsWith(QStringLiteral("--%1=").arg(option)))
-                return true;
-    }
-    return false;
-}
-
-int ExportCommand::run(const QStringList& arguments) {
+int ExportCommand::run(int& argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     const InterruptWatch interrupts;
     const MessagesFail messagesFail;
     return commandline::run(QStringLiteral("ostrand-export"),
-                            [&arguments] {
+                            [&] {
                                 QTextStream out(stdout);
                                 QTextStream err(stderr);
                                 const auto request = parseRequest(arguments);
-                                return request ? exportQuery(*request, out, err) : static_cast<int>(ExitOk);
+                                if (!request)
+                                    return static_cast<int>(ExitOk);
+                                // The options dialog comes with the script library's own widget
+                                // application; everything else runs on this program's.
+                                std::unique_ptr<QCoreApplication> application;
+                                if (!request->editParams)
+                                    application = std::make_unique<QCoreApplication>(argc, argv);
+                                return exportQuery(*request, out, err);
                             },
                             {QStringLiteral("; no query file was written"), {}});
 }

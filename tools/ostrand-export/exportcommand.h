@@ -8,16 +8,9 @@
 
 class ExportCommand {
 public:
-    // Chooses the window system before the application starts: the options dialog needs a widget
-    // application, and works offscreen unless --edit-params shows it. False, after saying why,
-    // when the dialog is to be shown and there is no display.
-    static bool preparePlatform(int argc, char* argv[]);
-
-    // Whether the command line hands parameter lists to the batch search client's interface,
-    // which brings its own widget application: the program then starts none of its own.
-    static bool usesBatchInterface(int argc, char* argv[]);
-
-    // Runs the whole command (arguments with the program name first) and returns its exit code;
-    // results go to stdout, progress and errors to stderr. Ctrl+C cancels the export.
-    int run(const QStringList& arguments);
+    // Runs the whole command (arguments with the program name first, as main() has them) and
+    // returns its exit code; results go to stdout, progress and errors to stderr. Ctrl+C cancels
+    // the export. The program's Qt application lives as long as the command, except with
+    // --edit-params, where the script library brings the widget application its dialog needs.
+    int run(int& argc, char* argv[]);
 };

@@ -4,8 +4,8 @@
 #include "common/interruptwatch.h"
 #include "web/sorvexwebsearch.h"
 
-#include "automation/automationerror.h"
 #include "browser/browsersession.h"
+#include "errors/numberederror.h"
 
 #include <QTextStream>
 
@@ -25,7 +25,7 @@ int openSearchForm(const QString& dataPath, std::int32_t sampleIndex, const QStr
         err << "ostrand-export: interrupted; the browser was closed. The query file " << queryFile
             << " is kept.\n";
         return ExitCancelled;
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         err << "ostrand-export: " << error.description() << "\nThe query file " << queryFile << " is kept.\n";
         return ExitFailure;
     }

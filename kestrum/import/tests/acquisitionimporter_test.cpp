@@ -3,7 +3,7 @@
 #include "importedscans.h"
 #include "mzmlfixture.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "kestrum/import/acquisitionimporter.h"
 #include "kestrum/scantype.h"
 #include "kestrum/veskfile.h"
@@ -168,7 +168,7 @@ TEST_F(AcquisitionImporterTest, FailedImportLeavesNoOutputAndKeepsAnOlderFile) {
     kestrum::AcquisitionImporter importer;
     EXPECT_THROW(importer.importFiles(
                      {path(QStringLiteral("good.mzML")), path(QStringLiteral("missing.mzML"))}, output),
-                 automation::AutomationError);
+                 errors::NumberedError);
     ASSERT_TRUE(older.open(QIODevice::ReadOnly));
     EXPECT_EQ(older.readAll(), QByteArray("older results"));
     EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files),
@@ -206,7 +206,7 @@ TEST_F(AcquisitionImporterTest, UnwritableOutputIsReportedWithItsPath) {
     try {
         kestrum::AcquisitionImporter().importFiles({path(QStringLiteral("good.mzML"))}, output);
         FAIL() << "the import into a missing folder succeeded";
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         EXPECT_TRUE(error.description().contains(output)) << error.description().toStdString();
     }
     EXPECT_FALSE(QFile::exists(output));

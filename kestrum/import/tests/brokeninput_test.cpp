@@ -2,7 +2,7 @@
 // file, and must leave no output behind. Adding a file to the folder adds a case.
 #include "shareddata.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "kestrum/import/acquisitionimporter.h"
 
 #include <QDir>
@@ -32,7 +32,7 @@ TEST_P(BrokenInput, FailsNamingTheFileAndLeavesNoOutput) {
     try {
         kestrum::AcquisitionImporter().importFiles({input}, output);
         FAIL() << "importing " << GetParam() << " succeeded";
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         EXPECT_TRUE(error.description().startsWith(QDir::toNativeSeparators(input) + QStringLiteral(": ")))
             << error.description().toStdString();
         EXPECT_GT(error.description().size(), input.size() + 10) << "no reason given";
@@ -58,7 +58,7 @@ TEST(BrokenInputKinds, MissingFileFolderAndPipeAreNamedAsSuch) {
         try {
             kestrum::AcquisitionImporter().importFiles({input}, folder.filePath(QStringLiteral("out.vesk")));
             ADD_FAILURE() << "importing " << input.toStdString() << " succeeded";
-        } catch (const automation::AutomationError& error) {
+        } catch (const errors::NumberedError& error) {
             EXPECT_TRUE(error.description().contains(reason)) << error.description().toStdString();
         }
     }
@@ -75,7 +75,7 @@ TEST(BrokenInputKinds, TextWhereANumberBelongsNamesTheSpectrum) {
         try {
             kestrum::AcquisitionImporter().importFiles({input}, folder.filePath(QStringLiteral("out.vesk")));
             ADD_FAILURE() << "importing succeeded";
-        } catch (const automation::AutomationError& error) {
+        } catch (const errors::NumberedError& error) {
             EXPECT_EQ(error.description(),
                       QStringLiteral(
                           "%1: spectrum 2 ('%2') cannot be read: a value that must be a number is not one")
@@ -104,7 +104,7 @@ TEST(BrokenInputKinds, CompressedArraysInflatingPastTheDeclaredLengthAreRefused)
     try {
         kestrum::AcquisitionImporter().importFiles({input}, folder.filePath(QStringLiteral("out.vesk")));
         FAIL() << "importing the bomb succeeded";
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         EXPECT_TRUE(error.description().contains(QStringLiteral(
             "spectrum 1 ('scan=1') cannot be read: a compressed array inflates past the 1 point "
             "the spectrum declares")))

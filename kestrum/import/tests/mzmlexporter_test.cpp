@@ -4,7 +4,7 @@
 #include "mzmlfixture.h"
 #include "shareddata.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "kestrum/import/acquisitionimporter.h"
 #include "kestrum/import/mzmlexporter.h"
 
@@ -123,7 +123,7 @@ TEST_F(MzmlExporterTest, FailuresNameTheFileAndLeaveNothing) {
         try {
             kestrum::MzmlExporter().exportSample(vesk, sample, output);
             ADD_FAILURE() << "converting sample " << sample << " of " << vesk.toStdString() << " succeeded";
-        } catch (const automation::AutomationError& error) {
+        } catch (const errors::NumberedError& error) {
             EXPECT_TRUE(error.description().contains(QFileInfo(vesk).fileName()))
                 << error.description().toStdString();
         }
@@ -131,7 +131,7 @@ TEST_F(MzmlExporterTest, FailuresNameTheFileAndLeaveNothing) {
     }
     const QString unwritable = path(QStringLiteral("no-such-folder/out.mzML"));
     EXPECT_THROW(kestrum::MzmlExporter().exportSample(path(QStringLiteral("two.vesk")), 1, unwritable),
-                 automation::AutomationError);
+                 errors::NumberedError);
     struct Stop {};
     kestrum::MzmlExporter abandoning;
     abandoning.reportProgress = [](const kestrum::ConversionProgress&) { throw Stop{}; };

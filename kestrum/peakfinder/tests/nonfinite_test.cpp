@@ -2,7 +2,7 @@
 // a NaN intensity used to leave the profile search stepping in place while memory ran out.
 #include "kestrum/peakfinder/peakfinderfactory.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "kestrum/centroidablespectrum.h"
 #include "profilebuilder.h"
 
@@ -33,7 +33,7 @@ TEST(PeakFinderInput, ValuesThatAreNotFiniteAreRefused) {
         try {
             finder->FindPeaks(1, spectrum, -1, 0, 0, options);
             ADD_FAILURE() << c.name << " was searched";
-        } catch (const automation::AutomationError& error) {
+        } catch (const errors::NumberedError& error) {
             EXPECT_TRUE(error.description().contains(QStringLiteral("not a finite number"))) << c.name;
         }
     }

@@ -1,7 +1,6 @@
 #include "kestrum/peakfinder/peakfinderfactory.h"
 
-#include "automation/automationerror.h"
-#include "kestrum/automation/peakproperties.h"
+#include "errors/numberederror.h"
 #include "kestrum/centroidablespectrum.h"
 #include "profilebuilder.h"
 
@@ -11,7 +10,6 @@ using kestrum::CentroidableSpectrum;
 using kestrum::PeakFinder;
 using kestrum::PeakFinderFactory;
 using kestrum::PeakList;
-using kestrum::PeakProperty;
 using kestrum::SpectrumData;
 using kestrum::testing::ProfileBuilder;
 
@@ -42,10 +40,10 @@ TEST(PeakFinder, FactoryHandsOutTheDefaultOptionsAndRefusesOtherKinds) {
     QString given = QStringLiteral("40,2");
     PeakFinderFactory().CreatePeakFinder(given, 1, 1);
     EXPECT_EQ(given, QStringLiteral("40,2"));
-    EXPECT_THROW(PeakFinderFactory().CreatePeakFinder(options, 2, 1), automation::AutomationError);
-    EXPECT_THROW(PeakFinderFactory().CreatePeakFinder(options, 1, 7), automation::AutomationError);
+    EXPECT_THROW(PeakFinderFactory().CreatePeakFinder(options, 2, 1), errors::NumberedError);
+    EXPECT_THROW(PeakFinderFactory().CreatePeakFinder(options, 1, 7), errors::NumberedError);
     QString broken = QStringLiteral("50,two");
-    EXPECT_THROW(PeakFinderFactory().CreatePeakFinder(broken, 1, 1), automation::AutomationError);
+    EXPECT_THROW(PeakFinderFactory().CreatePeakFinder(broken, 1, 1), errors::NumberedError);
 }
 
 TEST(PeakFinder, CentroidedPointsArePeaksWithTheirClusters) {
@@ -59,26 +57,26 @@ TEST(PeakFinder, CentroidedPointsArePeaksWithTheirClusters) {
         EXPECT_DOUBLE_EQ(list->PeakField(i, PeakList::AreaField), spectrum.YAt(i));
         EXPECT_DOUBLE_EQ(list->PeakValue(i).second, spectrum.YAt(i));
     }
-    EXPECT_TRUE(PeakProperty(*list, 1, 8).toBool());
-    EXPECT_EQ(PeakProperty(*list, 1, 3).toInteger(), 0);
-    EXPECT_TRUE(PeakProperty(*list, 2, 8).toBool());
-    EXPECT_EQ(PeakProperty(*list, 2, 3).toInteger(), 2);
+    EXPECT_TRUE(list->StandsForItself(1));
+    EXPECT_EQ(list->PeakCharge(1), 0);
+    EXPECT_TRUE(list->StandsForItself(2));
+    EXPECT_EQ(list->PeakCharge(2), 2);
     for (int i : {3, 4}) {
-        EXPECT_FALSE(PeakProperty(*list, i, 8).toBool());
+        EXPECT_FALSE(list->StandsForItself(i));
         EXPECT_DOUBLE_EQ(list->PeakField(i, PeakList::MonoisotopicMzField), 450.2);
     }
-    EXPECT_EQ(PeakProperty(*list, 5, 3).toInteger(), 1);
-    EXPECT_FALSE(PeakProperty(*list, 6, 8).toBool());
+    EXPECT_EQ(list->PeakCharge(5), 1);
+    EXPECT_FALSE(list->StandsForItself(6));
     EXPECT_DOUBLE_EQ(list->PeakField(1, PeakList::MonoisotopicMzField), 300.0);
 
     // A charge in the options bounds the charges searched: the charge-2 cluster falls apart, its
     // half-spaced peak standing alone and its third peak read as a charge-1 isotope.
     const auto bounded = finder->FindPeaks(1, spectrum, -1, 0, 0, QStringLiteral("50,1,3,4"));
-    EXPECT_EQ(PeakProperty(*bounded, 2, 3).toInteger(), 1);
-    EXPECT_TRUE(PeakProperty(*bounded, 3, 8).toBool());
-    EXPECT_EQ(PeakProperty(*bounded, 3, 3).toInteger(), 0);
-    EXPECT_FALSE(PeakProperty(*bounded, 4, 8).toBool());
-    EXPECT_EQ(PeakProperty(*bounded, 5, 3).toInteger(), 1);
+    EXPECT_EQ(bounded->PeakCharge(2), 1);
+    EXPECT_TRUE(bounded->StandsForItself(3));
+    EXPECT_EQ(bounded->PeakCharge(3), 0);
+    EXPECT_FALSE(bounded->StandsForItself(4));
+    EXPECT_EQ(bounded->PeakCharge(5), 1);
 }
 
 TEST(PeakFinder, ProfileSpectraAreCentroidedAndLeftAsTheyWere) {
@@ -91,8 +89,8 @@ TEST(PeakFinder, ProfileSpectraAreCentroidedAndLeftAsTheyWere) {
     EXPECT_EQ(spectrum.intensities(), profile.intensity);
     ASSERT_EQ(list->PeakCount(), 4);
     EXPECT_NEAR(list->PeakField(1, PeakList::CentroidField), 480.25, 0.002);
-    EXPECT_EQ(PeakProperty(*list, 1, 3).toInteger(), 2);
-    EXPECT_FALSE(PeakProperty(*list, 2, 8).toBool());
+    EXPECT_EQ(list->PeakCharge(1), 2);
+    EXPECT_FALSE(list->StandsForItself(2));
     EXPECT_DOUBLE_EQ(list->PeakField(3, PeakList::MonoisotopicMzField), list->PeakField(1, 0));
     EXPECT_NEAR(list->PeakField(4, PeakList::CentroidField), 550.5, 0.002);
     EXPECT_GT(list->PeakField(4, PeakList::AreaField), 0);
@@ -115,8 +113,8 @@ TEST(PeakFinder, InterleavedProfileClustersKeepTheirOwnMonoisotopicPeaks) {
     for (int i = 1; i <= 5; ++i) {
         EXPECT_NEAR(list->PeakField(i, PeakList::CentroidField), expected[i - 1], 0.002) << i;
         EXPECT_NEAR(list->PeakField(i, PeakList::MonoisotopicMzField), monoisotopic[i - 1], 0.002) << i;
-        EXPECT_EQ(PeakProperty(*list, i, 3).toInteger(), charges[i - 1]) << i;
-        EXPECT_EQ(PeakProperty(*list, i, 8).toBool(), i <= 2) << i;
+        EXPECT_EQ(list->PeakCharge(i), charges[i - 1]) << i;
+        EXPECT_EQ(list->StandsForItself(i), i <= 2) << i;
     }
 }
 
@@ -137,17 +135,16 @@ TEST(PeakFinder, BadRequestsRaiseErrorsThatSayWhat) {
     QString options;
     const auto finder = defaultFinder(options);
     const CentroidableSpectrum spectrum = centroidedSpectrum();
-    EXPECT_THROW(finder->FindPeaks(2, spectrum, -1, 0, 0, options), automation::AutomationError);
+    EXPECT_THROW(finder->FindPeaks(2, spectrum, -1, 0, 0, options), errors::NumberedError);
     EXPECT_THROW(finder->FindPeaks(1, spectrum, -1, 0, 0, QStringLiteral("50,0,3,99")),
-                 automation::AutomationError);
+                 errors::NumberedError);
     const auto list = finder->FindPeaks(1, spectrum, -1, 0, 0, options);
     try {
         list->PeakField(7, 0);
         FAIL() << "peak 7 of 6 was read";
-    } catch (const automation::AutomationError& error) {
-        EXPECT_EQ(error.number(), automation::SubscriptOutOfRange);
+    } catch (const errors::NumberedError& error) {
+        EXPECT_EQ(error.number(), errors::SubscriptOutOfRange);
         EXPECT_TRUE(error.description().contains(QStringLiteral("1 to 6")));
     }
-    EXPECT_THROW(list->PeakField(1, 5), automation::AutomationError);
-    EXPECT_THROW(PeakProperty(*list, 1, 4), automation::AutomationError);
+    EXPECT_THROW(list->PeakField(1, 5), errors::NumberedError);
 }

@@ -1,6 +1,6 @@
 #include "kestrum/peakfinder/peakfinderoptions.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ TEST(PeakFinderOptions, MalformedFieldsAreNamed) {
     const auto descriptionOf = [](const char* text) {
         try {
             PeakFinderOptions::fromText(QString::fromLatin1(text));
-        } catch (const automation::AutomationError& error) {
+        } catch (const errors::NumberedError& error) {
             EXPECT_EQ(error.number(), 1);
             return error.description();
         }

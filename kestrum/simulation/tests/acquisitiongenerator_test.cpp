@@ -1,7 +1,7 @@
 #include "kestrum/simulation/acquisitiongenerator.h"
 #include "kestrum/simulation/peptidechemistry.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "kestrum/scantype.h"
 #include "kestrum/veskfile.h"
 
@@ -316,13 +316,13 @@ TEST_F(AcquisitionGeneratorTest, FixedPrecursorSamplesInPeriodsNegativeAndCentro
 
 TEST_F(AcquisitionGeneratorTest, NothingIsLeftBehindWhenAnOutputCannotBeWritten) {
     GenerationOptions options = optionsFor(QStringLiteral("missing/run.vesk"));
-    EXPECT_THROW(generateAcquisition(options), automation::AutomationError);
+    EXPECT_THROW(generateAcquisition(options), errors::NumberedError);
     EXPECT_TRUE(filesLeft().isEmpty());
 
     // The truth file's name is taken by a folder: the acquisition must not appear without it.
     options = optionsFor(QStringLiteral("run.vesk"));
     ASSERT_TRUE(QDir(m_folder.path()).mkdir(QStringLiteral("run.truth.json")));
-    EXPECT_THROW(generateAcquisition(options), automation::AutomationError);
+    EXPECT_THROW(generateAcquisition(options), errors::NumberedError);
     EXPECT_EQ(filesLeft(), QStringList{QStringLiteral("run.truth.json")});
 }
 
@@ -332,7 +332,7 @@ TEST_F(AcquisitionGeneratorTest, OptionsOutsideTheirRangeAreRejectedWithTheReaso
         change(options);
         try {
             generateAcquisition(options);
-        } catch (const automation::AutomationError& error) {
+        } catch (const errors::NumberedError& error) {
             return error.description();
         }
         return QString();

@@ -1,7 +1,7 @@
 #include "kestrum/simulation/peptidechemistry.h"
 #include "kestrum/simulation/proteindigest.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>
@@ -45,7 +45,7 @@ TEST(PeptideChemistry, MassesOfPeptidesAndTheirIons) {
     // The residue after the broken bond: y5 of PEPTIDE starts at the second P.
     EXPECT_EQ(findIon(ions, 'y', 5, 1).residueAfterCleavage, u'P');
 
-    EXPECT_THROW(peptideMass(QStringLiteral("PEPXIDE")), automation::AutomationError);
+    EXPECT_THROW(peptideMass(QStringLiteral("PEPXIDE")), errors::NumberedError);
 }
 
 TEST(PeptideChemistry, IsotopeEnvelopesGrowWithMass) {

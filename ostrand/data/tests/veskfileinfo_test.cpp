@@ -1,8 +1,10 @@
-#include "automation/veskfileinfoface.h"
+#include "veskfileinfofixture.h"
+
 #include "data/veskfileinfo.h"
 #include "diagnostics/mlogger.h"
 #include "settings/registryfuncs.h"
 
+#include "errors/numberederror.h"
 #include "kestrum/scantype.h"
 #include "kestrum/veskwriter.h"
 
@@ -11,60 +13,14 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
-using automation::Arguments;
-using automation::AutomationError;
-using automation::Variant;
+using errors::NumberedError;
 using kestrum::ExperimentDefinition;
 using ostrand::VeskFileInfo;
+using veskfileinfotest::experiment;
+using veskfileinfotest::SampleLayout;
+using veskfileinfotest::VeskFileInfoTest;
 
 namespace {
-
-// One sample of a test acquisition: its name, the experiments of each period, and how many cycles
-// every period records.
-struct SampleLayout {
-    QString name;
-    std::vector<std::vector<ExperimentDefinition>> periods;
-    int cyclesPerPeriod = 4;
-};
-
-ExperimentDefinition experiment(int scanTypeCode, double fixedMass = 0.0, int polarity = 0) {
-    return {scanTypeCode, polarity, fixedMass};
-}
-
-class VeskFileInfoTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
-
-    // Writes a Vesk file with these samples; the information read here needs no scans.
-    QString writeFile(const QString& name, const std::vector<SampleLayout>& samples) {
-        const QString path = m_dir.filePath(name);
-        kestrum::VeskWriter writer(path);
-        for (const SampleLayout& layout : samples) {
-            const int sample = writer.addSample(layout.name);
-            for (const auto& experiments : layout.periods) {
-                const int period = writer.addPeriod(sample);
-                for (const ExperimentDefinition& definition : experiments)
-                    writer.addExperiment(sample, period, definition);
-                for (int cycle = 0; cycle < layout.cyclesPerPeriod; ++cycle)
-                    writer.addCycle(sample, period, 2.0 * cycle);
-            }
-        }
-        writer.commit();
-        return path;
-    }
-
-    // A typical data-dependent run: a TOF MS survey followed by two product scans whose
-    // precursors the instrument chooses.
-    QString writeDdeRun() {
-        return writeFile(QStringLiteral("dde.vesk"),
-                         {{QStringLiteral("BSA digest"),
-                           {{experiment(kestrum::TOFMS), experiment(kestrum::TOFProduct),
-                             experiment(kestrum::TOFProduct)}},
-                           6}});
-    }
-
-    QTemporaryDir m_dir;
-};
 
 TEST_F(VeskFileInfoTest, NewObjectHoldsEmptyValues) {
     VeskFileInfo info;
@@ -74,7 +30,7 @@ TEST_F(VeskFileInfoTest, NewObjectHoldsEmptyValues) {
     EXPECT_FALSE(info.isDDE());
     EXPECT_FALSE(info.isTOFSurveyDDE());
     // Nothing to reopen yet.
-    EXPECT_THROW(info.isDataBeingAcquired(), AutomationError);
+    EXPECT_THROW(info.isDataBeingAcquired(), NumberedError);
 }
 
 TEST_F(VeskFileInfoTest, DataDependentRunWithTofSurvey) {
@@ -203,7 +159,7 @@ TEST_F(VeskFileInfoTest, SeveralSamplesAreReadOneAtATime) {
     EXPECT_FALSE(info.IsPositive(0, 0));
     EXPECT_FALSE(info.IsPositive(0, 1));
     EXPECT_TRUE(info.IsPositive(0, 2));
-    EXPECT_THROW(info.IsPositive(1, 0), AutomationError);
+    EXPECT_THROW(info.IsPositive(1, 0), NumberedError);
 
     info.setFileNameAndIndex(path, 3, 1, 0, 0);
     EXPECT_EQ(info.getSampleName(), QStringLiteral("standard"));
@@ -244,7 +200,7 @@ TEST_F(VeskFileInfoTest, FailedLoadKeepsThePreviousFileAndReportsWhere) {
         try {
             info.setFileNameAndIndex(file, sample, period, experimentIndex, 0);
             ADD_FAILURE() << "no error for " << file.toStdString();
-        } catch (const AutomationError& error) {
+        } catch (const NumberedError& error) {
             EXPECT_TRUE(error.description().contains(mentioned)) << error.description().toStdString();
         }
         EXPECT_EQ(info.GetFilename(), path);
@@ -270,7 +226,7 @@ TEST_F(VeskFileInfoTest, LoadingLogsItsArguments) {
     VeskFileInfo info;
     info.setFileNameAndIndex(path, 1, 0, 2, 5);
     // A failing load is logged too, before the file is read.
-    EXPECT_THROW(info.setFileNameAndIndex(path, 7, 0, 0, 0), AutomationError);
+    EXPECT_THROW(info.setFileNameAndIndex(path, 7, 0, 0, 0), NumberedError);
 
     QFile log(MLogger::Testing::LogFilePath());
     RegistryFuncs::WriteSetting(RegistryFuncs::SettingsKey, QStringLiteral("Debug"), debug);
@@ -309,8 +265,8 @@ TEST_F(VeskFileInfoTest, ReopensTheFileForEveryQuestion) {
     write(1);
     EXPECT_FALSE(info.IsPositive(0, 0));
     ASSERT_TRUE(QFile::remove(path));
-    EXPECT_THROW(info.IsPositive(0, 0), AutomationError);
-    EXPECT_THROW(info.isDataBeingAcquired(), AutomationError);
+    EXPECT_THROW(info.IsPositive(0, 0), NumberedError);
+    EXPECT_THROW(info.isDataBeingAcquired(), NumberedError);
 }
 
 TEST(VeskFileInfoRules, ScanTypeClassification) {
@@ -364,89 +320,13 @@ TEST(VeskFileInfoRules, ParentMzAndChargeFailWithoutAFile) {
     try {
         VeskFileInfo::GetParentMZAndCharge(nullptr, 1, 0, 1, 4, parentMz, charge);
         ADD_FAILURE() << "no error raised";
-    } catch (const AutomationError& error) {
-        EXPECT_EQ(error.number(), automation::SystemError);
+    } catch (const NumberedError& error) {
+        EXPECT_EQ(error.number(), errors::SystemError);
         EXPECT_EQ(error.description(),
                   QStringLiteral("Could not obtain charge state in GetParentMZAndCharge."));
     }
     EXPECT_EQ(parentMz, 512.0);
     EXPECT_EQ(charge, 2);
-}
-
-TEST(VeskFileInfoDispatch, MembersInInterfaceSlotOrder) {
-    // The interface's slots, from 1.
-    const QStringList expected =
-        QStringLiteral(
-            "DllVersion setFileNameAndIndex getScanTypeText GetFilename getSampleIndex "
-            "getNumberOfSamples getSampleName getNumPeriods getScanType getMaxExperiments "
-            "getNumCyclesInFirstPeriod isDDE getCurrentPeriod getCurrentExperiment getCurrentCycle "
-            "isMSMS isThisScanMSMS isDataBeingAcquired isTOFSurveyDDE haveEngineDDEChargeState "
-            "isMSMSButNotDDE isThisScanMSCubed isThisScanDDEProduct GetParentMZAndCharge "
-            "ParseParentMZFromTitle IsPositive")
-            .split(QLatin1Char(' '));
-    VeskFileInfoFace info;
-    const auto& members = info.members();
-    ASSERT_EQ(members.size(), static_cast<std::size_t>(expected.size()));
-    for (std::size_t slot = 0; slot < members.size(); ++slot) {
-        const QString& name = expected[static_cast<qsizetype>(slot)];
-        EXPECT_EQ(members[slot].name, name);
-        EXPECT_EQ(members[slot].dispatchId, static_cast<int>(slot) + 1);
-        const auto kind = slot == 0 ? automation::InvokeKind::PropertyGet : automation::InvokeKind::Method;
-        EXPECT_EQ(members[slot].kind, kind) << name.toStdString();
-    }
-    EXPECT_EQ(info.className(), QStringLiteral("VeskFileInfo"));
-    EXPECT_EQ(info.call(QStringLiteral("DllVersion")).toString(), QStringLiteral("1.6b25"));
-    // The version is read-only.
-    EXPECT_THROW(info.put(QStringLiteral("DllVersion"), Variant(QStringLiteral("2"))), AutomationError);
-}
-
-TEST(VeskFileInfoDispatch, HelpStringsBelongToMembers) {
-    VeskFileInfoFace info;
-    int helped = 0;
-    for (const auto& member : info.members())
-        helped += VeskFileInfoFace::helpString(member.name).isEmpty() ? 0 : 1;
-    EXPECT_EQ(helped, 15);
-    EXPECT_EQ(VeskFileInfoFace::helpString(QStringLiteral("getCurrentExperiment")),
-              VeskFileInfoFace::helpString(QStringLiteral("getCurrentPeriod")));
-    EXPECT_EQ(VeskFileInfoFace::helpString(QStringLiteral("isDDE")),
-              QStringLiteral("Returns TRUE if it is a DDE experiment"));
-    EXPECT_TRUE(VeskFileInfoFace::helpString(QStringLiteral("IsPositive")).isEmpty());
-    EXPECT_TRUE(VeskFileInfoFace::helpString(QStringLiteral("NoSuchMember")).isEmpty());
-}
-
-TEST_F(VeskFileInfoTest, LateBoundCallsConvertArgumentsAndResults) {
-    const QString path = writeDdeRun();
-    auto info = std::make_shared<VeskFileInfoFace>();
-    // Callers often pass numbers as text or Integers; arguments stay as they were passed.
-    Arguments load{path, QStringLiteral("1"), std::int16_t{0}, 1.0, 4};
-    info->call(QStringLiteral("setFileNameAndIndex"), load);
-    EXPECT_EQ(load[1], Variant(QStringLiteral("1")));
-    EXPECT_EQ(info->call(QStringLiteral("getCurrentExperiment")).toLong(), 1);
-
-    const Variant samples = info->call(QStringLiteral("getNumberOfSamples"));
-    EXPECT_EQ(samples.type(), Variant::Type::String);
-    EXPECT_EQ(samples.toString(), QStringLiteral("1"));
-    EXPECT_EQ(info->call(QStringLiteral("isDDE")).toInteger(), -1);
-    EXPECT_EQ(info->call(QStringLiteral("isTOFSurveyDDE")).toInteger(), -1);
-    EXPECT_EQ(info->call(QStringLiteral("haveEngineDDEChargeState")).toInteger(), 0);
-
-    Arguments ddeProduct{Variant(std::int16_t{kestrum::TOFProduct}), Variant(30.99)};
-    EXPECT_TRUE(info->call(QStringLiteral("isThisScanDDEProduct"), ddeProduct).toBool());
-    Arguments title{Variant(QStringLiteral("(523.78)"))};
-    EXPECT_DOUBLE_EQ(info->call(QStringLiteral("ParseParentMZFromTitle"), title).toDouble(), 523.78);
-    Arguments polarity{0, 0};
-    EXPECT_TRUE(info->call(QStringLiteral("IsPositive"), polarity).toBool());
-
-    Arguments charge{Variant(), 1, 0, 1, 4, 512.0, 2};
-    try {
-        info->call(QStringLiteral("GetParentMZAndCharge"), charge);
-        ADD_FAILURE() << "no error raised";
-    } catch (const AutomationError& error) {
-        EXPECT_EQ(error.number(), automation::SystemError);
-    }
-    EXPECT_EQ(charge[5], Variant(512.0));
-    Arguments none;
-    EXPECT_THROW(info->call(QStringLiteral("ParseParentMZFromTitle"), none), AutomationError);
 }
 
 } // namespace

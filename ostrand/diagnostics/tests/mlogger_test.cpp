@@ -1,59 +1,13 @@
+#include "diagnosticlogfixture.h"
+
 #include "diagnostics/mlogger.h"
-#include "script/commonwin32api.h"
 #include "settings/registryfuncs.h"
 
-#include "registry/registrykey.h"
-#include "testsupport/privatesettingsfolder.h"
-#include "testsupport/xvfbdisplay.h"
-#include "winapi/synthetickeyboard.h"
-
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-
-// 3 April, 09:05:07 local time.
-QDateTime fixedTime() {
-    return QDateTime(QDate(2026, 4, 3), QTime(9, 5, 7));
-}
-
-// Each test loads the library afresh from a folder of its own, with empty settings.
-class DiagnosticLog : public ::testing::Test {
-protected:
-    void SetUp() override {
-        MLogger::Testing::SetClock(fixedTime);
-        MLogger::Testing::Reload(libraryPath);
-    }
-    void TearDown() override {
-        RegistryFuncs::SetUseParamStore(false);
-        RegistryFuncs::ParamStore().clear();
-        MLogger::Testing::SetClock({});
-        MLogger::SetDebugKeysCheck({});
-        MLogger::Testing::Reload();
-    }
-
-    static void setDebug(const QString& text) {
-        RegistryFuncs::WriteSetting(RegistryFuncs::SettingsKey, QStringLiteral("Debug"), text);
-    }
-    static std::optional<QString> storedDebug() {
-        const auto key = registry::Key::open(registry::Hive::CurrentUser, RegistryFuncs::SettingsKey);
-        return key ? key->value(QStringLiteral("Debug")) : std::nullopt;
-    }
-    QByteArray logText() const {
-        QFile file(logPath);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    testsupport::PrivateSettingsFolder settingsFolder;
-    QTemporaryDir libraryFolder;
-    const QString libraryPath = libraryFolder.filePath(QStringLiteral("libscript.so"));
-    const QString logPath = libraryFolder.filePath(QStringLiteral("libscript.debug"));
-};
-
-} // namespace
+using diagnosticstest::DiagnosticLog;
 
 TEST_F(DiagnosticLog, FirstUseCreatesTheSwitchAsZeroAndRemovesTheLastLoadsLog) {
     QFile stale(logPath);
@@ -110,27 +64,4 @@ TEST_F(DiagnosticLog, TheLogLiesBesideTheFileTheLibraryWasLoadedFrom) {
     const QFileInfo program(QFile::symLinkTarget(QStringLiteral("/proc/self/exe")));
     EXPECT_EQ(MLogger::Testing::LogFilePath(),
               program.absolutePath() + u'/' + program.completeBaseName() + QStringLiteral(".debug"));
-}
-
-TEST_F(DiagnosticLog, HoldingShiftAndControlAtTheFirstCallSwitchesLoggingOnForTheLoad) {
-    if (QCoreApplication::instance())
-        GTEST_SKIP() << "an application object answers for the keys in this process";
-    const testsupport::XvfbDisplay xvfb;
-    if (!xvfb.isRunning())
-        GTEST_SKIP() << xvfb.whyNot().toStdString();
-    winapi::SyntheticKeyboard keyboard;
-    // The script library hands the log its check of the keys when it is loaded.
-    CommonWin32API::InstallDebugKeysCheck();
-
-    keyboard.sendKeyEvent(16, 0);
-    EXPECT_FALSE(MLogger::IsLogEnabled()) << "Shift alone is not enough";
-
-    MLogger::Testing::Reload(libraryPath);
-    keyboard.sendKeyEvent(17, 0);
-    EXPECT_TRUE(MLogger::IsLogEnabled());
-    keyboard.sendKeyEvent(17, winapi::SyntheticKeyboard::KeyUp);
-    keyboard.sendKeyEvent(16, winapi::SyntheticKeyboard::KeyUp);
-    MLogger::LogMessage(QStringLiteral("keys released"));
-    EXPECT_EQ(logText(), QByteArray("04.03.09.05.07\tkeys released\r\n"));
-    EXPECT_EQ(storedDebug(), QStringLiteral("0"));
 }

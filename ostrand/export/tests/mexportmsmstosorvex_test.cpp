@@ -1,12 +1,12 @@
 #include "exportacquisition.h"
 
-#include "automation/mexportmsmstosorvexface.h"
-#include "automation/processingparametersface.h"
 #include "data/veskfileinfo.h"
 #include "export/exportprogress.h"
 #include "export/mexportmsmstosorvex.h"
 #include "export/queryfile.h"
 #include "export/sorvexstringhelper.h"
+
+#include "errors/numberederror.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -256,7 +256,7 @@ TEST_F(MExportMSMSToSorvexTest, ASurveyExperimentTypedAsAProductScanIsNamed) {
     try {
         exportBlocks(path);
         ADD_FAILURE() << "the export succeeded";
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         EXPECT_EQ(
             error.description(),
             QStringLiteral("Experiment 0 of sample 1 (period 0) is typed as a product scan, but its scan in "
@@ -313,7 +313,7 @@ TEST_F(MExportMSMSToSorvexTest, ExportsOnlyTheChosenCycles) {
     // A cycle below a selection's lower bound is outside it.
     EXPECT_THROW(
         exporter->DoExportPrivate(path, 1, params, nullptr, 1, 3, nullptr, CycleSelection{2, {true}}),
-        automation::AutomationError);
+        errors::NumberedError);
 }
 
 TEST_F(MExportMSMSToSorvexTest, CancelLeavesOpenGroupsUnwritten) {
@@ -421,71 +421,6 @@ TEST_F(MExportMSMSToSorvexTest, FixedPrecursorExperimentsAreSummedOverTheRun) {
     const auto one = exportBlocks(path, 2, 2);
     ASSERT_EQ(one.size(), 4u);
     EXPECT_EQ(one[0].peakLines.front(), QStringLiteral("200 3"));
-}
-
-TEST_F(MExportMSMSToSorvexTest, LateBoundCallsReachTheExportAndItsProgressObject) {
-    // A progress bar and a label as a window offers them: properties set and read by name.
-    struct Control : automation::DispatchObject<Control> {
-        static QString staticClassName() { return QStringLiteral("Control"); }
-        static const automation::DispatchTable<Control>& dispatchTable() {
-            using automation::Arguments;
-            using automation::Variant;
-            static const auto table =
-                automation::DispatchTable<Control>()
-                    .propertyGet(QStringLiteral("Max"), [](Control&, Arguments&) { return Variant(100.0); })
-                    .propertyGet(QStringLiteral("Value"),
-                                 [](Control& c, Arguments&) { return Variant(c.value); })
-                    .propertyPut(QStringLiteral("Value"),
-                                 [](Control& c, Arguments& args) {
-                                     c.value = args.at(0).toDouble();
-                                     return Variant();
-                                 })
-                    .propertyPut(QStringLiteral("Caption"), [](Control& c, Arguments& args) {
-                        c.caption = args.at(0).toString();
-                        return Variant();
-                    });
-            return table;
-        }
-        double value = 0;
-        QString caption;
-    };
-    const QString path = write(DataDependentRun(3).product(1, 500.0));
-    auto bar = std::make_shared<Control>();
-    auto label = std::make_shared<Control>();
-    auto object = std::make_shared<MExportMSMSToSorvexFace>();
-    automation::Dispatch& late = *object;
-    const auto lateParams = std::make_shared<ProcessingParametersFace>(params);
-    automation::Variant helper = late.call(QStringLiteral("GetQueryStringHelper"));
-    automation::Arguments name{dir.filePath(QStringLiteral("late.txt"))};
-    helper.toObject()->call(QStringLiteral("SetFilename"), name);
-    automation::Arguments args{path,
-                               std::int32_t{1},
-                               std::static_pointer_cast<automation::Dispatch>(lateParams),
-                               std::static_pointer_cast<automation::Dispatch>(bar),
-                               std::int32_t{-1},
-                               std::int32_t{-1},
-                               std::static_pointer_cast<automation::Dispatch>(label)};
-    late.call(QStringLiteral("DoExportRange"), args);
-    EXPECT_EQ(bar->value, 3);
-    EXPECT_EQ(label->caption, QStringLiteral("Sample 1"));
-    EXPECT_EQ(late.call(QStringLiteral("numSpectraInResult")).toLong(), 1);
-    EXPECT_FALSE(late.call(QStringLiteral("wasCancelled")).toBool());
-    EXPECT_EQ(late.call(QStringLiteral("GetResultFilename")).toString(),
-              dir.filePath(QStringLiteral("late.txt")));
-
-    // A selection crosses as a Boolean array with its own lower bound; no progress is an empty argument.
-    automation::VariantArray cycles{1, {false, true}};
-    automation::Arguments specific{path,
-                                   std::int32_t{1},
-                                   std::static_pointer_cast<automation::Dispatch>(lateParams),
-                                   automation::Variant(),
-                                   automation::Variant(),
-                                   cycles};
-    late.call(QStringLiteral("DoExportSpecificCycles"), specific);
-    EXPECT_EQ(late.call(QStringLiteral("numSpectraInResult")).toLong(), 1);
-    automation::Arguments wrong{path, std::int32_t{1}, automation::Variant(QStringLiteral("params")),
-                                automation::Variant(), std::int32_t{-1}};
-    EXPECT_THROW(late.call(QStringLiteral("DoExport"), wrong), automation::AutomationError);
 }
 
 } // namespace

@@ -1,10 +1,8 @@
-#include "automation/mexportmstosorvexface.h"
-#include "automation/processingparametersface.h"
 #include "export/mexportmstosorvex.h"
 #include "export/sorvexstringhelper.h"
 #include "settings/processingparameters.h"
 
-#include "kestrum/automation/hostspectrum.h"
+#include "errors/numberederror.h"
 #include "kestrum/centroidablespectrum.h"
 #include "kestrum/scantype.h"
 #include "kestrum/veskwriter.h"
@@ -74,8 +72,7 @@ protected:
 
     QTemporaryDir dir;
     int files = 0;
-    MExportMSToSorvexFace face; // the public class, for the late-bound calls
-    ostrand::MExportMSToSorvex& exporter = face.engine();
+    ostrand::MExportMSToSorvex exporter;
     std::shared_ptr<ostrand::ProcessingParameters> params = std::make_shared<ostrand::ProcessingParameters>();
 };
 
@@ -139,7 +136,7 @@ TEST_F(MExportMSToSorvexTest, WholeFileExportRefusesSeveralPeriodsOrExperiments)
     const auto failure = [&](const QString& path) {
         try {
             exporter.DoExportFile(path, 1, params);
-        } catch (const automation::AutomationError& error) {
+        } catch (const errors::NumberedError& error) {
             EXPECT_EQ(error.number(), 1);
             return error.description();
         }
@@ -148,21 +145,6 @@ TEST_F(MExportMSToSorvexTest, WholeFileExportRefusesSeveralPeriodsOrExperiments)
     EXPECT_EQ(failure(writeSurveyRun(3, 2)), QStringLiteral("Cannot process multi-period samples."));
     EXPECT_EQ(failure(writeSurveyRun(3, 1, 2)), QStringLiteral("Cannot process multi-experiment samples."));
     EXPECT_TRUE(lines().isEmpty());
-}
-
-TEST_F(MExportMSToSorvexTest, LateBoundCallsExportAHostSpectrum) {
-    automation::Dispatch& late = face;
-    const auto lateParams = std::make_shared<ProcessingParametersFace>(params);
-    automation::Arguments args{std::static_pointer_cast<automation::Dispatch>(std::make_shared<HostSpectrum>(
-                                   std::make_shared<Spectrum>(peakList({300.12346}, {7.5})))),
-                               std::static_pointer_cast<automation::Dispatch>(lateParams)};
-    late.call(QStringLiteral("DoExportSpectrum"), args);
-    EXPECT_EQ(late.call(QStringLiteral("GetResultString")).toString(), QStringLiteral("300.1235 7.5\r\n"));
-    EXPECT_EQ(late.call(QStringLiteral("GetResultFilename")).toString(),
-              dir.filePath(QStringLiteral("pmf.txt")));
-    automation::Arguments wrong{automation::Variant(1.0),
-                                std::static_pointer_cast<automation::Dispatch>(lateParams)};
-    EXPECT_THROW(late.call(QStringLiteral("DoExportSpectrum"), wrong), automation::AutomationError);
 }
 
 } // namespace

@@ -1,10 +1,10 @@
-#include "automation/mspectrumface.h"
 #include "data/veskfileinfo.h"
 #include "export/mspectrum.h"
 #include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
 #include "testsupport/privatesettingsfolder.h"
 
+#include "errors/numberederror.h"
 #include "kestrum/centroidablespectrum.h"
 #include "kestrum/scantype.h"
 #include "kestrum/veskwriter.h"
@@ -13,7 +13,7 @@
 #include <clocale>
 #include <gtest/gtest.h>
 
-using automation::AutomationError;
+using errors::NumberedError;
 using ostrand::MSpectrum;
 using ostrand::ProcessingParameters;
 using ostrand::VeskFileInfo;
@@ -249,25 +249,18 @@ TEST_F(MSpectrumTest, RefusedOperationsChangeNothing) {
         try {
             call();
             FAIL() << "no error: " << message;
-        } catch (const AutomationError& error) {
-            EXPECT_EQ(error.number(), automation::SystemError);
+        } catch (const NumberedError& error) {
+            EXPECT_EQ(error.number(), errors::SystemError);
             EXPECT_EQ(error.description(), QString::fromLatin1(message));
         }
     };
     expectRefusal([&] { spectrum->UpdateChargeState(3); }, "Invalid call to UpdateChargeState.");
     EXPECT_EQ(spectrum->GetChargeState(), 2);
-    // Operations of earlier versions that callers may still name always fail.
-    MSpectrumFace late;
-    expectRefusal([&] { late.call(QStringLiteral("SetInfo")); }, "SetInfo is no longer supported.");
-    expectRefusal([&] { late.call(QStringLiteral("AddSummedSpectrum")); },
-                  "AddSummedSpectrum is no longer supported.");
-    expectRefusal([&] { late.call(QStringLiteral("SetSampleName")); },
-                  "SetSampleName is no longer supported.");
 
     auto undetermined = group(500.0, 0);
     undetermined->UpdateChargeState(3);
     EXPECT_EQ(undetermined->GetChargeState(), 3);
 
     MSpectrum uninitialised;
-    EXPECT_THROW(uninitialised.getSorvexDataForOneMSMSDataSet(), AutomationError);
+    EXPECT_THROW(uninitialised.getSorvexDataForOneMSMSDataSet(), NumberedError);
 }

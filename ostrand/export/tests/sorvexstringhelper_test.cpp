@@ -1,6 +1,7 @@
-#include "automation/sorvexstringhelperface.h"
 #include "export/sorvexstringhelper.h"
 #include "testsupport/environmentoverride.h"
+
+#include "errors/numberederror.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,9 +10,7 @@
 
 #include <gtest/gtest.h>
 
-using automation::Arguments;
-using automation::AutomationError;
-using automation::Variant;
+using errors::NumberedError;
 using ostrand::SorvexStringHelper;
 
 namespace {
@@ -46,8 +45,8 @@ protected:
 template <class Operation> QString errorOf(Operation operation) {
     try {
         operation();
-    } catch (const AutomationError& error) {
-        EXPECT_EQ(error.number(), automation::SystemError);
+    } catch (const NumberedError& error) {
+        EXPECT_EQ(error.number(), errors::SystemError);
         return error.description();
     }
     ADD_FAILURE() << "no error raised";
@@ -155,31 +154,4 @@ TEST_F(SorvexStringHelperTest, AFullDiskIsReportedWhenTheTextReachesIt) {
     EXPECT_TRUE(errorOf([&] {
                     large.Append(QString(1 << 20, QLatin1Char('x')));
                 }).endsWith(QStringLiteral("the disk is full")));
-}
-
-TEST_F(SorvexStringHelperTest, IsCalledByNameInSlotOrderWithItsArgumentsUntouched) {
-    auto buffer = std::make_shared<SorvexStringHelperFace>(std::make_shared<SorvexStringHelper>());
-    const QStringList expected{QStringLiteral("SetFilename"), QStringLiteral("GetFilename"),
-                               QStringLiteral("Append"),      QStringLiteral("AppendLine"),
-                               QStringLiteral("CloseFile"),   QStringLiteral("GetString")};
-    ASSERT_EQ(buffer->members().size(), static_cast<std::size_t>(expected.size()));
-    for (qsizetype slot = 0; slot < expected.size(); ++slot) {
-        EXPECT_EQ(buffer->members()[slot].name, expected[slot]);
-        EXPECT_EQ(buffer->members()[slot].dispatchId, slot + 1);
-    }
-
-    automation::Dispatch& object = *buffer;
-    const QString file = path(QStringLiteral("by name.txt"));
-    Arguments name{Variant(file)};
-    object.call(QStringLiteral("setfilename"), name);
-    Arguments line{Variant(QStringLiteral("MASS=Monoisotopic \u00B5"))};
-    object.call(QStringLiteral("AppendLine"), line);
-    EXPECT_EQ(line[0].toString(), QStringLiteral("MASS=Monoisotopic \u00B5"));
-    Arguments none;
-    object.call(QStringLiteral("CloseFile"), none);
-    EXPECT_EQ(object.call(QStringLiteral("GetFilename")).toString(), file);
-    EXPECT_EQ(object.call(QStringLiteral("GetString")).toString(),
-              QStringLiteral("MASS=Monoisotopic \u00B5\r\n"));
-    // 8-bit text in the system's encoding (UTF-8 here).
-    EXPECT_EQ(contentOf(file), QStringLiteral("MASS=Monoisotopic \u00B5\r\n").toLocal8Bit());
 }

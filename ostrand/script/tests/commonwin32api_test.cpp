@@ -1,9 +1,13 @@
+#include "diagnostics/tests/diagnosticlogfixture.h"
 #include "script/commonwin32api.h"
 #include "script/mbettersendkeys.h"
 #include "testsupport/environmentoverride.h"
 
 #include "testsupport/xcbapplicationtest.h"
+#include "testsupport/xvfbdisplay.h"
+#include "winapi/synthetickeyboard.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -43,4 +47,29 @@ TEST_F(CommonWin32APIDesktop, TheApplicationSeesShiftHeldAndAToggledCapsLockAsNo
     EXPECT_FALSE(CommonWin32API::IsKeyDown(16));
     MBetterSendKeys::SendKeyEvent(0x14, 0);
     MBetterSendKeys::SendKeyEvent(0x14, 2);
+}
+
+using diagnosticstest::DiagnosticLog;
+
+TEST_F(DiagnosticLog, HoldingShiftAndControlAtTheFirstCallSwitchesLoggingOnForTheLoad) {
+    if (QCoreApplication::instance())
+        GTEST_SKIP() << "an application object answers for the keys in this process";
+    const testsupport::XvfbDisplay xvfb;
+    if (!xvfb.isRunning())
+        GTEST_SKIP() << xvfb.whyNot().toStdString();
+    winapi::SyntheticKeyboard keyboard;
+    // The script library hands the log its check of the keys when it is loaded.
+    CommonWin32API::InstallDebugKeysCheck();
+
+    keyboard.sendKeyEvent(16, 0);
+    EXPECT_FALSE(MLogger::IsLogEnabled()) << "Shift alone is not enough";
+
+    MLogger::Testing::Reload(libraryPath);
+    keyboard.sendKeyEvent(17, 0);
+    EXPECT_TRUE(MLogger::IsLogEnabled());
+    keyboard.sendKeyEvent(17, winapi::SyntheticKeyboard::KeyUp);
+    keyboard.sendKeyEvent(16, winapi::SyntheticKeyboard::KeyUp);
+    MLogger::LogMessage(QStringLiteral("keys released"));
+    EXPECT_EQ(logText(), QByteArray("04.03.09.05.07\tkeys released\r\n"));
+    EXPECT_EQ(storedDebug(), QStringLiteral("0"));
 }

@@ -1,4 +1,4 @@
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "script/commonwin32api.h"
 #include "script/mbettersendkeys.h"
 #include "testsupport/environmentoverride.h"
@@ -106,8 +106,8 @@ TEST_F(TypingTest, ATextTooLongForThePositionCounterOverflowsBeforeAnyKey) {
     try {
         MBetterSendKeys::TypeText(QString(32768, QLatin1Char('a')));
         ADD_FAILURE() << "no error raised";
-    } catch (const automation::AutomationError& error) {
-        EXPECT_EQ(error.number(), automation::Overflow);
+    } catch (const errors::NumberedError& error) {
+        EXPECT_EQ(error.number(), errors::Overflow);
     }
     MBetterSendKeys::TypeText(QStringLiteral("b"));
     ASSERT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }));
@@ -119,8 +119,8 @@ TEST(TypingWithoutDisplay, RaisesAClearErrorAndTypesNothing) {
     try {
         MBetterSendKeys::TypeText(QStringLiteral("C:\\Temp\\x.sxq"));
         ADD_FAILURE() << "no error raised";
-    } catch (const automation::AutomationError& error) {
-        EXPECT_EQ(error.number(), automation::SystemError);
+    } catch (const errors::NumberedError& error) {
+        EXPECT_EQ(error.number(), errors::SystemError);
         EXPECT_TRUE(error.description().startsWith(QStringLiteral("Cannot type keys: no X display")));
     }
 }

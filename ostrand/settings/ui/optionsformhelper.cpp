@@ -2,17 +2,12 @@
 
 #include "optionsformvirus.h"
 #include "optionswindow.h"
-#include "settings/parameterranges.h"
-#include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
 #include "settings/ui/searchfilelocation.h"
 #include "web/sorvexwebsearch.h"
 
-#include "automation/automationerror.h"
-#include "automation/variant.h"
+#include "errors/numberederror.h"
 #include "messages/messageservice.h"
-#include "registry/registrykey.h"
-#include "shared/mnumberutils.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,38 +15,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 
-#include <cmath>
-
-using automation::AutomationError;
-using RegistryFuncs::ReadSetting;
-using RegistryFuncs::SettingsKey;
-using RegistryFuncs::WriteSetting;
+using ostrand::DialogField;
+using ostrand::OptionsModel;
 
 namespace {
 
 const QString errorTitle = QStringLiteral("Error");
 
-QString checkState(const QCheckBox& box) {
-    return box.isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-// An absolute threshold in the scientific form "0.0e+0" (1500 shows as 1.5e+3). A value that
-// form would round shows all its digits instead, so that OK saves what was stored.
-QString absoluteThresholdText(double value) {
-    for (int decimals = 1; decimals <= 14; ++decimals) {
-        QString text = QString::asprintf("%.*e", decimals, value);
-        if (automation::parseNumber(text) == value || decimals == 14) {
-            // "1.50e+03": the exponent without leading zeros, the mantissa without trailing ones.
-            static const QRegularExpression exponentZeros(QStringLiteral("e([+-])0+(\\d)"));
-            static const QRegularExpression mantissaZeros(QStringLiteral("(\\.\\d*?[0-9])0+e"));
-            text.replace(exponentZeros, QStringLiteral("e\\1\\2"));
-            text.replace(mantissaZeros, QStringLiteral("\\1e"));
-            return text;
-        }
-    }
-    return {};
+void showError(const QString& text) {
+    messages::show(text, errorTitle);
 }
 
 // The index of the first selected server button, or nothing when none is selected.
@@ -62,110 +35,90 @@ std::optional<int> selectedServer(const OptionsWindow& window) {
     return std::nullopt;
 }
 
+constexpr DialogField fieldAt(int i) {
+    return static_cast<DialogField>(i);
+}
+
 } // namespace
 
 void OptionsFormHelper::SetSearchParameters(OptionsFormVirus* owningForm, bool singleSpectrum, bool ddeData,
                                             bool needGuessChargeState) {
     m_owningForm = owningForm;
-    m_singleSpectrum = singleSpectrum;
-    m_ddeData = ddeData;
-    m_needGuessChargeState = needGuessChargeState;
+    m_flags = {
+        .singleSpectrum = singleSpectrum, .ddeData = ddeData, .needGuessChargeState = needGuessChargeState};
 }
 
 void OptionsFormHelper::SetupDialogItems() {
-    try {
-        loadControls();
-    } catch (const AutomationError& error) {
-        messages::show(error.description(), errorTitle);
-    }
-}
-
-void OptionsFormHelper::loadControls() {
-    OptionsWindow& window = m_owningForm->controls();
-    ostrand::ProcessingParameters params;
-    try {
-        params.SetInfoFromRegistry();
-    } catch (const AutomationError&) {
-        params.SetToFactoryDefault();
-        messages::show(
-            QStringLiteral("Could not read options from the settings file %1 - default values will be "
-                           "used.")
-                .arg(registry::hiveFilePath(registry::Hive::CurrentUser)),
-            errorTitle);
-    }
-    for (std::int16_t i = 0; i < 5; ++i)
-        window.CheckBox_Charge[static_cast<std::size_t>(i)]->setChecked(
-            params.getDefaultChargeStates(i + 1) != 0);
-    window.LimitChargeCheck->setChecked(params.getDiscardHighCharges() != 0);
-    window.CheckDDESurveyAutoDetermineCharge->setChecked(params.getDDEAutoDetermineCharge() != 0);
-
-    window.TextMSMSAveNeedXPeaks->setText(QString::number(params.getMSMSAveNeedXPeaks()));
-    window.TextMSMSAvePrecusorTol->setText(automation::numberText(params.getMSMSAvePrecursorTol()));
-    window.TextMSMSAveMaxCycBetween->setText(QString::number(params.getMSMSAveMaxCycBetween()));
-    window.TextMSMSAveMinCyclesPerGp->setText(QString::number(params.getMSMSAveMinCyclesPerGp()));
-    window.TextRemoveNearParent->setText(automation::numberText(params.getRemoveNearParent()));
-
-    window.LocalSorvexWebServerURL->setText(ReadSetting(SettingsKey, QStringLiteral("SorvexURL"), {}));
-    window.ProteinProspectorWebServerURL->setText(
-        ReadSetting(SettingsKey, QStringLiteral("ProteinProspectorURL"), {}));
-
-    const std::int32_t location = SorvexWebSearch().GetWebSearchLocation();
-    if (location < 0 || location >= static_cast<std::int32_t>(window.Radio_WebServer.size()))
-        throw AutomationError::standard(automation::SubscriptOutOfRange);
-    window.Radio_WebServer[static_cast<std::size_t>(location)]->setChecked(true);
-
-    window.CheckMSMSCentroidEnable->setChecked(params.getMSMSCentroidEnable() != 0);
-
-    const bool inPercent = params.getMSMSThresholdInPercent();
-    const double threshold = params.getMSMSThresholdPerc();
-    window.TextMSMSThreshold->setText(inPercent ? automation::numberText(threshold)
-                                                : absoluteThresholdText(threshold));
-    window.MSMSThresholdCombo->setCurrentIndex(inPercent ? 1 : 0);
-
-    window.CheckReportMSMSPeakArea->setChecked(params.getMSMSReportPeakArea() != 0);
-    window.CheckDeisotopeMSMS->setChecked(params.getMSMSDeisotope() != 0);
-    window.CheckITraq->setChecked(params.getITraq() != 0);
-    window.CheckUseOldQueryTitles->setChecked(params.getUseOldQueryTitles() != 0);
-
-    EnableOrDisableDialogItems();
+    m_model = OptionsModel();
+    m_model.setDataFlags(m_flags);
+    if (m_model.load([] { return SorvexWebSearch().GetWebSearchLocation(); }, showError))
+        applyEnableRules();
+    showModel();
 }
 
 void OptionsFormHelper::EnableOrDisableDialogItems() {
-    OptionsWindow& window = m_owningForm->controls();
-    SetFrameEnabled(*window.PrecursorChargeGroup, !m_singleSpectrum);
-    if (window.LimitChargeCheck->isChecked()) {
-        // Charges of 5+ and more are discarded, so no precursor may be assumed to have one.
-        for (std::size_t i = 4; i < window.CheckBox_Charge.size(); ++i) {
-            window.CheckBox_Charge[i]->setEnabled(false);
-            window.CheckBox_Charge[i]->setChecked(false);
-        }
-    }
-    SetFrameEnabled(*window.DDESurveyParamsFrame, m_needGuessChargeState && m_ddeData && !m_singleSpectrum);
-    SetFrameEnabled(*window.MSMSAveragingFrame, m_ddeData && !m_singleSpectrum);
-    // The batch search client disables the server frame itself and keeps it so.
-    if (!RegistryFuncs::UseParamStore()) {
-        const bool installedHere = SorvexWebSearch().IsLocalSorvexInstalled();
-        window.Radio_WebServer[0]->setEnabled(installedHere);
-        window.Radio_WebServer[0]->setToolTip(OptionsWindow::localServerToolTip(installedHere));
-        if (const auto k = selectedServer(window)) {
-            window.LocalSorvexWebServerURL->setEnabled(*k == 1);
-            window.ProteinProspectorWebServerURL->setEnabled(*k == 3);
-            window.SetSorvexDefaultParams->setEnabled(*k != 3);
-        }
-    }
-    SetFrameEnabled(*window.MSMSProcessingFrame, !m_singleSpectrum);
-    if (!m_singleSpectrum) {
-        const bool centroid = window.CheckMSMSCentroidEnable->isChecked();
-        window.CheckDeisotopeMSMS->setEnabled(centroid);
-        window.CheckReportMSMSPeakArea->setEnabled(centroid);
-        window.CheckITraq->setEnabled(centroid && window.CheckDeisotopeMSMS->isChecked());
-    }
+    readControls();
+    applyEnableRules();
+    showModel();
 }
 
-void OptionsFormHelper::SetFrameEnabled(QGroupBox& frame, bool enable) {
-    for (QWidget* control : frame.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        control->setEnabled(enable);
-    frame.setEnabled(enable);
+void OptionsFormHelper::applyEnableRules() {
+    // The batch search client disables the server frame itself and keeps it so.
+    std::optional<bool> installedHere;
+    if (!RegistryFuncs::UseParamStore()) {
+        installedHere = SorvexWebSearch().IsLocalSorvexInstalled();
+        m_owningForm->controls().Radio_WebServer[0]->setToolTip(
+            OptionsWindow::localServerToolTip(*installedHere));
+    }
+    m_model.applyEnableRules(installedHere);
+}
+
+void OptionsFormHelper::DisableServerFrameControls() {
+    readControls();
+    m_model.disableServerFrameControls();
+    showModel();
+}
+
+void OptionsFormHelper::showModel() {
+    OptionsWindow& window = m_owningForm->controls();
+    for (const auto frame :
+         {OptionsModel::Frame::Other, OptionsModel::Frame::Charges, OptionsModel::Frame::Averaging,
+          OptionsModel::Frame::Processing, OptionsModel::Frame::Survey, OptionsModel::Frame::Server})
+        window.frameBox(frame)->setEnabled(m_model.isFrameEnabled(frame));
+    for (int i = 0; i < ostrand::dialogFieldCount; ++i) {
+        const DialogField field = fieldAt(i);
+        if (QCheckBox* box = window.checkBox(field)) {
+            box->setChecked(m_model.isChecked(field));
+            box->setEnabled(m_model.isOwnEnabled(field));
+        } else if (QLineEdit* textBox = window.textBox(field)) {
+            // An unchanged text keeps the cursor and selection where the user left them.
+            if (textBox->text() != m_model.text(field))
+                textBox->setText(m_model.text(field));
+            textBox->setEnabled(m_model.isOwnEnabled(field));
+        }
+    }
+    window.MSMSThresholdCombo->setCurrentIndex(m_model.isChecked(DialogField::ThresholdInPercent) ? 1 : 0);
+    window.MSMSThresholdCombo->setEnabled(m_model.isOwnEnabled(DialogField::ThresholdInPercent));
+    if (const auto k = m_model.server())
+        window.Radio_WebServer[static_cast<std::size_t>(*k)]->setChecked(true);
+    for (std::size_t k = 0; k < window.Radio_WebServer.size(); ++k)
+        window.Radio_WebServer[k]->setEnabled(m_model.isServerButtonEnabled(static_cast<int>(k)));
+    window.SearchFileLocation->setEnabled(m_model.isSearchFileButtonEnabled());
+    window.SetSorvexDefaultParams->setEnabled(m_model.isDefaultsButtonEnabled());
+}
+
+void OptionsFormHelper::readControls() {
+    const OptionsWindow& window = m_owningForm->controls();
+    for (int i = 0; i < ostrand::dialogFieldCount; ++i) {
+        const DialogField field = fieldAt(i);
+        if (const QCheckBox* box = window.checkBox(field))
+            m_model.setChecked(field, box->isChecked());
+        else if (const QLineEdit* textBox = window.textBox(field))
+            m_model.setText(field, textBox->text());
+    }
+    m_model.setText(DialogField::ThresholdInPercent,
+                    QString::number(window.MSMSThresholdCombo->currentIndex()));
+    m_model.setServer(selectedServer(window));
 }
 
 void OptionsFormHelper::SetSorvexDefaultParams() {
@@ -174,8 +127,8 @@ void OptionsFormHelper::SetSorvexDefaultParams() {
         const int location = selectedServer(window).value_or(4);
         // The dialog stays open beside the browser window.
         SorvexWebSearch().OpenSorvexOptionsPage(location, window.LocalSorvexWebServerURL->text());
-    } catch (const AutomationError& error) {
-        messages::show(error.description(), errorTitle);
+    } catch (const errors::NumberedError& error) {
+        showError(error.description());
     }
 }
 
@@ -185,86 +138,17 @@ void OptionsFormHelper::SetSearchFileLocation() {
 }
 
 void OptionsFormHelper::ValidateAndSaveDialogItems() {
-    try {
-        ValidateDialogItems();
-        SaveDialogItems();
-        m_owningForm->Close();
-    } catch (const AutomationError& error) {
-        messages::show(error.description(), errorTitle);
+    readControls();
+    if (const auto refusal = m_model.validate()) {
+        // The user is put back on the field, its text selected for retyping.
+        if (refusal->field) {
+            QLineEdit* box = m_owningForm->controls().textBox(*refusal->field);
+            box->setFocus();
+            box->selectAll();
+        }
+        showError(refusal->message);
+        return;
     }
-}
-
-void OptionsFormHelper::ValidateDialogItems() {
-    OptionsWindow& window = m_owningForm->controls();
-    // The limits are those every other way of handing parameters to an export is checked by.
-    const auto wholeNumber = [](QLineEdit& box, const char* name) {
-        const ostrand::ParameterRange& range = ostrand::parameterRange(QLatin1String(name));
-        MNumberUtils::GetIntegerFromTextBox(box, static_cast<std::int16_t>(range.lowest),
-                                            static_cast<std::int16_t>(range.highest));
-    };
-    const auto number = [](QLineEdit& box, const char* name) {
-        const ostrand::ParameterRange& range = ostrand::parameterRange(QLatin1String(name));
-        MNumberUtils::GetNumberFromTextBox(box, range.lowest, range.highest);
-    };
-    if (window.MSMSAveragingFrame->isEnabled()) {
-        wholeNumber(*window.TextMSMSAveNeedXPeaks, "MSMSAveNeedXPeaks");
-        number(*window.TextMSMSAvePrecusorTol, "MSMSAvePrecursorTol");
-        number(*window.TextMSMSAveMaxCycBetween, "MSMSAveMaxCycBetween");
-        wholeNumber(*window.TextMSMSAveMinCyclesPerGp, "MSMSAveMinCyclesPerGroup");
-        wholeNumber(*window.TextRemoveNearParent, "RemoveNearParent");
-    }
-    if (window.LocalSorvexWebServerURL->text().isEmpty() && window.Radio_WebServer[1]->isChecked())
-        throw AutomationError::system(QStringLiteral("You must specify the local Sorvex intranet site."));
-    if (window.ProteinProspectorWebServerURL->text().isEmpty() && window.Radio_WebServer[3]->isChecked())
-        throw AutomationError::system(QStringLiteral("You must specify the Protein Prospector site."));
-    if (window.TextMSMSThreshold->isEnabled()) {
-        if (window.MSMSThresholdCombo->currentIndex() != 0)
-            MNumberUtils::GetNumberFromTextBox(*window.TextMSMSThreshold, 0,
-                                               ostrand::highestThresholdPercent);
-        else
-            number(*window.TextMSMSThreshold, "MSMSThreshold");
-    }
-}
-
-void OptionsFormHelper::SaveDialogItems() {
-    OptionsWindow& window = m_owningForm->controls();
-    const auto write = [](const char* name, const QString& text) {
-        WriteSetting(SettingsKey, QString::fromLatin1(name), text);
-    };
-    if (window.PrecursorChargeGroup->isEnabled()) {
-        for (std::size_t i = 0; i < window.CheckBox_Charge.size(); ++i)
-            WriteSetting(SettingsKey, QStringLiteral("strDefaultChargeState%1").arg(i + 1),
-                         checkState(*window.CheckBox_Charge[i]));
-        write("strDiscardHighChargeStates", checkState(*window.LimitChargeCheck));
-    }
-    if (window.DDESurveyParamsFrame->isEnabled())
-        write("DDEAutoDetermineCharge", checkState(*window.CheckDDESurveyAutoDetermineCharge));
-    if (window.MSMSAveragingFrame->isEnabled()) {
-        write("MSMSAveNeedXPeaks", window.TextMSMSAveNeedXPeaks->text());
-        write("MSMSAvePrecursorTol", window.TextMSMSAvePrecusorTol->text());
-        write("MSMSAveMaxCycBetween", window.TextMSMSAveMaxCycBetween->text());
-        write("MSMSAveMinCyclesPerGroup", window.TextMSMSAveMinCyclesPerGp->text());
-        write("RemoveNearParent", window.TextRemoveNearParent->text());
-    }
-    if (const auto k = selectedServer(window)) {
-        write("SorvexURLOption", QString::number(*k));
-        // The address of a choice not selected keeps its stored value.
-        if (*k == 1)
-            write("SorvexURL", window.LocalSorvexWebServerURL->text());
-        if (*k == 3)
-            write("ProteinProspectorURL", window.ProteinProspectorWebServerURL->text());
-    }
-    if (window.TextMSMSThreshold->isEnabled()) {
-        write("MSMSThreshold", window.TextMSMSThreshold->text());
-        write("MSMSThresholdInPercent", QString::number(window.MSMSThresholdCombo->currentIndex()));
-    }
-    if (window.CheckMSMSCentroidEnable->isEnabled())
-        write("MSMSCentroidEnable", checkState(*window.CheckMSMSCentroidEnable));
-    if (window.CheckMSMSCentroidEnable->isEnabled() && window.CheckMSMSCentroidEnable->isChecked()) {
-        write("MSMSDeisotope", checkState(*window.CheckDeisotopeMSMS));
-        write("MSMSReportPeakArea", checkState(*window.CheckReportMSMSPeakArea));
-        if (window.CheckDeisotopeMSMS->isEnabled() && window.CheckDeisotopeMSMS->isChecked())
-            write("iTraq", checkState(*window.CheckITraq));
-    }
-    write("UseOldQueryTitles", checkState(*window.CheckUseOldQueryTitles));
+    m_model.save();
+    m_owningForm->Close();
 }

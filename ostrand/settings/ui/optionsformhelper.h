@@ -1,10 +1,11 @@
 #pragma once
-// The logic of the options dialog: fills its controls from the processing parameters and the
-// settings store, enables what applies to the data at hand, validates the fields in a fixed
-// order and saves exactly the values of the enabled controls through the settings store.
+// The options dialog's controls bound to the options model: the controls show the model's
+// fields and enabled states, and every click that matters and the OK button hand the controls'
+// values back to the model, whose rules decide what is enabled, what OK refuses and what it saves.
+
+#include "settings/optionsmodel.h"
 
 class OptionsFormVirus;
-class QGroupBox;
 
 class OptionsFormHelper {
 public:
@@ -25,16 +26,16 @@ public:
     void SetSearchFileLocation();
     // Validates, saves and closes; on the first invalid field it says why and leaves the window open.
     void ValidateAndSaveDialogItems();
+    // Disables every control placed directly in the frame with the search server choice.
+    void DisableServerFrameControls();
 
 private:
-    // Raises an error with the user's message on the first invalid field.
-    void ValidateDialogItems();
-    void SaveDialogItems();
-    void SetFrameEnabled(QGroupBox& frame, bool enable);
-    void loadControls();
+    void applyEnableRules();
+    // The model's fields and enabled states onto the controls, and the controls' values back.
+    void showModel();
+    void readControls();
 
     OptionsFormVirus* m_owningForm;
-    bool m_singleSpectrum = false;
-    bool m_ddeData = false;
-    bool m_needGuessChargeState = false;
+    ostrand::OptionsModel::DataFlags m_flags;
+    ostrand::OptionsModel m_model;
 };

@@ -3,12 +3,11 @@
 #include "optionsformhelper.h"
 #include "optionswindow.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "messages/messageservice.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -58,7 +57,7 @@ OptionsWindow& OptionsFormVirus::controls() {
     if (!QCoreApplication::instance())
         startWidgetApplication();
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        throw automation::AutomationError::system(
+        throw errors::NumberedError::system(
             QStringLiteral("The options dialog needs a program with windows (a widget application), and this "
                            "one has none."));
     auto* window = new OptionsWindow;
@@ -101,11 +100,7 @@ bool OptionsFormVirus::isShown() const {
 }
 
 void OptionsFormVirus::OK_Click() {
-    const bool shown = isShown();
-    controls();
     helper().ValidateAndSaveDialogItems();
-    if (!shown)
-        Unload();
 }
 
 void OptionsFormVirus::Show(QWidget* owner) {
@@ -118,9 +113,8 @@ void OptionsFormVirus::Show(QWidget* owner) {
 }
 
 void OptionsFormVirus::DisableServerFrameControls() {
-    QGroupBox& frame = *controls().Frame4;
-    for (QWidget* control : frame.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        control->setEnabled(false);
+    controls();
+    helper().DisableServerFrameControls();
 }
 
 void OptionsFormVirus::Close(int result) {

@@ -3,8 +3,8 @@
 // object for the whole library, created on first reference. Its controls are loaded (and filled
 // from the settings) the first time anything touches them, and unloaded when the window closes;
 // the window object and its OptionsFormHelper, with the flags that describe the data at hand, live
-// on. The batch search client interface relies on this: it runs the OK step on a window that was
-// never shown, which loads the controls from the settings store and saves them straight back.
+// on. The rules behind the controls are OptionsModel's, which the batch search client's lists run
+// without any window.
 
 #include <QDialog>
 #include <QPointer>
@@ -26,9 +26,7 @@ public:
 
     // Stores the flags that decide which controls are enabled; does not load the controls.
     void SetSearchParameters(bool singleSpectrum, bool ddeData, bool needGuessChargeState);
-    // The OK button: validates, saves and closes, or shows why not and stays open. Called directly
-    // (the window not shown) it loads the controls first; the controls are then unloaded whatever
-    // the outcome, so that the next use reads the settings afresh.
+    // The OK button: validates, saves and closes, or shows why not and stays open.
     void OK_Click();
     // Shows the window modally over `owner` and returns when it has closed.
     void Show(QWidget* owner = nullptr);

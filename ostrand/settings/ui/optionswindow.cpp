@@ -1,5 +1,7 @@
 #include "optionswindow.h"
 
+#include "settings/parametertable.h"
+
 #include "registry/registrykey.h"
 
 #include <QCheckBox>
@@ -12,6 +14,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+using ostrand::DialogField;
+using ostrand::OptionsModel;
+using ostrand::parameterOf;
 
 namespace {
 
@@ -35,10 +41,9 @@ QLabel* label(QGroupBox* container, const QString& caption, const QString& toolT
 
 // Number boxes are as wide as the numbers they take; the URL boxes take the rest of the line. A
 // box's accessible name is what its message calls it when the value is refused.
-QLineEdit* numberBox(QGroupBox* container, const char* name, const QString& fieldName,
-                     const QString& toolTip = {}) {
+QLineEdit* numberBox(QGroupBox* container, const char* name, DialogField field, const QString& toolTip = {}) {
     auto* box = named(new QLineEdit(container), name, toolTip);
-    box->setAccessibleName(fieldName);
+    box->setAccessibleName(OptionsModel::fieldLabel(field));
     box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0.000e+00")) + 12);
     return box;
 }
@@ -117,24 +122,21 @@ void OptionsWindow::createAveraging() {
         frame(this, "MSMSAveragingFrame", QStringLiteral("MS/MS averaging of IDA dependents"),
               QStringLiteral("These parameters are used to 'merge together' cycles from that "
                              "have the same precursor mass and charge state"));
-    const QString toleranceTip =
-        QStringLiteral("MS-MS spectra with the 'same precursor' are summed together. Spectra have the "
-                       "'same precursor' if they are within this tolerance");
+    const QString toleranceTip = parameterOf(DialogField::PrecursorTolerance).help;
     auto* layout = new QGridLayout(MSMSAveragingFrame);
     layout->addWidget(label(MSMSAveragingFrame, QStringLiteral("Max. number cycles between groups")), 0, 0);
-    TextMSMSAveMaxCycBetween = numberBox(MSMSAveragingFrame, "TextMSMSAveMaxCycBetween",
-                                         QStringLiteral("Max. number cycles between groups"));
+    TextMSMSAveMaxCycBetween =
+        numberBox(MSMSAveragingFrame, "TextMSMSAveMaxCycBetween", DialogField::CyclesBetween);
     layout->addWidget(TextMSMSAveMaxCycBetween, 0, 1);
     layout->addWidget(label(MSMSAveragingFrame, QStringLiteral("Min. number cycles per group")), 1, 0);
-    TextMSMSAveMinCyclesPerGp = numberBox(MSMSAveragingFrame, "TextMSMSAveMinCyclesPerGp",
-                                          QStringLiteral("Min. number cycles per group"));
+    TextMSMSAveMinCyclesPerGp =
+        numberBox(MSMSAveragingFrame, "TextMSMSAveMinCyclesPerGp", DialogField::CyclesPerGroup);
     layout->addWidget(TextMSMSAveMinCyclesPerGp, 1, 1);
     layout->addWidget(
         label(MSMSAveragingFrame, QStringLiteral("Precursor mass tolerance for grouping"), toleranceTip), 2,
         0);
-    TextMSMSAvePrecusorTol =
-        numberBox(MSMSAveragingFrame, "TextMSMSAvePrecusorTol",
-                  QStringLiteral("Precursor mass tolerance for grouping, in m/z"), toleranceTip);
+    TextMSMSAvePrecusorTol = numberBox(MSMSAveragingFrame, "TextMSMSAvePrecusorTol",
+                                       DialogField::PrecursorTolerance, toleranceTip);
     layout->addWidget(TextMSMSAvePrecusorTol, 2, 1);
     layout->addWidget(label(MSMSAveragingFrame, QStringLiteral("m/z"), toleranceTip), 2, 2);
     layout->setColumnStretch(0, 1);
@@ -143,9 +145,8 @@ void OptionsWindow::createAveraging() {
 void OptionsWindow::createProcessing() {
     MSMSProcessingFrame = frame(this, "MSMSProcessingFrame", QStringLiteral("MS/MS data processing"));
     QGroupBox* container = MSMSProcessingFrame;
-    CheckMSMSCentroidEnable =
-        named(new QCheckBox(QStringLiteral("Centroid all MS/MS data"), container), "CheckMSMSCentroidEnable",
-              QStringLiteral("Recommended to reduce the amount of peaks produced"));
+    CheckMSMSCentroidEnable = named(new QCheckBox(QStringLiteral("Centroid all MS/MS data"), container),
+                                    "CheckMSMSCentroidEnable", parameterOf(DialogField::Centroid).help);
     CheckDeisotopeMSMS =
         named(new QCheckBox(QStringLiteral("De-isotope MS/MS data"), container), "CheckDeisotopeMSMS");
     CheckITraq = named(new QCheckBox(QStringLiteral("iTRAQ (reporter region not de-isotoped)"), container),
@@ -159,24 +160,21 @@ void OptionsWindow::createProcessing() {
         layout->addWidget(box, row++, 0, 1, 3);
 
     layout->addWidget(label(container, QStringLiteral("Remove peaks if intensity < ")), row, 0);
-    TextMSMSThreshold =
-        numberBox(container, "TextMSMSThreshold", QStringLiteral("Remove peaks if intensity <"));
+    TextMSMSThreshold = numberBox(container, "TextMSMSThreshold", DialogField::Threshold);
     layout->addWidget(TextMSMSThreshold, row, 1);
     MSMSThresholdCombo = named(new QComboBox(container), "MSMSThresholdCombo");
     MSMSThresholdCombo->addItems({QStringLiteral("(absolute)"), QStringLiteral("% of maximum")});
     layout->addWidget(MSMSThresholdCombo, row++, 2);
 
-    const QString peaksTip =
-        QStringLiteral("Significant matches are not possible with only a few peaks. Default value is 10");
+    const QString peaksTip = parameterOf(DialogField::NeedPeaks).help;
     layout->addWidget(label(container, QStringLiteral("Reject spectra if less than "), peaksTip), row, 0);
-    TextMSMSAveNeedXPeaks = numberBox(container, "TextMSMSAveNeedXPeaks",
-                                      QStringLiteral("Reject spectra if less than ... peaks"), peaksTip);
+    TextMSMSAveNeedXPeaks = numberBox(container, "TextMSMSAveNeedXPeaks", DialogField::NeedPeaks, peaksTip);
     layout->addWidget(TextMSMSAveNeedXPeaks, row, 1);
     layout->addWidget(label(container, QStringLiteral("peaks"), peaksTip), row++, 2);
 
     layout->addWidget(label(container, QStringLiteral("Remove peaks within")), row, 0);
     TextRemoveNearParent = numberBox(
-        container, "TextRemoveNearParent", QStringLiteral("Remove peaks within ... Da of precursor m/z"),
+        container, "TextRemoveNearParent", DialogField::NearParent,
         QStringLiteral(
             "Peaks that fall within a window +/- this value will be removed from the sxq file before "
             "searching. Default Value is 0."));
@@ -243,4 +241,73 @@ void OptionsWindow::createWebServer() {
     // Room for a whole server address.
     LocalSorvexWebServerURL->setMinimumWidth(LocalSorvexWebServerURL->fontMetrics().horizontalAdvance(
         QStringLiteral("http://your_server.example.org/sorvex/")));
+}
+
+QCheckBox* OptionsWindow::checkBox(DialogField field) const {
+    switch (field) {
+    case DialogField::Charge1:
+    case DialogField::Charge2:
+    case DialogField::Charge3:
+    case DialogField::Charge4:
+    case DialogField::Charge5:
+        return CheckBox_Charge[static_cast<std::size_t>(field) -
+                               static_cast<std::size_t>(DialogField::Charge1)];
+    case DialogField::DiscardHighCharges:
+        return LimitChargeCheck;
+    case DialogField::SurveyCharge:
+        return CheckDDESurveyAutoDetermineCharge;
+    case DialogField::Centroid:
+        return CheckMSMSCentroidEnable;
+    case DialogField::Deisotope:
+        return CheckDeisotopeMSMS;
+    case DialogField::PeakArea:
+        return CheckReportMSMSPeakArea;
+    case DialogField::ITraq:
+        return CheckITraq;
+    case DialogField::OldTitles:
+        return CheckUseOldQueryTitles;
+    default:
+        return nullptr;
+    }
+}
+
+QLineEdit* OptionsWindow::textBox(DialogField field) const {
+    switch (field) {
+    case DialogField::NeedPeaks:
+        return TextMSMSAveNeedXPeaks;
+    case DialogField::PrecursorTolerance:
+        return TextMSMSAvePrecusorTol;
+    case DialogField::CyclesBetween:
+        return TextMSMSAveMaxCycBetween;
+    case DialogField::CyclesPerGroup:
+        return TextMSMSAveMinCyclesPerGp;
+    case DialogField::NearParent:
+        return TextRemoveNearParent;
+    case DialogField::IntranetAddress:
+        return LocalSorvexWebServerURL;
+    case DialogField::ProspectorAddress:
+        return ProteinProspectorWebServerURL;
+    case DialogField::Threshold:
+        return TextMSMSThreshold;
+    default:
+        return nullptr;
+    }
+}
+
+QGroupBox* OptionsWindow::frameBox(OptionsModel::Frame frame) const {
+    switch (frame) {
+    case OptionsModel::Frame::Other:
+        return Frame1;
+    case OptionsModel::Frame::Charges:
+        return PrecursorChargeGroup;
+    case OptionsModel::Frame::Averaging:
+        return MSMSAveragingFrame;
+    case OptionsModel::Frame::Processing:
+        return MSMSProcessingFrame;
+    case OptionsModel::Frame::Survey:
+        return DDESurveyParamsFrame;
+    case OptionsModel::Frame::Server:
+        break;
+    }
+    return Frame4;
 }

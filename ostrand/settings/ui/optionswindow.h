@@ -1,8 +1,10 @@
 #pragma once
 // The loaded options window "Sorvex Search - Options": its frames and controls, created in the
 // window's order (the order in which the enable rules visit them and the tab order), each named
-// as the window's logic knows it. The window holds no logic; OptionsFormHelper reads and writes
-// the controls.
+// as the window's logic knows it. The window holds no logic: OptionsFormHelper binds the controls
+// to the options model, field by field.
+
+#include "settings/optionsmodel.h"
 
 #include <QDialog>
 
@@ -22,6 +24,12 @@ public:
 
     // The tooltip of "Sorvex on this computer": what it needs, or why it is greyed out.
     static QString localServerToolTip(bool installedHere);
+
+    // The check box or the text box that shows `field`; nullptr when another kind of control does
+    // (the server buttons, the threshold's unit list).
+    QCheckBox* checkBox(ostrand::DialogField field) const;
+    QLineEdit* textBox(ostrand::DialogField field) const;
+    QGroupBox* frameBox(ostrand::OptionsModel::Frame frame) const;
 
     QGroupBox* Frame1;
     QCheckBox* CheckUseOldQueryTitles;

@@ -7,10 +7,10 @@
 #include "shared/mfileutils.h"
 
 #include "appsettings/applicationsettings.h"
-#include "automation/automationerror.h"
-#include "automation/variant.h"
+#include "errors/numberederror.h"
 #include "files/tempfiles.h"
 #include "messages/messageservice.h"
+#include "numbers/numberconversion.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -43,7 +43,7 @@ void writeSetting(const QString& name, const QString& text) {
 
 // The stored choice as a number; a text that is not one raises a type-mismatch error.
 std::int32_t storedChoice() {
-    return automation::Variant(readSetting(OptionValue, QStringLiteral("0"))).toLong();
+    return numbers::textToLong(readSetting(OptionValue, QStringLiteral("0")));
 }
 
 // The file the user picks in the save dialog, pre-filled with the last one picked there.
@@ -176,7 +176,7 @@ void SearchFileLocation::chooseFile() {
             MFileUtils::ChooseFileToSave(*m_commonDialog, FileFilter, m_searchFile->text(), FileDialogTitle);
         if (!chosen.isEmpty())
             m_searchFile->setText(chosen);
-    } catch (const automation::AutomationError& error) {
+    } catch (const errors::NumberedError& error) {
         messages::show(error.description(), QStringLiteral("Error"));
     }
 }

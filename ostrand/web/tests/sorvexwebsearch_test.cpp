@@ -5,8 +5,8 @@
 
 #include "settings/registryfuncs.h"
 
-#include "automation/automationerror.h"
 #include "browser/browsersession.h"
+#include "errors/numberederror.h"
 #include "messages/messagecapture.h"
 #include "registry/registrykey.h"
 #include "standinsearchserver.h"
@@ -26,7 +26,7 @@
 
 namespace {
 
-using automation::AutomationError;
+using errors::NumberedError;
 
 void storeSetting(const char* name, const QString& text) {
     RegistryFuncs::WriteSetting(RegistryFuncs::SettingsKey, QString::fromLatin1(name), text);
@@ -42,7 +42,7 @@ void storeInstalledServer(const QString& url) {
 std::pair<int, QString> errorOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const AutomationError& error) {
+    } catch (const NumberedError& error) {
         return {error.number(), error.description()};
     }
     return {0, {}};
@@ -78,7 +78,7 @@ TEST(SorvexWebSearchAddresses, FollowTheChosenServer) {
     storeSetting("SorvexURLOption", QStringLiteral("1"));
     EXPECT_EQ(search.GetWebSearchLocation(), 1);
     storeSetting("SorvexURLOption", QStringLiteral("one"));
-    EXPECT_EQ(errorOf([&] { search.GetWebSearchLocation(); }).first, automation::TypeMismatch);
+    EXPECT_EQ(errorOf([&] { search.GetWebSearchLocation(); }).first, errors::TypeMismatch);
 
     EXPECT_EQ(search.GetSorvexOptionsURL(0, {}),
               QStringLiteral("http://localhost/sorvex/cgi/form_defaults.pl"));
@@ -129,7 +129,7 @@ protected:
         options.keepOpen = false;
         try {
             window = std::make_shared<browser::BrowserSession>(options);
-        } catch (const AutomationError& error) {
+        } catch (const NumberedError& error) {
             whyNot = QStringLiteral("Chromium cannot run here: ") + error.description();
         }
     }
@@ -252,7 +252,7 @@ TEST_F(SorvexWebSearchInBrowser, FillsTheFormAndUploadsTheQueryFile) {
          {},
          {},
          {},
-         {automation::MemberNotFound,
+         {errors::MemberNotFound,
           QStringLiteral("The first form of the page %1/nofile/cgi/search_form.pl?SEARCH=MIS has no field "
                          "named 'File'.")
               .arg(base)}},

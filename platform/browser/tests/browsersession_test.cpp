@@ -2,7 +2,7 @@
 // browser or driver is missing or broken, and when the window is closed while a form is filled.
 #include "browser/browsersession.h"
 
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "testsupport/coreapplication.h"
 
 #include <QDeadlineTimer>
@@ -17,9 +17,9 @@
 
 namespace {
 
-using automation::AutomationError;
 using browser::BrowserSession;
 using browser::LaunchOptions;
+using errors::NumberedError;
 
 LaunchOptions headless() {
     LaunchOptions options = LaunchOptions::fromEnvironment();
@@ -43,7 +43,7 @@ protected:
 QString errorOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const AutomationError& error) {
+    } catch (const NumberedError& error) {
         return error.description();
     }
     return {};

@@ -1,4 +1,4 @@
-#include "automation/automationerror.h"
+#include "errors/numberederror.h"
 #include "winapi/synthetickeyboard.h"
 
 #include "x11test.h"
@@ -122,8 +122,8 @@ TEST(SyntheticKeyboardWithoutDisplay, RaisesAClearError) {
     try {
         SyntheticKeyboard keyboard;
         ADD_FAILURE() << "no error raised";
-    } catch (const automation::AutomationError& error) {
-        EXPECT_EQ(error.number(), automation::SystemError);
+    } catch (const errors::NumberedError& error) {
+        EXPECT_EQ(error.number(), errors::SystemError);
         EXPECT_EQ(error.description(),
                   QStringLiteral("Cannot type keys: no X display could be opened (DISPLAY is \":65000\")."));
     }

@@ -244,6 +244,35 @@ TEST_F(OstrandExport, PrintParamsShowsTheNormalisedListsOfTheBatchSearchClient) 
     EXPECT_TRUE(edit.err.contains(QStringLiteral("needs a display"))) << edit.err.toStdString();
 }
 
+// The batch search client's lists need neither the script library nor a window system: the dynamic
+// loader, asked to list every library it maps, names neither while the program prints the lists or
+// exports with them.
+TEST_F(OstrandExport, ParameterListsLoadNoScriptLibraryNorWindowSystem) {
+    struct Case {
+        QStringList arguments;
+        QString out;
+    };
+    const QStringList lists = {QStringLiteral("--keys"), QStringLiteral("MSMSAveNeedXPeaks,"),
+                               QStringLiteral("--values"), QStringLiteral("20,")};
+    const Case cases[] = {
+        {QStringList{QStringLiteral("--print-params")} + lists, QStringLiteral("\n1,1,1,0,0,1,1,20,")},
+        {QStringList{dataPath(), QStringLiteral("-o"), outputPath(QStringLiteral("lists.sxq"))} + lists,
+         QStringLiteral(" spectra written to ")},
+    };
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const auto run = runProgram(c.arguments, environment);
+        EXPECT_EQ(run.exitCode, ExitOk);
+        EXPECT_TRUE(run.out.contains(c.out)) << run.out.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("file=libQt6Core.so")))
+            << "the loader lists what it maps";
+        for (const char* library : {"libostrand.so", "libQt6Widgets.so", "libQt6Gui.so"})
+            EXPECT_FALSE(run.err.contains(QLatin1String(library))) << library;
+    }
+}
+
 TEST_F(OstrandExport, SurveyExportWritesAFingerprintOfOneExperiment) {
     const QString output = outputPath(QStringLiteral("pmf.txt"));
     const auto whole = runProgram({dataPath(), QStringLiteral("--survey"), QStringLiteral("-o"), output});

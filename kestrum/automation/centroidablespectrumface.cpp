@@ -1,6 +1,6 @@
-#include "hostspectrum.h"
+#include "centroidablespectrumface.h"
 
-#include "veskfileobject.h"
+#include "veskfileface.h"
 
 #include "kestrum/filespectrum.h"
 
@@ -13,12 +13,12 @@ namespace {
 using Spectrum = kestrum::CentroidableSpectrum;
 
 // A member that reads the spectrum with no arguments.
-template <typename Read> automation::DispatchTable<HostSpectrum>::Handler reading(Read read) {
-    return [read](HostSpectrum& self, Arguments&) { return Variant(read(*self.spectrum())); };
+template <typename Read> automation::DispatchTable<CentroidableSpectrumFace>::Handler reading(Read read) {
+    return [read](CentroidableSpectrumFace& self, Arguments&) { return Variant(read(*self.spectrum())); };
 }
 
 // Loading from a file is what a FileSpectrum adds; other spectra do not support it.
-kestrum::FileSpectrum& fileSpectrum(HostSpectrum& self) {
+kestrum::FileSpectrum& fileSpectrum(CentroidableSpectrumFace& self) {
     auto* loaded = dynamic_cast<kestrum::FileSpectrum*>(self.spectrum().get());
     if (!loaded)
         throw automation::AutomationError::standard(automation::MemberNotFound);
@@ -27,11 +27,11 @@ kestrum::FileSpectrum& fileSpectrum(HostSpectrum& self) {
 
 } // namespace
 
-HostSpectrum::HostSpectrum(std::shared_ptr<kestrum::CentroidableSpectrum> spectrum)
+CentroidableSpectrumFace::CentroidableSpectrumFace(std::shared_ptr<kestrum::CentroidableSpectrum> spectrum)
     : m_spectrum(std::move(spectrum)) {}
 
-const automation::DispatchTable<HostSpectrum>& HostSpectrum::dispatchTable() {
-    using H = HostSpectrum;
+const automation::DispatchTable<CentroidableSpectrumFace>& CentroidableSpectrumFace::dispatchTable() {
+    using H = CentroidableSpectrumFace;
     static const auto table =
         automation::DispatchTable<H>()
             .method(QStringLiteral("PointCount"), reading([](const Spectrum& s) { return s.PointCount(); }))
@@ -66,7 +66,7 @@ const automation::DispatchTable<HostSpectrum>& HostSpectrum::dispatchTable() {
             .method(QStringLiteral("CopySpectrum"),
                     [](H& self, Arguments&) {
                         return Variant(std::static_pointer_cast<automation::Dispatch>(
-                            std::make_shared<HostSpectrum>(self.spectrum()->CopySpectrum())));
+                            std::make_shared<CentroidableSpectrumFace>(self.spectrum()->CopySpectrum())));
                     })
             // PointAt(index, mz, intensity): the point's values come back in the two arguments.
             .method(QStringLiteral("PointAt"),
@@ -94,7 +94,7 @@ const automation::DispatchTable<HostSpectrum>& HostSpectrum::dispatchTable() {
                     [](H& self, Arguments&) {
                         const auto& file = self.spectrum()->origin().file;
                         return Variant(file ? std::static_pointer_cast<automation::Dispatch>(
-                                                  std::make_shared<VeskFileObject>(file))
+                                                  std::make_shared<VeskFileFace>(file))
                                             : std::shared_ptr<automation::Dispatch>());
                     })
             .method(QStringLiteral("GetSampleNumber"),

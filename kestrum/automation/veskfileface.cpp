@@ -1,4 +1,4 @@
-#include "veskfileobject.h"
+#include "veskfileface.h"
 
 #include "kestrum/veskfile.h"
 
@@ -6,8 +6,8 @@ using automation::argumentAt;
 using automation::Arguments;
 using automation::Variant;
 
-const automation::DispatchTable<VeskFileObject>& VeskFileObject::dispatchTable() {
-    using V = VeskFileObject;
+const automation::DispatchTable<VeskFileFace>& VeskFileFace::dispatchTable() {
+    using V = VeskFileFace;
     // Samples count from 1; periods, experiments and cycles from 0; times are seconds.
     const auto index = [](Arguments& args, std::size_t at) { return int{argumentAt(args, at).toLong()}; };
     static const auto table =
@@ -49,13 +49,13 @@ const automation::DispatchTable<VeskFileObject>& VeskFileObject::dispatchTable()
     return table;
 }
 
-const automation::DispatchTable<VeskFileOpenerObject>& VeskFileOpenerObject::dispatchTable() {
-    static const auto table = automation::DispatchTable<VeskFileOpenerObject>().method(
-        QStringLiteral("OpenVeskFile"), [](VeskFileOpenerObject&, Arguments& args) {
+const automation::DispatchTable<VeskFileOpenerFace>& VeskFileOpenerFace::dispatchTable() {
+    static const auto table = automation::DispatchTable<VeskFileOpenerFace>().method(
+        QStringLiteral("OpenVeskFile"), [](VeskFileOpenerFace&, Arguments& args) {
             auto file = kestrum::VeskFileOpener().OpenVeskFile(argumentAt(args, 0).toString(),
                                                                argumentAt(args, 1).toLong());
             return Variant(std::static_pointer_cast<automation::Dispatch>(
-                std::make_shared<VeskFileObject>(std::move(file))));
+                std::make_shared<VeskFileFace>(std::move(file))));
         });
     return table;
 }

@@ -12,12 +12,12 @@ namespace kestrum {
 class VeskFile;
 }
 
-class KESTRUM_AUTOMATION_EXPORT VeskFileObject : public automation::DispatchObject<VeskFileObject> {
+class KESTRUM_AUTOMATION_EXPORT VeskFileFace : public automation::DispatchObject<VeskFileFace> {
 public:
     static QString staticClassName() { return QStringLiteral("VeskFile"); }
-    static const automation::DispatchTable<VeskFileObject>& dispatchTable();
+    static const automation::DispatchTable<VeskFileFace>& dispatchTable();
 
-    explicit VeskFileObject(std::shared_ptr<kestrum::VeskFile> file) : m_file(std::move(file)) {}
+    explicit VeskFileFace(std::shared_ptr<kestrum::VeskFile> file) : m_file(std::move(file)) {}
 
     const std::shared_ptr<kestrum::VeskFile>& file() const { return m_file; }
 
@@ -26,9 +26,8 @@ private:
 };
 
 // Opens Vesk files for late-bound callers: OpenVeskFile(path, sample) gives a VeskFile object.
-class KESTRUM_AUTOMATION_EXPORT VeskFileOpenerObject
-    : public automation::DispatchObject<VeskFileOpenerObject> {
+class KESTRUM_AUTOMATION_EXPORT VeskFileOpenerFace : public automation::DispatchObject<VeskFileOpenerFace> {
 public:
     static QString staticClassName() { return QStringLiteral("VeskFileOpener"); }
-    static const automation::DispatchTable<VeskFileOpenerObject>& dispatchTable();
+    static const automation::DispatchTable<VeskFileOpenerFace>& dispatchTable();
 };

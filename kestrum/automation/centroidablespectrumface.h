@@ -14,12 +14,13 @@ namespace kestrum {
 class CentroidableSpectrum;
 }
 
-class KESTRUM_AUTOMATION_EXPORT HostSpectrum : public automation::DispatchObject<HostSpectrum> {
+class KESTRUM_AUTOMATION_EXPORT CentroidableSpectrumFace
+    : public automation::DispatchObject<CentroidableSpectrumFace> {
 public:
     static QString staticClassName() { return QStringLiteral("CentroidableSpectrum"); }
-    static const automation::DispatchTable<HostSpectrum>& dispatchTable();
+    static const automation::DispatchTable<CentroidableSpectrumFace>& dispatchTable();
 
-    explicit HostSpectrum(std::shared_ptr<kestrum::CentroidableSpectrum> spectrum);
+    explicit CentroidableSpectrumFace(std::shared_ptr<kestrum::CentroidableSpectrum> spectrum);
 
     const std::shared_ptr<kestrum::CentroidableSpectrum>& spectrum() const { return m_spectrum; }
 

@@ -12,6 +12,7 @@
 #include "modaldriver.h"
 #include "standinsearchserver.h"
 
+#include "automation/classregistry.h"
 #include "automation/dispatch.h"
 #include "kestrum/centroidablespectrum.h"
 #include "kestrum/scantype.h"
@@ -27,6 +28,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -62,9 +64,13 @@ void setSetting(const QString& name, const QString& value) {
     ASSERT_EQ(key->setValue(name, value), registry::NoError);
 }
 
-QString readText(const QString& path) {
+QByteArray readBytes(const QString& path) {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString readText(const QString& path) {
+    return QString::fromLatin1(readBytes(path));
 }
 
 // The cycles (from 0) named by the titles of the query blocks in a query file.
@@ -138,12 +144,7 @@ protected:
         messages = std::make_unique<messages::MessageCapture>();
         queryFile = folder->filePath(QStringLiteral("query.sxq"));
         QFile::remove(queryFile);
-        setSetting(QStringLiteral("FileLocationOption"), QStringLiteral("1"));
-        setSetting(QStringLiteral("FileLocationFile"), queryFile);
-        if (server->isRunning()) {
-            setSetting(QStringLiteral("SorvexURLOption"), QStringLiteral("1"));
-            setSetting(QStringLiteral("SorvexURL"), server->baseUrl() + QStringLiteral("/sorvex"));
-        }
+        storeSearchSettings();
         viewer = std::make_unique<host::ViewerWindow>();
         viewer->resize(1000, 720);
         viewer->show();
@@ -152,6 +153,16 @@ protected:
     void TearDown() override {
         viewer.reset();
         messages.reset();
+    }
+
+    // The settings a search starts from: the query file at a fixed place, the stand-in server's form.
+    void storeSearchSettings() const {
+        setSetting(QStringLiteral("FileLocationOption"), QStringLiteral("1"));
+        setSetting(QStringLiteral("FileLocationFile"), queryFile);
+        if (server->isRunning()) {
+            setSetting(QStringLiteral("SorvexURLOption"), QStringLiteral("1"));
+            setSetting(QStringLiteral("SorvexURL"), server->baseUrl() + QStringLiteral("/sorvex"));
+        }
     }
 
     // Runs the script on the viewer's active pane, or on `window` when one is given; `inDialog`
@@ -462,9 +473,11 @@ TEST_F(ViewerSearch, SearchesThatEndOtherwiseAndTheSearchOfEverySample) {
              setSetting(QStringLiteral("MSMSThreshold"), QStringLiteral("1E+15"));
          },
          {{QStringLiteral("Sorvex Export"),
-           QStringLiteral("Sorry, there were no valid MS/MS spectra in this data.")}},
+           QStringLiteral("Sorry, there were no valid MS/MS spectra in this data.\n\nNo query file was "
+                          "written to %1.")
+               .arg(queryFile)}},
          false,
-         true},
+         false},
         {"prompt for the query file cancelled",
          acquisition,
          false,
@@ -486,10 +499,7 @@ TEST_F(ViewerSearch, SearchesThatEndOtherwiseAndTheSearchOfEverySample) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         testsupport::PrivateSettingsFolder settings;
-        setSetting(QStringLiteral("FileLocationOption"), QStringLiteral("1"));
-        setSetting(QStringLiteral("FileLocationFile"), queryFile);
-        setSetting(QStringLiteral("SorvexURLOption"), QStringLiteral("1"));
-        setSetting(QStringLiteral("SorvexURL"), server->baseUrl() + QStringLiteral("/sorvex"));
+        storeSearchSettings();
         c.prepare();
         QFile::remove(queryFile);
         messages.reset();
@@ -538,53 +548,166 @@ TEST_F(ViewerSearch, WithoutAGraphWindowTheScriptSaysSoAndShowsNoDialog) {
                    QStringLiteral("A graph window must be active. Open an acquisition first.")}}));
 }
 
-// Cancel, and closing the window, both stop a running export: no message, no search form, and
-// the file holds what was written up to then.
-TEST_F(ViewerSearch, CancelOrClosingTheWindowStopsALongExport) {
+// The query of sample 1 as the batch search client writes it through the public classes of the
+// library: the two header lines, then what the exporter appends.
+QByteArray lateBoundQuery(const QString& data, const QString& path) {
+    const auto create = [](const char* name) {
+        return automation::ClassRegistry::instance().create(QStringLiteral("SorvexForBrenlow.") +
+                                                            QLatin1String(name));
+    };
+    const auto exporter = create("MExportMSMSToSorvex");
+    const auto buffer = exporter->call(QStringLiteral("GetQueryStringHelper")).toObject();
+    automation::Arguments name{path};
+    buffer->call(QStringLiteral("SetFilename"), name);
+    for (const char* line : {"SEARCH=MIS", "REPTYPE=Peptide"}) {
+        automation::Arguments text{QString::fromLatin1(line)};
+        buffer->call(QStringLiteral("AppendLine"), text);
+    }
+    automation::Arguments args{data,
+                               std::int32_t{1},
+                               create("ProcessingParameters"),
+                               automation::Variant(),
+                               std::int32_t{-1},
+                               std::int32_t{-1},
+                               automation::Variant()};
+    exporter->call(QStringLiteral("DoExportRange"), args);
+    buffer->call(QStringLiteral("CloseFile"));
+    return readBytes(path);
+}
+
+// A good query file from an earlier search sits at the fixed location. A search that ends without
+// a query to search, however it ends (Cancel, closing the window, nothing found, an error), leaves
+// it exactly as it was and says so; only a completed search replaces it, with the bytes the public
+// classes write.
+TEST_F(ViewerSearch, OnlyACompletedSearchReplacesTheEarlierQueryFile) {
     kestrum::simulation::GenerationOptions options;
     options.outputPath = folder->filePath(QStringLiteral("long.vesk"));
     options.minutes = 6;
     options.seed = 5;
     const QString longRun = kestrum::simulation::generateAcquisition(options).acquisitionPath;
-    ASSERT_TRUE(viewer->openFile(longRun));
+    const QString damaged = folder->filePath(QStringLiteral("damaged.vesk"));
+    QFile::remove(damaged);
+    ASSERT_TRUE(QFile::copy(acquisition, damaged));
+    const QByteArray earlier = QByteArrayLiteral(
+        "SEARCH=MIS\r\nREPTYPE=Peptide\r\nBEGIN IONS\r\nPEPMASS=512.27\r\nCHARGE=2+\r\nTITLE=earlier\r\n"
+        "175.119 120\r\n288.2031 80\r\nEND IONS\r\n\r\n");
+    const QString kept = QStringLiteral("\n\nThe earlier query file %1 was left unchanged.").arg(queryFile);
 
-    for (const bool closeWindow : {false, true}) {
-        QFile::remove(queryFile);
-        int progressWhenStopped = 0;
-        int progressMaximum = 0;
+    enum class Ending { Completes, Cancel, CloseWindow, NothingFound, DataDamaged };
+    struct Case {
+        const char* what;
+        QString file;
+        Ending ending;
+        messages::ShownMessage shown; // its text ends so; none when the title is empty
+    };
+    std::vector<Case> cases{
+        {"Cancel pressed",
+         longRun,
+         Ending::Cancel,
+         {QStringLiteral("Sorvex Export"), QStringLiteral("The search was cancelled.") + kept}},
+        {"window closed",
+         longRun,
+         Ending::CloseWindow,
+         {QStringLiteral("Sorvex Export"), QStringLiteral("The search was cancelled.") + kept}},
+        {"nothing to search",
+         acquisition,
+         Ending::NothingFound,
+         {QStringLiteral("Sorvex Export"),
+          QStringLiteral("Sorry, there were no valid MS/MS spectra in this data.") + kept}},
+        {"acquisition damaged under the search",
+         damaged,
+         Ending::DataDamaged,
+         {QStringLiteral("Error"), kept}},
+    };
+    // A completed search ends at the search form, which needs the stand-in server and Chromium.
+    if (whyNoSearchForm.isEmpty())
+        cases.push_back({"completed", acquisition, Ending::Completes, {}});
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::PrivateSettingsFolder settings;
+        storeSearchSettings();
+        if (c.ending == Ending::NothingFound) {
+            setSetting(QStringLiteral("MSMSThresholdInPercent"), QStringLiteral("0"));
+            setSetting(QStringLiteral("MSMSThreshold"), QStringLiteral("1E+15"));
+        }
+        {
+            QFile file(queryFile);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(earlier) > 0);
+        }
+        // The capture of the case before goes first, so that this one restores the message boxes.
+        messages.reset();
+        messages = std::make_unique<messages::MessageCapture>();
+        messages::ShownMessage boxShown;
+        const QStringList pagesBefore = server->pagesServed();
+        ASSERT_TRUE(viewer->openFile(c.file));
+        viewer->activatePane(viewer->chromatogramPane());
+
         runScript([&](QWidget* dialog) {
             auto* progress = child<QProgressBar>(dialog, QStringLiteral("ProgressBar1"));
+            auto* cancel = child<QAbstractButton>(dialog, QStringLiteral("CancelButton"));
+            if (c.ending == Ending::DataDamaged) {
+                QFile data(damaged);
+                ASSERT_TRUE(data.open(QIODevice::WriteOnly | QIODevice::Truncate));
+                data.write("not an acquisition any more");
+            }
             // Once the export is under way, stop it the way the user chooses.
+            const bool stops = c.ending == Ending::Cancel || c.ending == Ending::CloseWindow;
             QTimer* poll = new QTimer(dialog);
-            QObject::connect(poll, &QTimer::timeout, dialog, [=, &progressWhenStopped, &progressMaximum] {
+            QObject::connect(poll, &QTimer::timeout, dialog, [&, dialog, progress, cancel, poll] {
                 // Cancel waits for a fifth of the export, so that the picture shows the bar moving.
-                if (progress->value() < (closeWindow ? 3 : std::max(3, progress->maximum() / 5)))
+                if (progress->value() <
+                    (c.ending == Ending::CloseWindow ? 3 : std::max(3, progress->maximum() / 5)))
                     return;
                 poll->stop();
-                progressWhenStopped = progress->value();
-                progressMaximum = progress->maximum();
                 EXPECT_TRUE(progress->isVisible());
-                if (!closeWindow)
-                    save(dialog, QStringLiteral("search-dialog-running.png"));
-                if (closeWindow)
+                if (c.ending == Ending::CloseWindow) {
                     dialog->close();
-                else
-                    child<QAbstractButton>(dialog, QStringLiteral("CancelButton"))->click();
+                    return;
+                }
+                save(dialog, QStringLiteral("search-dialog-running.png"));
+                // This once the message is shown as the user sees it, and its picture kept.
+                messages.reset();
+                modaldriver::onNextModal(
+                    [&](QWidget* box) {
+                        const auto* messageBox = qobject_cast<QMessageBox*>(box);
+                        ASSERT_NE(messageBox, nullptr);
+                        boxShown = {messageBox->windowTitle(), messageBox->text()};
+                        save(box, QStringLiteral("search-cancelled-message.png"));
+                        box->close();
+                    },
+                    dialog);
+                cancel->click();
             });
-            poll->start(5);
+            if (stops)
+                poll->start(5);
             child<QAbstractButton>(dialog, QStringLiteral("SearchButton"))->click();
+            // An error leaves the dialog open to try again; the user gives up.
+            if (dialog->isVisible() && !stops)
+                cancel->click();
         });
-        SCOPED_TRACE(closeWindow ? "window closed" : "Cancel pressed");
-        ASSERT_GT(progressWhenStopped, 0) << "the export never got under way";
-        EXPECT_EQ(messages->shown(), std::vector<messages::ShownMessage>{});
-        const QString partial = readText(queryFile);
-        EXPECT_TRUE(partial.startsWith(QStringLiteral("SEARCH=MIS\r\nREPTYPE=Peptide\r\n")));
-        const std::set<int> written = cyclesInTitles(partial);
-        EXPECT_TRUE(written.empty() || *written.rbegin() < progressMaximum / 2)
-            << "the export ran on to cycle " << *written.rbegin() << " of " << progressMaximum;
+        const std::vector<messages::ShownMessage> shown =
+            messages ? messages->shown() : std::vector<messages::ShownMessage>{boxShown};
+        if (c.shown.title.isEmpty()) {
+            EXPECT_EQ(shown, std::vector<messages::ShownMessage>{});
+        } else {
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_EQ(shown.front().title, c.shown.title);
+            EXPECT_TRUE(shown.front().text.endsWith(c.shown.text)) << shown.front().text.toStdString();
+        }
+        const QByteArray expected =
+            c.ending == Ending::Completes
+                ? lateBoundQuery(acquisition, folder->filePath(QStringLiteral("late-bound.sxq")))
+                : earlier;
+        EXPECT_EQ(readBytes(queryFile), expected);
+        EXPECT_TRUE(QDir(folder->path()).entryList({QStringLiteral("*.part")}).isEmpty())
+            << "no temporary file";
+        const QStringList pages = server->pagesServed().mid(pagesBefore.size());
+        EXPECT_EQ(pages.filter(QStringLiteral("/cgi/search_form.pl")).isEmpty(),
+                  c.ending != Ending::Completes)
+            << pages.join(u' ').toStdString();
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
-    EXPECT_EQ(server->pagesServed(), QStringList()) << "no search form after a cancelled export";
 }
 
 // Clicks a pane at x, as a user does; the click counts once the double-click interval has passed.

@@ -2,13 +2,13 @@
 
 #include "diagnostics/mlogger.h"
 #include "mmathutils.h"
+#include "queryfile.h"
 #include "settings/processingparameters.h"
 #include "sorvexstringhelper.h"
 
 #include "errors/numberederror.h"
 #include "kestrum/filespectrum.h"
 #include "kestrum/veskfile.h"
-#include "numbers/numberconversion.h"
 
 namespace ostrand {
 
@@ -18,10 +18,6 @@ namespace {
 constexpr int unthinnedPeakCount = 50;
 // Peaks at or below this m/z are left out of a fingerprint.
 constexpr double lowestMz = 100;
-
-QString roundedText(double value) {
-    return numbers::numberText(numbers::roundHalfEven(value * 1e4) / 1e4, 15);
-}
 
 } // namespace
 
@@ -91,7 +87,7 @@ void MExportMSToSorvex::WritePeakLines(const kestrum::CentroidableSpectrum& peak
         // Small lists are kept whole; longer ones lose the peaks at 1 % of the highest or below.
         const bool strongEnough = intensity[i] > highest / 100 || m_msmsMode || count <= unthinnedPeakCount;
         if (strongEnough && (mz[i] > lowestMz || m_msmsMode))
-            m_queryHelper->AppendLine(roundedText(mz[i]) + QLatin1Char(' ') + roundedText(intensity[i]));
+            m_queryHelper->AppendLine(QueryFile::peakLine(mz[i], intensity[i]));
     }
 }
 

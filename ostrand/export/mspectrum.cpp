@@ -4,6 +4,7 @@
 #include "data/veskfileinfo.h"
 #include "diagnostics/mlogger.h"
 #include "mmathutils.h"
+#include "queryfile.h"
 #include "settings/processingparameters.h"
 
 #include "kestrum/centroidablespectrum.h"
@@ -229,7 +230,7 @@ QString MSpectrum::GetIonsBlock(std::int16_t charge, std::int64_t& peakLines) co
         const bool nearParent = mz[i] > m_parentMZ - window && mz[i] < m_parentMZ + window;
         if (nearParent || intensity[i] <= smallestWrittenIntensity)
             continue;
-        block += text(roundTo(mz[i], 4)) + QLatin1Char(' ') + text(roundTo(intensity[i], 4)) + lineEnd;
+        block += QueryFile::peakLine(mz[i], intensity[i]) + lineEnd;
         ++peakLines;
     }
     block += QStringLiteral("END IONS") + lineEnd + lineEnd;

@@ -4,7 +4,7 @@
 #include "diagnostics/mlogger.h"
 #include "export/exportprogress.h"
 #include "export/mmathutils.h"
-#include "export/sorvexstringhelper.h"
+#include "export/queryfile.h"
 #include "settings/processingparameters.h"
 #include "settings/ui/optionsformvirus.h"
 #include "settings/ui/searchfilelocation.h"
@@ -15,10 +15,8 @@
 #include "kestrum/automation/centroidablespectrumface.h"
 #include "kestrum/centroidablespectrum.h"
 #include "messages/messageservice.h"
-#include "numbers/numberconversion.h"
 
 #include <QButtonGroup>
-#include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -60,8 +58,8 @@ enum HostId : int {
 
 enum Scope : int { CurrentSpectrum = 0, CurrentSample = 1, SelectedRegions = 2, AllSamples = 3 };
 
-const QString crlf = QStringLiteral("\r\n");
 const QString errorTitle = QStringLiteral("Error");
+const QString exportTitle = QStringLiteral("Sorvex Export");
 
 // The description of a numbered error, the message of any other.
 QString errorText(const std::exception& error) {
@@ -113,10 +111,6 @@ std::shared_ptr<Dispatch> lastPane(const std::shared_ptr<Dispatch>& window) {
     return objectById(panes, PaneByIndex, {Variant(count)});
 }
 
-QString text(double value) {
-    return numbers::numberText(value, 15);
-}
-
 // Tells the user on the host's status line what a search wrote where; it stays there after the
 // dialog has closed. A host without a status line is left alone: the search itself went well.
 void tellHost(const QString& what) {
@@ -131,10 +125,6 @@ void tellHost(const QString& what) {
 
 QString countOf(int count, const QString& one, const QString& many) {
     return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
-}
-
-QString roundedText(double value) {
-    return text(numbers::roundHalfEven(value * 1e4) / 1e4);
 }
 
 // The export's progress shown on the dialog's bar, whose bounds are single-precision numbers.
@@ -369,6 +359,7 @@ void MainForm::CollectSelectedCycles(Dispatch& window, Dispatch& veskFile, Dispa
 void MainForm::SearchButton_Click() {
     try {
         log(QStringLiteral("MainForm.SearchButton_Click - start"));
+        m_unsavedQueryNote.clear();
         m_searchButton->setEnabled(false);
         m_optionsButton->setEnabled(false);
         for (QAbstractButton* option : m_radioSearch->buttons())
@@ -393,7 +384,11 @@ void MainForm::SearchButton_Click() {
         done(Accepted);
     } catch (const std::exception& error) {
         log(QStringLiteral("MainForm.SearchButton_Click - error: ") + errorText(error));
-        messages::show(errorText(error), errorTitle);
+        // Whatever the search had written is gone with it; the user learns what became of the file.
+        messages::show(m_unsavedQueryNote.isEmpty()
+                           ? errorText(error)
+                           : errorText(error) + QStringLiteral("\n\n") + m_unsavedQueryNote,
+                       errorTitle);
     }
 }
 
@@ -414,38 +409,32 @@ void MainForm::performSearchOnLoadedSpectrum() {
                                                 callById(pane, PaneCentroidThreshold).toDouble(), -1);
 
     const bool isPeptide = m_fileInfo->isMSMSButNotDDE();
-    QString query;
+    double precursor = 0;
     if (isPeptide) {
-        query = QStringLiteral("SEARCH=MIS") + crlf + QStringLiteral("REPTYPE=Peptide") + crlf +
-                QStringLiteral("BEGIN IONS") + crlf;
         // The title of the spectrum on screen: a centroided copy carries no title of its own.
-        const double precursor = VeskFileInfo::ParseParentMZFromTitle(trace->spectrum()->Title());
+        precursor = VeskFileInfo::ParseParentMZFromTitle(trace->spectrum()->Title());
         if (precursor == 0)
             throw NumberedError::system(QStringLiteral("Could not get precursor m/z."));
-        query += QStringLiteral("PEPMASS=") + text(precursor) + crlf;
-    } else {
-        query = QStringLiteral("SEARCH=PMF") + crlf + QStringLiteral("REPTYPE=Protein") + crlf;
     }
-    int peaksWritten = 0;
+    QueryFile::Peaks peaks;
     for (int i = 1; i <= spectrum->PointCount(); ++i) {
-        const auto [mz, intensity] = spectrum->PointAt(i);
+        const auto point = spectrum->PointAt(i);
         // A fingerprint takes the peaks above m/z 100 within the selected ranges.
-        if (isPeptide || (mz > 100 && IsMassInSelection(*window, mz))) {
-            query += roundedText(mz) + QLatin1Char(' ') + roundedText(intensity) + crlf;
-            ++peaksWritten;
-        }
+        if (isPeptide || (point.first > 100 && IsMassInSelection(*window, point.first)))
+            peaks.push_back(point);
     }
-    if (m_fileInfo->isMSMSButNotDDE())
-        query += QStringLiteral("END IONS") + crlf;
-
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write((query + crlf).toLocal8Bit()) < 0 || !file.flush())
-        throw NumberedError::system(
-            QStringLiteral("Could not write the query file %1: %2").arg(path, file.errorString()));
-    file.close();
-    tellHost(QStringLiteral("The spectrum on screen (%1) written to %2.")
-                 .arg(countOf(peaksWritten, QStringLiteral("peak"), QStringLiteral("peaks")), path));
+    QueryFile query(path, isPeptide ? QueryFile::Search::Ions : QueryFile::Search::Fingerprint);
+    m_unsavedQueryNote = query.unsavedText();
+    if (isPeptide)
+        query.appendIonsBlock(precursor, peaks);
+    else
+        query.appendPeakList(peaks);
+    query.save();
+    m_unsavedQueryNote.clear();
+    tellHost(
+        QStringLiteral("The spectrum on screen (%1) written to %2.")
+            .arg(countOf(static_cast<int>(peaks.size()), QStringLiteral("peak"), QStringLiteral("peaks")),
+                 path));
     openSearchForm(MakeSampleLabel(false), path, isPeptide, false);
 }
 
@@ -474,20 +463,17 @@ void MainForm::performSearchOnSpectraInFile(bool useRange, bool allSamples, bool
     if (path.isEmpty())
         return;
     const std::int32_t sampleIndex = allSamples ? -1 : m_fileInfo->getSampleIndex();
-    float maximum = m_fileInfo->isDDE()
-                        ? static_cast<float>(m_fileInfo->getNumCyclesInFirstPeriod())
-                        : static_cast<float>(m_fileInfo->getMaxExperiments() * m_fileInfo->getNumPeriods());
-    if (allSamples)
-        maximum *= static_cast<float>(m_fileInfo->getNumberOfSamples().toInt());
-    BarProgress progress(*m_progressBar, maximum);
+    const double steps = useRange
+                             ? QueryFile::progressTotal(*m_fileInfo, sampleIndex, m_useCycles.lowerBound,
+                                                        m_useCycles.upperBound(), m_useCycles)
+                             : QueryFile::progressTotal(*m_fileInfo, sampleIndex, -1, -1, CycleSelection());
+    BarProgress progress(*m_progressBar, static_cast<float>(steps));
     m_progressBar->show();
     LabelCaption sampleLabel(*m_labelCurrentSampleName);
 
     m_exporter = std::make_shared<MExportMSMSToSorvex>();
-    const auto buffer = m_exporter->GetQueryStringHelper();
-    buffer->SetFilename(path);
-    buffer->AppendLine(QStringLiteral("SEARCH=MIS"));
-    buffer->AppendLine(QStringLiteral("REPTYPE=Peptide"));
+    QueryFile query(path, QueryFile::Search::Ions, m_exporter->GetQueryStringHelper());
+    m_unsavedQueryNote = query.unsavedText();
     auto params = std::make_shared<ProcessingParameters>();
     params->SetInfoFromRegistry();
     if (useRange)
@@ -496,19 +482,25 @@ void MainForm::performSearchOnSpectraInFile(bool useRange, bool allSamples, bool
     else
         m_exporter->DoExportRange(m_fileInfo->GetFilename(), sampleIndex, params, &progress, -1, -1,
                                   &sampleLabel);
-    m_exporter->GetQueryStringHelper()->CloseFile();
-    const QString spectra =
-        countOf(m_exporter->numSpectraInResult(), QStringLiteral("spectrum"), QStringLiteral("spectra"));
+    // A search that ends without a query to search leaves the file where it was, and says so.
     if (m_exporter->wasCancelled()) {
-        tellHost(QStringLiteral("Search cancelled: %1 written to %2 before it stopped.").arg(spectra, path));
+        tellHost(QStringLiteral("Search cancelled. ") + query.unsavedText());
+        messages::show(QStringLiteral("The search was cancelled.\n\n") + query.unsavedText(), exportTitle);
         return;
     }
-    tellHost(QStringLiteral("%1 written to %2.").arg(spectra, path));
-    if (m_exporter->numSpectraInResult() != 0)
-        openSearchForm(MakeSampleLabel(allSamples), path, true, doAutoStart);
-    else
-        messages::show(QStringLiteral("Sorry, there were no valid MS/MS spectra in this data."),
-                       QStringLiteral("Sorvex Export"));
+    if (m_exporter->numSpectraInResult() == 0) {
+        const QString nothingFound = QStringLiteral("Sorry, there were no valid MS/MS spectra in this data.");
+        tellHost(nothingFound + u' ' + query.unsavedText());
+        messages::show(nothingFound + QStringLiteral("\n\n") + query.unsavedText(), exportTitle);
+        return;
+    }
+    query.save();
+    m_unsavedQueryNote.clear();
+    tellHost(QStringLiteral("%1 written to %2.")
+                 .arg(countOf(m_exporter->numSpectraInResult(), QStringLiteral("spectrum"),
+                              QStringLiteral("spectra")),
+                      path));
+    openSearchForm(MakeSampleLabel(allSamples), path, true, doAutoStart);
 }
 
 void MainForm::openSearchForm(const QString& label, const QString& path, bool peptideSearch,

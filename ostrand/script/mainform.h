@@ -3,7 +3,8 @@
 // type are active in the host, offers the search scopes that suit what is on screen (the spectrum
 // shown, the current sample, the ranges selected on the chromatogram, all samples), and on Search
 // writes the query file (the shown spectrum itself, or whole-file spectra through the MS/MS
-// exporter) and opens the search engine's form on it. Reads the host's graph window late-bound.
+// exporter) and opens the search engine's form on it. A search that is cancelled, fails or finds
+// nothing leaves an earlier query file as it was and says so. Reads the host's graph window late-bound.
 
 #include "export/mexportmsmstosorvex.h"
 
@@ -82,4 +83,6 @@ private:
     std::shared_ptr<ostrand::MExportMSMSToSorvex> m_exporter;
     bool m_spectrumShown = false;
     ostrand::CycleSelection m_useCycles;
+    // While a search writes its query file: what an error would leave of it, told with the error.
+    QString m_unsavedQueryNote;
 };

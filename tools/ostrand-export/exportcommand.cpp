@@ -10,7 +10,7 @@
 #include "data/veskfileinfo.h"
 #include "export/mexportmsmstosorvex.h"
 #include "export/mexportmstosorvex.h"
-#include "export/sorvexstringhelper.h"
+#include "export/queryfile.h"
 #include "settings/parameterranges.h"
 #include "settings/processingparameters.h"
 #include "settings/registryfuncs.h"
@@ -38,7 +38,7 @@ using ostrand::MExportMSMSToSorvex;
 using ostrand::MExportMSToSorvex;
 using ostrand::PendingEvents;
 using ostrand::ProcessingParameters;
-using ostrand::SorvexStringHelper;
+using ostrand::QueryFile;
 using ostrand::VeskFileInfo;
 
 namespace {
@@ -339,48 +339,29 @@ private:
     MExportMSMSToSorvex& m_exporter;
 };
 
-// How a failed save of the query file is reported.
-QString describeFailure(const QString& destination, files::SaveFile::Step step, const QString& reason) {
-    if (step == files::SaveFile::Step::Create)
-        return QStringLiteral("Cannot create a file beside %1: %2").arg(destination, reason);
-    return QStringLiteral("Cannot write %1: %2").arg(destination, reason);
-}
-
 struct ExportOutcome {
     bool cancelled = false;
     std::int32_t written = 0;
 };
 
 ExportOutcome exportSpectra(const ExportRequest& request, const std::shared_ptr<ProcessingParameters>& params,
-                            SorvexStringHelper& buffer, MExportMSMSToSorvex& exporter) {
-    buffer.AppendLine(QStringLiteral("SEARCH=MIS"));
-    buffer.AppendLine(QStringLiteral("REPTYPE=Peptide"));
-
+                            MExportMSMSToSorvex& exporter) {
     std::unique_ptr<TerminalProgressBar> bar;
     if (isatty(STDERR_FILENO) != 0) {
         VeskFileInfo info;
         info.setFileNameAndIndex(request.dataPath, request.sampleIndex == -1 ? 1 : request.sampleIndex, 0, 0,
                                  0);
-        const std::int32_t cyclesPerPeriod =
-            request.startCycle == -1 ? 1 : request.endCycle - request.startCycle + 1;
-        double steps =
-            info.isDDE() ? info.getNumCyclesInFirstPeriod() : info.getNumPeriods() * cyclesPerPeriod;
-        if (request.sampleIndex == -1)
-            steps *= info.getNumberOfSamples().toInt();
-        bar = std::make_unique<TerminalProgressBar>(steps);
+        bar = std::make_unique<TerminalProgressBar>(QueryFile::progressTotal(
+            info, request.sampleIndex, request.startCycle, request.endCycle, ostrand::CycleSelection()));
     }
     exporter.setPendingEvents(std::make_shared<CancelOnInterrupt>(exporter));
     exporter.DoExportRange(request.dataPath, request.sampleIndex, params, bar.get(), request.startCycle,
                            request.endCycle, bar.get());
-    buffer.CloseFile();
     return {exporter.wasCancelled(), exporter.numSpectraInResult()};
 }
 
 ExportOutcome exportSurvey(const ExportRequest& request, const std::shared_ptr<ProcessingParameters>& params,
                            MExportMSToSorvex& exporter) {
-    SorvexStringHelper& buffer = *exporter.GetQueryStringHelper();
-    buffer.AppendLine(QStringLiteral("SEARCH=PMF"));
-    buffer.AppendLine(QStringLiteral("REPTYPE=Protein"));
     if (request.period)
         exporter.DoExportExperiment(request.dataPath, request.sampleIndex, *request.period,
                                     *request.experiment, params);
@@ -397,27 +378,24 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
     // The whole export reads this one file, even if another is renamed into its place meanwhile.
     const kestrum::VeskFileHold heldFile(request.dataPath);
     checkCycleRange(request, *kestrum::VeskFile::open(request.dataPath));
-    // The query file appears only when the export is complete; it is removed otherwise.
-    files::SaveFile file(request.outputPath, [&request](files::SaveFile::Step step, const QString& reason) {
-        return describeFailure(request.outputPath, step, reason);
-    });
+    // The query file appears only when the export is complete; an earlier one stays otherwise.
+    MExportMSToSorvex surveyExporter;
+    MExportMSMSToSorvex spectraExporter;
+    QueryFile query(
+        request.outputPath, request.survey ? QueryFile::Search::Fingerprint : QueryFile::Search::Ions,
+        request.survey ? surveyExporter.GetQueryStringHelper() : spectraExporter.GetQueryStringHelper());
     const QString notWritten =
         QStringLiteral("ostrand-export: interrupted; %1 was not written\n").arg(request.outputPath);
     // From here on a second Ctrl+C ends even a wait for the stored settings at once.
-    const InterruptWatch::HalfWrittenFile halfWritten(file.temporaryPath(), notWritten);
+    const InterruptWatch::HalfWrittenFile halfWritten(query.temporaryPath(), notWritten);
     const auto params = loadParameters(request, err);
     ExportOutcome outcome;
     if (request.survey) {
-        MExportMSToSorvex exporter;
-        exporter.GetQueryStringHelper()->SetFilename(file.temporaryPath());
         // The survey scans are summed in one step that cannot stop half-way; an interrupt ends it.
         const InterruptWatch::StopAtOnce stop;
-        outcome = exportSurvey(request, params, exporter);
+        outcome = exportSurvey(request, params, surveyExporter);
     } else {
-        auto exporter = std::make_shared<MExportMSMSToSorvex>();
-        const auto buffer = exporter->GetQueryStringHelper();
-        buffer->SetFilename(file.temporaryPath());
-        outcome = exportSpectra(request, params, *buffer, *exporter);
+        outcome = exportSpectra(request, params, spectraExporter);
     }
     if (outcome.cancelled) {
         err << notWritten;
@@ -435,7 +413,7 @@ int exportQuery(const ExportRequest& request, QTextStream& out, QTextStream& err
             << "\n";
         return ExitNothingFound;
     }
-    file.commit();
+    query.save();
     const char* what = request.survey ? "peaks" : "spectra";
     out << outcome.written << ' ' << what << " written to " << request.outputPath << '\n';
     if (request.openSearch) {

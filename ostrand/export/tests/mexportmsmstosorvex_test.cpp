@@ -3,6 +3,7 @@
 #include "data/veskfileinfo.h"
 #include "export/exportprogress.h"
 #include "export/mexportmsmstosorvex.h"
+#include "export/queryfile.h"
 #include "export/sorvexstringhelper.h"
 
 #include "errors/numberederror.h"
@@ -22,6 +23,7 @@ using ostrand::ExportProgress;
 using ostrand::MExportMSMSToSorvex;
 using ostrand::PendingEvents;
 using ostrand::ProcessingParameters;
+using ostrand::QueryFile;
 using ostrand::SampleLabel;
 using ostrand::VeskFileInfo;
 
@@ -348,29 +350,65 @@ TEST_F(MExportMSMSToSorvexTest, AllSamplesAdvanceProgressAndShowEachSampleName) 
     EXPECT_EQ(progress.value, 5);
 }
 
-TEST_F(MExportMSMSToSorvexTest, FixedPrecursorExperimentsAreSummedOverTheRun) {
-    // Two periods with two product experiments of fixed precursors each, five cycles; the scan of
-    // cycle c has intensity c + 1, so a sum over cycles 1 ... 3 gives 9.
-    const QString path = dir.filePath(QStringLiteral("fixed.vesk"));
-    {
-        kestrum::VeskWriter writer(path);
-        const int sample = writer.addSample(QStringLiteral("Fixed"));
-        for (int period = 0; period < 2; ++period) {
-            writer.addPeriod(sample);
-            for (int e = 0; e < 2; ++e)
-                writer.addExperiment(sample, period, {kestrum::ProductScan, 0, 500.0 + 100 * e});
-            for (int cycle = 0; cycle < 5; ++cycle) {
-                writer.addCycle(sample, period, 100 * period + 2 * cycle);
-                for (int e = 0; e < 2; ++e) {
-                    kestrum::ScanRecord scan{
-                        sample,          period, e,    cycle,      100.0 * period + 2 * cycle + e,
-                        500.0 + 100 * e, 0,      true, {200, 300}, {cycle + 1.0, cycle + 1.0}};
-                    writer.addScan(scan);
-                }
+// Two periods with two product experiments of fixed precursors each, five cycles; the scan of
+// cycle c has intensity c + 1, so a sum over cycles 1 ... 3 gives 9.
+QString writeFixedPrecursorRun(const QString& path) {
+    kestrum::VeskWriter writer(path);
+    const int sample = writer.addSample(QStringLiteral("Fixed"));
+    for (int period = 0; period < 2; ++period) {
+        writer.addPeriod(sample);
+        for (int e = 0; e < 2; ++e)
+            writer.addExperiment(sample, period, {kestrum::ProductScan, 0, 500.0 + 100 * e});
+        for (int cycle = 0; cycle < 5; ++cycle) {
+            writer.addCycle(sample, period, 100 * period + 2 * cycle);
+            for (int e = 0; e < 2; ++e) {
+                kestrum::ScanRecord scan{
+                    sample,          period, e,    cycle,      100.0 * period + 2 * cycle + e,
+                    500.0 + 100 * e, 0,      true, {200, 300}, {cycle + 1.0, cycle + 1.0}};
+                writer.addScan(scan);
             }
         }
-        writer.commit();
     }
+    writer.commit();
+    return path;
+}
+
+// The progress total a query file gives its export's bar is the count the export reaches, so the
+// bar ends full: for a data-dependent run the cycles of the run, for fixed precursors one step per
+// period (a whole run) or per cycle of each period, for every sample when all are exported.
+TEST_F(MExportMSMSToSorvexTest, TheQueryFilesProgressTotalIsWhatTheExportCounts) {
+    const QString dataDependent = write(DataDependentRun(4).product(1, 500.0).product(2, 650.0, 2), 2);
+    const QString fixed = writeFixedPrecursorRun(dir.filePath(QStringLiteral("fixed.vesk")));
+    const struct {
+        const char* what;
+        QString path;
+        std::int32_t sample;
+        std::int32_t start;
+        std::int32_t end;
+        double total;
+    } cases[] = {
+        {"data-dependent, one sample", dataDependent, 1, -1, -1, 4},
+        {"data-dependent, every sample", dataDependent, -1, -1, -1, 8},
+        {"data-dependent, cycles 1 to 3", dataDependent, 2, 1, 3, 4},
+        {"fixed precursors, the whole run", fixed, 1, -1, -1, 2},
+        {"fixed precursors, cycles 1 to 3", fixed, 1, 1, 3, 6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        VeskFileInfo info;
+        info.setFileNameAndIndex(c.path, c.sample == -1 ? 1 : c.sample, 0, 0, 0);
+        const double total = QueryFile::progressTotal(info, c.sample, c.start, c.end, CycleSelection());
+        EXPECT_EQ(total, c.total);
+        RecordingProgress progress;
+        progress.max = 1000;
+        MExportMSMSToSorvex counted;
+        counted.DoExportRange(c.path, c.sample, params, &progress, c.start, c.end, nullptr);
+        EXPECT_EQ(progress.value, total);
+    }
+}
+
+TEST_F(MExportMSMSToSorvexTest, FixedPrecursorExperimentsAreSummedOverTheRun) {
+    const QString path = writeFixedPrecursorRun(dir.filePath(QStringLiteral("fixed.vesk")));
     const auto summed = exportBlocks(path);
     ASSERT_EQ(summed.size(), 4u);
     for (const QueryBlock& block : summed) {
